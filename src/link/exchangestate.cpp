@@ -1,0 +1,7 @@
+#include "link/exchangestate.h"
+
+ExchangeState &exchange()
+{
+    static ExchangeState state;
+    return state;
+}

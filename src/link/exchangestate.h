@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// Connection state of the link (driven by the 100 ms tick and the link's signals).
+enum LinkState {
+    StartDiscovery = 0,
+    DiscoveryFinished = 1,
+    Discovering = 2,
+    DeletingAccount = 3,
+    ConnectRequested = 4,
+    Connecting = 5,
+    DiscoveringServices = 6,
+    ServicesDiscovered = 7,
+    DiscoveringDetails = 8,
+    ServiceReady = 9,
+    SignedIn = 12,
+};
+
+// Step of the exchange sequencer while signed in.
+enum ExchangeStep {
+    Start = 0,
+    ImageRead = 2,
+    LogReceived = 3,
+    ReadingImage = 4,
+    Uploading = 5,
+    Polling = 6,
+    StatusReceived = 7,
+    CommandSent = 8,
+    ReadingLog = 9,
+    Idle = 10,
+};
+
+// Which reply the next read of the command characteristic is expected to bring.
+enum ReplyKind {
+    NoReply = 0,
+    DeleteReply = 1,
+    SignInReply = 2,
+    BlockReply = 3,
+    UploadAck = 4,
+    StatusReply = 5,
+};
+
+// Step timeouts, in ticks of 100 ms.
+namespace Timeouts {
+constexpr int Connect = 50;
+constexpr int ImageRead = 200;
+constexpr int LogRead = 200;
+constexpr int Upload = 70;
+constexpr int Command = 30;
+constexpr int RunState = 20;
+}
+
+// Everything the link and the exchange sequencer keep between ticks. One program-wide instance
+// (exchange()); tests call reset() between cases.
+struct ExchangeState
+{
+    int linkState = StartDiscovery;
+    int exchangeStep = Start;
+
+    // tick bookkeeping
+    int skipTicks = 10;
+    bool tickBusy = false;
+    int stepTimeout = 0;
+    int connectTimeout = 0;
+    int pageRequest = 0;
+
+    // requests raised by the pages
+    bool logReadRequest = false;
+    int setClockRequest = 0;
+    int switchOnRequest = 0;
+    int switchOffRequest = 0;
+    int startStopChecked = 4;
+    bool sensorInUseNotice = false;
+    bool editorRefresh = false;
+    bool refreshHistory = false;
+
+    // transfers
+    int pendingReply = NoReply;
+    int blockAddress = 0;
+    int transferEnd = 0;
+    int logLength = 0;
+    int logProgress = 0;
+    QByteArray imageBuffer;
+    QByteArray logBuffer;
+    QByteArray statusBytes;
+    QByteArray lastImage;
+    QByteArray heldBody;
+    QByteArray uploadData;
+    quint16 imageLength = 0;
+    QList<int> cycleDayStates;
+
+    // account
+    bool saveLoginOnSuccess = false;
+    bool controllerSeen = false;
+
+    void reset() { *this = ExchangeState(); }
+};
+
+ExchangeState &exchange();

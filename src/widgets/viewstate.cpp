@@ -1,0 +1,7 @@
+#include "widgets/viewstate.h"
+
+ViewState &viewState()
+{
+    static ViewState state;
+    return state;
+}

@@ -1,0 +1,25 @@
+#include <QTest>
+
+#include "model/clock.h"
+
+class TestClock : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fakeTimeAdvances()
+    {
+        const QDateTime t(QDate(2026, 3, 1), QTime(10, 0));
+        Clock::setFake(t);
+        QCOMPARE(Clock::now(), t);
+        Clock::advanceFake(90 * 1000);
+        QCOMPARE(Clock::now(), t.addSecs(90));
+        // Tests run in a zone three hours ahead of UTC.
+        QCOMPARE(Clock::utcOffsetSeconds(), 3 * 3600);
+        QCOMPARE(Clock::nowLocalWallSeconds(), t.addSecs(90).toSecsSinceEpoch() + 3 * 3600);
+        Clock::clearFake();
+        QVERIFY(!Clock::isFake());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClock)
+#include "tst_clock.moc"
