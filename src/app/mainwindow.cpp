@@ -1,0 +1,256 @@
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "cycle/workcyclesettingsform.h"
+#include "devices/devicesform.h"
+#include "history/settingsform.h"
+#include "link/exchangestate.h"
+#include "link/regform.h"
+#include "model/workfolders.h"
+#include "scenario/scenarioform.h"
+#include "widgets/infonote.h"
+#include "widgets/leftmenupanel.h"
+#include "widgets/slidingstackedwidget.h"
+#include "widgets/viewstate.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QGraphicsBlurEffect>
+#include <QPropertyAnimation>
+#include <QTimer>
+
+namespace {
+constexpr int TickMs = 100;
+constexpr int CarouselPeriodTicks = 32;
+constexpr int CarouselSlideMs = 1500;
+constexpr int PanelSlideMs = 250;
+}
+
+MainWindow::MainWindow(Transport *transport, QWidget *parent)
+    : QMainWindow(parent), tickTimer(nullptr), ui(new Ui::MainWindow), m_transport(transport)
+{
+    ui->setupUi(this);
+    ui->carousel->setSpeed(CarouselSlideMs);
+    ui->carousel->setAnimation(QEasingCurve::OutQuart);
+    ui->carousel->setCurrentIndex(0);
+
+    setWindowTitle(QStringLiteral("Vireosant"));
+    setWindowIcon(QIcon(QStringLiteral(":/pict/progicon.png")));
+
+    m_regform = new regform(this);
+    ui->mainStackedWidget->addWidget(m_regform);
+    ui->mainStackedWidget->setCurrentWidget(m_regform);
+
+    m_leftMenu = new LeftMenuPanel(ui->leftPanelFrame);
+    m_leftMenu->hide();
+    // The frame also changes size through the layout alone (minimum widths of the two views).
+    ui->leftPanelFrame->installEventFilter(this);
+
+    m_devices = new DevicesForm(this);
+    ui->mainStackedWidget->addWidget(m_devices);
+    m_scenario = new ScenarioForm(this);
+    ui->mainStackedWidget->addWidget(m_scenario);
+    m_settings = new SettingsForm(this);
+    ui->mainStackedWidget->addWidget(m_settings);
+    m_workCycle = new WorkCycleSettingsForm(this);
+    ui->mainStackedWidget->addWidget(m_workCycle);
+
+    connect(m_leftMenu, &LeftMenuPanel::openDevicesPage, this, &MainWindow::openDevicesPage);
+    connect(m_leftMenu, &LeftMenuPanel::openScenarioPage, this, &MainWindow::openScenarioPage);
+    connect(m_leftMenu, &LeftMenuPanel::openSettingsPage, this, &MainWindow::openSettingsPage);
+    connect(m_leftMenu, &LeftMenuPanel::openWorkCycleSettingsPage, this, &MainWindow::openWorkCycleSettingsPage);
+    connect(m_workCycle, &WorkCycleSettingsForm::openDevicesPage, this, &MainWindow::openDevicesPage);
+    connect(m_regform, &regform::setBlurEffect, this, &MainWindow::setBlurEffect);
+    connect(m_devices, &DevicesForm::setBlurEffect, this, &MainWindow::setBlurEffect);
+    m_regform->setFormMode(regform::Offline);
+
+    tickTimer = new QTimer(this);
+    tickTimer->setInterval(TickMs);
+    connect(tickTimer, &QTimer::timeout, this, &MainWindow::exchangeTick);
+    tickTimer->start();
+
+    // A folder that cannot be made (read-only current directory) is reported once the window is up;
+    // the link and the live pages still work, only saving files is impossible.
+    m_folderNoticePending = !workFolders().prepare();
+
+    connect(m_workCycle, &WorkCycleSettingsForm::ChangeDayPhase, m_devices, &DevicesForm::daysymena);
+}
+
+MainWindow::~MainWindow()
+{
+    closeNote();
+    delete m_devices;
+    m_devices = nullptr;
+    delete ui;
+}
+
+SlidingStackedWidget *MainWindow::carousel() const
+{
+    return ui->carousel;
+}
+
+QWidget *MainWindow::currentPage() const
+{
+    return ui->mainStackedWidget->currentWidget();
+}
+
+void MainWindow::exchangeTick()
+{
+    ExchangeState &ex = exchange();
+    carouselStep();
+    if (ex.skipTicks != 0) {
+        --ex.skipTicks;
+        return;
+    }
+    if (ex.tickBusy)
+        return;
+    ex.tickBusy = true;
+
+    if (m_folderNoticePending) {
+        m_folderNoticePending = false;
+        showNote(this, QStringLiteral("Нет доступа к рабочей папке<p>Файлы не будут сохраняться"), NoteClose::Popup, 10);
+    }
+    handlePageRequest();
+    tickNote(ex.linkState == StartDiscovery, ex.exchangeStep == Idle);
+
+    ex.tickBusy = false;
+}
+
+void MainWindow::carouselStep()
+{
+    ViewState &view = viewState();
+    if (!view.signInViewShown) {
+        view.carouselCounter = 0;
+        return;
+    }
+    if (++view.carouselCounter < CarouselPeriodTicks)
+        return;
+    view.carouselCounter = 0;
+    SlidingStackedWidget *c = ui->carousel;
+    if (!view.carouselForward) {
+        if (!c->slideInPrev()) {
+            c->slideInNext();
+            view.carouselForward = true;
+        }
+    } else if (!c->slideInNext()) {
+        c->slideInPrev();
+        view.carouselForward = false;
+    }
+}
+
+void MainWindow::handlePageRequest()
+{
+    ExchangeState &ex = exchange();
+    switch (ex.pageRequest) {
+    case 4:
+        showPage(m_devices);
+        ex.pageRequest = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::showPage(QWidget *page)
+{
+    ui->mainStackedWidget->setCurrentWidget(page);
+}
+
+void MainWindow::openDevicesPage()
+{
+    showPage(m_devices);
+    qDebug() << "Открытие Оборудования и устройства";
+}
+
+void MainWindow::openScenarioPage()
+{
+    m_leftMenu->hideMenu();
+    showPage(m_scenario);
+}
+
+void MainWindow::openSettingsPage()
+{
+    showPage(m_settings);
+    qDebug() << "Открытие Настройки";
+}
+
+void MainWindow::openWorkCycleSettingsPage()
+{
+    showPage(m_workCycle);
+    qDebug() << "Открытие Настройка цикла работы";
+}
+
+void MainWindow::showWorkView()
+{
+    showPage(ui->emptyPage);
+    ui->carousel->hide();
+    ui->leftPanelFrame->setMinimumWidth(300);
+    m_leftMenu->setGeometry(ui->leftPanelFrame->rect());
+    m_leftMenu->show();
+    viewState().signInViewShown = false;
+    slidePanel(true);
+    exchange().pageRequest = 4;
+}
+
+void MainWindow::showSignInView()
+{
+    slidePanel(false);
+    ui->leftPanelFrame->setMinimumWidth(400);
+    ui->leftPanelFrame->setMaximumWidth(550);
+    ui->carousel->show();
+    showPage(m_regform);
+    viewState().signInViewShown = true;
+}
+
+void MainWindow::slidePanel(bool in)
+{
+    const int w = m_leftMenu->width();
+    const int h = m_leftMenu->height();
+    const QRect shown(0, 0, w, h);
+    const QRect hidden(-w, 0, w, h);
+    if (m_panelAnimation)
+        m_panelAnimation->stop();
+    m_panelAnimation = new QPropertyAnimation(m_leftMenu, "geometry", m_leftMenu);
+    m_panelAnimation->setDuration(PanelSlideMs);
+    m_panelAnimation->setStartValue(in ? hidden : shown);
+    m_panelAnimation->setEndValue(in ? shown : hidden);
+    if (in) {
+        // the frame may have changed its width meanwhile: end exactly over it
+        connect(m_panelAnimation, &QPropertyAnimation::finished, this,
+                [this] { m_leftMenu->setGeometry(ui->leftPanelFrame->rect()); });
+    }
+    m_panelAnimation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void MainWindow::setBlurEffect(bool on)
+{
+    if (on) {
+        auto *effect = new QGraphicsBlurEffect(this);
+        effect->setBlurRadius(6);
+        setGraphicsEffect(effect);
+    } else {
+        setGraphicsEffect(nullptr);
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_leftMenu)
+        m_leftMenu->setGeometry(ui->leftPanelFrame->rect());
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->leftPanelFrame && event->type() == QEvent::Resize && m_leftMenu && !m_panelAnimation)
+        m_leftMenu->setGeometry(ui->leftPanelFrame->rect());
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    closing = true;
+    tickTimer->stop();
+    QMainWindow::closeEvent(event);
+}

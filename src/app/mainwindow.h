@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+class DevicesForm;
+class LeftMenuPanel;
+class QPropertyAnimation;
+class QTimer;
+class ScenarioForm;
+class SettingsForm;
+class SlidingStackedWidget;
+class Transport;
+class WorkCycleSettingsForm;
+class regform;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The one window: the sign-in view (carousel + account form) and the work view (navigation panel
+// + pages). Owns the pages, the link and the 100 ms tick that drives everything.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // The transport backend (Qt Bluetooth or simulated) is chosen by the caller and outlives the window.
+    explicit MainWindow(Transport *transport, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    QTimer *tickTimer;
+
+    // pages (owned by the stack)
+    regform *regForm() const { return m_regform; }
+    LeftMenuPanel *leftMenu() const { return m_leftMenu; }
+    DevicesForm *devicesForm() const { return m_devices; }
+    ScenarioForm *scenarioForm() const { return m_scenario; }
+    SettingsForm *settingsForm() const { return m_settings; }
+    WorkCycleSettingsForm *workCycleForm() const { return m_workCycle; }
+    SlidingStackedWidget *carousel() const;
+    QWidget *currentPage() const;
+
+    bool closing = false;
+
+public slots:
+    void exchangeTick();
+    void showWorkView();
+    void showSignInView();
+    void setBlurEffect(bool on);
+
+    void openDevicesPage();
+    void openScenarioPage();
+    void openSettingsPage();
+    void openWorkCycleSettingsPage();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void carouselStep();
+    void handlePageRequest();
+    void showPage(QWidget *page);
+    void slidePanel(bool in);
+
+    Ui::MainWindow *ui;
+    Transport *m_transport;
+    regform *m_regform;
+    LeftMenuPanel *m_leftMenu;
+    DevicesForm *m_devices;
+    ScenarioForm *m_scenario;
+    SettingsForm *m_settings;
+    WorkCycleSettingsForm *m_workCycle;
+    bool m_folderNoticePending = false;
+    QPointer<QPropertyAnimation> m_panelAnimation;
+};

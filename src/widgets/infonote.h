@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+
+// Close conditions of a note (bit set).
+namespace NoteClose {
+enum Flag {
+    AfterTicks = 1,   // when its tick count has run down
+    OnDiscovery = 2,  // when the link is back at discovery
+    OnIdle = 4,       // when the exchange is idle
+    Popup = 8,        // click-away popup, not modal
+};
+}
+
+// The note popup: the one way the program shows short messages. At most one exists at a time.
+class infonote : public QDialog
+{
+    Q_OBJECT
+public:
+    infonote(QWidget *parent, const QString &text, int flags, int ticks);
+    ~infonote() override;
+
+    void setText(const QString &text);
+    QString text() const;
+    // Closes the note: unblurs the main window, frees the slot, deletes itself later.
+    void dismiss();
+
+    int flags;
+    int ticksLeft;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void release();
+    QLabel *m_label;
+    bool m_released = false;
+};
+
+extern int openNotes;
+extern infonote *currentNote;
+
+// Opens a note unless one is already shown.
+void showNote(QWidget *parent, const QString &text, int flags, int ticks);
+// Like showNote, but when a note is already shown its remaining ticks drop by one instead.
+void showNoteOrShorten(QWidget *parent, const QString &text, int flags, int ticks);
+// Replaces the text of the open note.
+void setNoteText(const QString &text);
+void closeNote();
+// One 100 ms tick of the open note: counts down and closes it when its condition holds.
+void tickNote(bool linkAtDiscovery, bool exchangeIdle);

@@ -1,0 +1,43 @@
+#include "widgets/nameitrm.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+
+nameitrm::nameitrm(int kind, QWidget *parent)
+    : QWidget(parent), m_kind(kind), m_caption(new QLabel(QStringLiteral("ДАТЧИК"), this)),
+      m_text(new QTextEdit(this)), m_remove(new QPushButton(this))
+{
+    auto *icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("iconLabel"));
+    icon->setPixmap(QPixmap(QStringLiteral(":/pict/sesorIcon_1.png")).scaled(24, 24, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    m_caption->setObjectName(QStringLiteral("captionLabel"));
+    m_text->setObjectName(QStringLiteral("textEdit"));
+    m_remove->setObjectName(QStringLiteral("removeButton"));
+    m_remove->setIcon(QIcon(QStringLiteral(":/pict/removeSensorIcon_1.svg")));
+    m_remove->setFlat(true);
+    m_remove->setCursor(Qt::PointingHandCursor);
+
+    if (kind == 2) {
+        m_caption->setText(QStringLiteral("ТАЙМЕР"));
+        m_text->setMaximumHeight(42);
+    } else if (kind != 1) {
+        m_caption->clear();
+    }
+    m_remove->setEnabled(kind != 0);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->addWidget(icon);
+    layout->addWidget(m_caption);
+    layout->addWidget(m_text, 1);
+    layout->addWidget(m_remove);
+
+    connect(m_remove, &QPushButton::clicked, this, &nameitrm::on_removeButton_clicked);
+}
+
+void nameitrm::on_removeButton_clicked()
+{
+    emit removeItem();
+}

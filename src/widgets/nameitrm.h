@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTextEdit;
+
+// A removable name row of the scenario editor: icon, caption, text area, remove button.
+// Kind 1: "ДАТЧИК"; kind 2: "ТАЙМЕР" with a short text area; other kinds: no caption.
+// Kind 0 cannot be removed.
+class nameitrm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit nameitrm(int kind, QWidget *parent = nullptr);
+
+    int kind() const { return m_kind; }
+    QLabel *caption() const { return m_caption; }
+    QTextEdit *textArea() const { return m_text; }
+    QPushButton *removeButton() const { return m_remove; }
+
+signals:
+    void removeItem();
+
+public slots:
+    void on_removeButton_clicked();
+
+private:
+    int m_kind;
+    QLabel *m_caption;
+    QTextEdit *m_text;
+    QPushButton *m_remove;
+};

@@ -1,0 +1,72 @@
+#include "widgets/switchbase.h"
+
+#include <QMouseEvent>
+#include <QPropertyAnimation>
+
+namespace {
+constexpr int AnimationMs = 120;
+const QColor KnobColor(QStringLiteral("#d5d5d5"));
+}
+
+SwitchBase::SwitchBase(QWidget *parent)
+    : QAbstractButton(parent), knobBrush(KnobColor), m_animation(new QPropertyAnimation(this, "sliderPosition", this))
+{
+    m_animation->setDuration(AnimationMs);
+}
+
+void SwitchBase::setSliderPosition(int pos)
+{
+    m_sliderPosition = pos;
+    update();
+}
+
+void SwitchBase::setStateValue(int s)
+{
+    m_animation->stop();
+    on = (s == 0);
+    state = on ? 0 : 1;
+    m_sliderPosition = on ? onPosition() : offPosition();
+    update();
+}
+
+void SwitchBase::animateKnob(int from, int to)
+{
+    m_animation->stop();
+    m_animation->setStartValue(from);
+    m_animation->setEndValue(to);
+    m_animation->start();
+}
+
+void SwitchBase::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        on = !on;
+        state = on ? 0 : 1;
+        knobBrush = QBrush(KnobColor);
+        if (on)
+            animateKnob(turnOnFrom(), onPosition());
+        else
+            animateKnob(m_sliderPosition, offPosition());
+        emit switchClicked();
+    }
+    QAbstractButton::mouseReleaseEvent(event);
+}
+
+void SwitchBase::resizeEvent(QResizeEvent *event)
+{
+    const int target = on ? onPosition() : offPosition();
+    if (event->oldSize().width() == event->size().width())
+        animateKnob(m_sliderPosition, target);
+    else {
+        m_animation->stop();
+        m_sliderPosition = target;
+    }
+    QAbstractButton::resizeEvent(event);
+    update();
+}
+
+void SwitchBase::enterEvent(QEnterEvent *event)
+{
+    setCursor(Qt::PointingHandCursor);
+    QAbstractButton::enterEvent(event);
+}

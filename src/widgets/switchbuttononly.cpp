@@ -1,0 +1,24 @@
+#include "widgets/switchbuttononly.h"
+
+#include <QPainter>
+
+switchbuttononly::switchbuttononly(QWidget *parent) : SwitchBase(parent)
+{
+    setStateValue(SWITCHBUTTONONLY::OFF);
+}
+
+void switchbuttononly::paintEvent(QPaintEvent *)
+{
+    if (!isEnabled())
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    const int k = knobSize();
+    p.setOpacity(on ? 0.8 : 0.38);
+    p.setBrush(on ? QColor(0, 132, 255) : QColor(Qt::gray));
+    p.drawRoundedRect(QRect(0, 3, width(), height() - 4), 10, 10);
+    p.setOpacity(1.0);
+    p.setBrush(knobBrush);
+    p.drawEllipse(QRect(sliderPosition(), knobY(), k - 4, k - 2));
+}
