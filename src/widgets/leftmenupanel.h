@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QFrame>
+#include <QList>
+#include <QString>
+#include <memory>
+
+namespace Ui {
+class LeftMenuPanel;
+}
+class QButtonGroup;
+
+namespace LEFTMENUPANEL {
+// What the controller is doing, as shown in the status line.
+enum EStatusKind {
+    Waiting = 0,
+    Working = 1,
+    Finished = 2,
+    NoScenario = 3,
+    ClockFailure = 4,
+    ScenarioNotLoaded = 5,
+};
+// State of one cycle day in the day bar; the program itself sets only DayBegun and DayAhead.
+enum EDayState {
+    DayBegun = 0,
+    DayFlagged = 1,
+    DayAhead = 2,
+    DayAheadOther = 3,
+};
+}
+
+// The navigation and status panel of the work view: page buttons, work-cycle dates, a bar of the
+// cycle's days, the days remaining, the controller's status and ID, and the exit button.
+class LeftMenuPanel : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit LeftMenuPanel(QWidget *parent = nullptr);
+    ~LeftMenuPanel() override;
+
+    // "РАБОТА В ДНЯХ • ОСТАЛОСЬ <n> <ДЕНЬ|ДНЯ|ДНЕЙ>" with n clamped to 0..99.
+    static QString remainingDaysText(int days);
+
+    bool scenariosButtonWanted() const { return scenariosVisible != 0; }
+
+public slots:
+    void checkWorkCycleButton();
+    void checkDevicesButton();
+
+    void hideMenu();
+    void showMenu();
+    void setScenariosButtonVisible(bool visible);
+
+    void setDates(const QString &start, const QString &stop);
+    void setId(const QString &id);
+    // One state per cycle day (EDayState); remainingDays is clamped to 0..99 for display.
+    void setDayBar(const QList<int> &dayStates, int remainingDays);
+    // kind is an EStatusKind; active is the controller's run flag.
+    void setStatus(int active, int kind);
+
+    void on_closeAppButton_clicked();
+
+signals:
+    void openDevicesPage();
+    void openScenarioPage();
+    void openSettingsPage();
+    void openWorkCycleSettingsPage();
+
+private:
+    void rebuildBarLabels(int count);
+
+    std::unique_ptr<Ui::LeftMenuPanel> ui;
+    QButtonGroup *menuGroup = nullptr;
+    int scenariosVisible = 1;
+    bool menuHidden = false;
+};
