@@ -2,21 +2,68 @@
 
 #include <QWidget>
 
-// The account form of the sign-in view.
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+
+// The account form of the sign-in view: shows whether a controller is in range and offers to
+// create the account, to sign in, or to delete the account.
 class regform : public QWidget
 {
     Q_OBJECT
 public:
     enum FormMode { Offline = 0, CreateAccount = 1, SignIn = 2 };
+
     explicit regform(QWidget *parent = nullptr);
 
     int mode() const { return m_mode; }
     void setFormMode(int mode, const QString &login = QString(), const QString &password = QString());
+    void setDeviceId(const QString &text);
+    QString deviceId() const { return m_deviceId; }
+
+    static QString supportAddress();
 
 signals:
     void LoadAccount(const QString &login, const QString &passw, int deleteacc);
     void setBlurEffect(bool on);
+    // The user asked to create the account (the login file is written when it succeeds).
+    void createAccountRequested();
+
+public slots:
+    void on_loginPageButton_clicked();
+    void on_createLoginPageButton_clicked();
+    void on_closeAppButton_clicked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void onLoginButtonReleased();
+    void onRegistrationButtonReleased();
+    void onEditingFinished();
+    void setGrey(QLineEdit *edit, bool grey);
+    void updateSupportText();
+
     int m_mode = Offline;
+    QString m_deviceId;
+    bool m_loginGrey = true;
+    bool m_passwordGrey = true;
+
+    QLabel *m_statePicture;
+    QLabel *m_stateText;
+    QLabel *m_hint;
+    QPushButton *m_loginPageButton;
+    QPushButton *m_createLoginPageButton;
+    QStackedWidget *m_accountStack;
+    QWidget *m_loginPage;
+    QWidget *m_createLoginPage;
+    QLineEdit *m_loginEdit;
+    QLineEdit *m_passwordEdit;
+    QPushButton *m_loginButton;
+    QLineEdit *m_passwordCreateEdit;
+    QLabel *m_instruction;
+    QPushButton *m_registrationButton;
+    QLabel *m_support;
+    QPushButton *m_closeAppButton;
 };
