@@ -6,6 +6,8 @@
 #include "history/settingsform.h"
 #include "link/exchangestate.h"
 #include "link/regform.h"
+#include "model/controllerstate.h"
+#include "model/wallclock.h"
 #include "model/workfolders.h"
 #include "scenario/scenarioform.h"
 #include "widgets/infonote.h"
@@ -65,6 +67,11 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_devices, &DevicesForm::setBlurEffect, this, &MainWindow::setBlurEffect);
     m_regform->setFormMode(regform::Offline);
 
+    m_link = new LinkController(m_transport, m_regform, this, this);
+    m_sequencer = new ExchangeSequencer(m_link->channel(), this);
+    connect(m_regform, &regform::LoadAccount, m_link, &LinkController::sendAccountCommand);
+    connect(m_regform, &regform::createAccountRequested, this, [] { exchange().saveLoginOnSuccess = true; });
+
     tickTimer = new QTimer(this);
     tickTimer->setInterval(TickMs);
     connect(tickTimer, &QTimer::timeout, this, &MainWindow::exchangeTick);
@@ -80,6 +87,10 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
 MainWindow::~MainWindow()
 {
     closeNote();
+    delete m_sequencer;
+    m_sequencer = nullptr;
+    delete m_link;
+    m_link = nullptr;
     delete m_devices;
     m_devices = nullptr;
     delete ui;
@@ -107,12 +118,34 @@ void MainWindow::exchangeTick()
         return;
     ex.tickBusy = true;
 
+    if (ex.sensorInUseNotice) {
+        showNote(this, QStringLiteral("Данный датчик используется в условиях<p>Изменения не будут сохранены"), NoteClose::Popup, 10);
+        ex.sensorInUseNotice = false;
+    }
+    m_sequencer->timeoutTick();
+    handlePageRequest();
+    tickNote(ex.linkState == StartDiscovery, ex.exchangeStep == Idle);
+
+    switch (ex.linkState) {
+    case StartDiscovery:
+    case DiscoveryFinished:
+    case Discovering:
+    case ConnectRequested:
+    case Connecting:
+    case ServicesDiscovered:
+        m_link->connectStep();
+        break;
+    case SignedIn:
+        m_sequencer->step();
+        break;
+    default:
+        break;
+    }
+    // after the link step, whose start of discovery closes notes
     if (m_folderNoticePending) {
         m_folderNoticePending = false;
         showNote(this, QStringLiteral("Нет доступа к рабочей папке<p>Файлы не будут сохраняться"), NoteClose::Popup, 10);
     }
-    handlePageRequest();
-    tickNote(ex.linkState == StartDiscovery, ex.exchangeStep == Idle);
 
     ex.tickBusy = false;
 }
@@ -145,9 +178,24 @@ void MainWindow::handlePageRequest()
     switch (ex.pageRequest) {
     case 4:
         showPage(m_devices);
+        m_leftMenu->showMenu();
+        m_leftMenu->checkDevicesButton();
+        ex.pageRequest = 0;
+        break;
+    case 6:
+        // a scenario file was loaded: its image is taken as if read from the controller
+        ex.exchangeStep = ImageRead;
+        ex.lastImage = ex.imageBuffer;
+        ex.heldBody.clear();
+        ex.pageRequest = 0;
+        break;
+    case 9:
+        m_link->disconnectController();
         ex.pageRequest = 0;
         break;
     default:
+        // requests of pages that are not built yet are taken and cleared
+        ex.pageRequest = 0;
         break;
     }
 }
@@ -195,7 +243,8 @@ void MainWindow::showWorkView()
 
 void MainWindow::showSignInView()
 {
-    slidePanel(false);
+    if (!viewState().signInViewShown)
+        slidePanel(false);
     ui->leftPanelFrame->setMinimumWidth(400);
     ui->leftPanelFrame->setMaximumWidth(550);
     ui->carousel->show();
@@ -215,11 +264,11 @@ void MainWindow::slidePanel(bool in)
     m_panelAnimation->setDuration(PanelSlideMs);
     m_panelAnimation->setStartValue(in ? hidden : shown);
     m_panelAnimation->setEndValue(in ? shown : hidden);
-    if (in) {
-        // the frame may have changed its width meanwhile: end exactly over it
-        connect(m_panelAnimation, &QPropertyAnimation::finished, this,
-                [this] { m_leftMenu->setGeometry(ui->leftPanelFrame->rect()); });
-    }
+    // the frame may have changed its width meanwhile: end exactly over it, or out of sight
+    connect(m_panelAnimation, &QPropertyAnimation::finished, this, [this, in] {
+        m_leftMenu->setGeometry(ui->leftPanelFrame->rect());
+        m_leftMenu->setVisible(in);
+    });
     m_panelAnimation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
@@ -248,9 +297,64 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::setControllerId(const QString &id)
+{
+    m_leftMenu->setId(id);
+}
+
+void MainWindow::linkLost()
+{
+    ControllerState &state = controllerState();
+    state.workCycleKnown = false;
+    state.events.clear();
+    m_sequencer->linkLost();
+}
+
+void MainWindow::accountDeleted()
+{
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     closing = true;
     tickTimer->stop();
+    m_link->closeLink();
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::setScenarioButtonVisible(bool visible)
+{
+    m_leftMenu->setScenariosButtonVisible(visible);
+}
+
+void MainWindow::configurationTaken(const DecodeResult &result, bool fallback)
+{
+    const ControllerState &state = controllerState();
+    Q_UNUSED(result)
+    if (fallback)
+        return;
+    m_leftMenu->setDayBar(exchange().cycleDayStates, state.cycleCount);
+    m_leftMenu->setDates(state.startTime.toString(QStringLiteral("dd.MM.yyyy")),
+                         state.startTime.addDays(state.cycleCount).toString(QStringLiteral("dd.MM.yyyy")));
+}
+
+void MainWindow::statusTaken(const QByteArray &status, int running, int kind, int buttonVisibility)
+{
+    Q_UNUSED(status)
+    Q_UNUSED(buttonVisibility)
+    m_leftMenu->setStatus(running, kind);
+}
+
+void MainWindow::dayBarChanged(const QList<int> &dayStates, int remainingDays)
+{
+    m_leftMenu->setDayBar(dayStates, remainingDays);
+}
+
+void MainWindow::logTaken(const QByteArray &log)
+{
+    Q_UNUSED(log)
+}
+
+void MainWindow::refreshEditorForUpload()
+{
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/exchangesequencer.h"
+#include "link/linkcontroller.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -20,7 +23,7 @@ class MainWindow;
 
 // The one window: the sign-in view (carousel + account form) and the work view (navigation panel
 // + pages). Owns the pages, the link and the 100 ms tick that drives everything.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, private LinkView, private SequencerView
 {
     Q_OBJECT
 public:
@@ -38,14 +41,16 @@ public:
     SettingsForm *settingsForm() const { return m_settings; }
     WorkCycleSettingsForm *workCycleForm() const { return m_workCycle; }
     SlidingStackedWidget *carousel() const;
+    LinkController *link() const { return m_link; }
+    ExchangeSequencer *sequencer() const { return m_sequencer; }
     QWidget *currentPage() const;
 
     bool closing = false;
 
 public slots:
     void exchangeTick();
-    void showWorkView();
-    void showSignInView();
+    void showWorkView() override;
+    void showSignInView() override;
     void setBlurEffect(bool on);
 
     void openDevicesPage();
@@ -59,6 +64,19 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // LinkView
+    QWidget *noteParent() override { return this; }
+    void setControllerId(const QString &id) override;
+    void linkLost() override;
+    void accountDeleted() override;
+    // SequencerView
+    void setScenarioButtonVisible(bool visible) override;
+    void configurationTaken(const DecodeResult &result, bool fallback) override;
+    void statusTaken(const QByteArray &status, int running, int kind, int buttonVisibility) override;
+    void dayBarChanged(const QList<int> &dayStates, int remainingDays) override;
+    void logTaken(const QByteArray &log) override;
+    void refreshEditorForUpload() override;
+
     void carouselStep();
     void handlePageRequest();
     void showPage(QWidget *page);
@@ -72,6 +90,8 @@ private:
     ScenarioForm *m_scenario;
     SettingsForm *m_settings;
     WorkCycleSettingsForm *m_workCycle;
+    LinkController *m_link = nullptr;
+    ExchangeSequencer *m_sequencer = nullptr;
     bool m_folderNoticePending = false;
     QPointer<QPropertyAnimation> m_panelAnimation;
 };

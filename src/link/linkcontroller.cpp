@@ -1,0 +1,431 @@
+#include "link/linkcontroller.h"
+
+#include "link/exchangestate.h"
+#include "link/frames.h"
+#include "link/loginfile.h"
+#include "link/regform.h"
+#include "model/workfolders.h"
+#include "widgets/infonote.h"
+
+#include <QDir>
+
+namespace {
+// One discovery period in ticks: how long a failed scan waits before the next try.
+constexpr int DiscoveryPeriodTicks = 50;
+
+bool nameMarksController(const QString &name)
+{
+    return name.contains(QLatin1String("REZ"));
+}
+} // namespace
+
+LinkController::LinkController(Transport *transport, regform *form, LinkView *view, QObject *parent)
+    : QObject(parent), m_transport(transport), m_form(form), m_view(view)
+{
+    m_channel.setListener(this);
+    if (m_transport) {
+        m_discoveryAgent = m_transport->createScanner(this);
+        connect(m_discoveryAgent, &BleScanner::deviceDiscovered, this, &LinkController::onDeviceDiscovered);
+        connect(m_discoveryAgent, &BleScanner::finished, this, &LinkController::onDiscoveryFinished);
+        connect(m_discoveryAgent, &BleScanner::errorOccurred, this, &LinkController::onScannerError);
+    }
+}
+
+LinkController::~LinkController()
+{
+    m_closing = true;
+    if (m_controller) {
+        m_controller->disconnect(this);
+        m_controller->disconnectFromDevice();
+    }
+}
+
+void LinkController::note(const QString &text, int flags, int ticks)
+{
+    showNote(m_view->noteParent(), text, flags, ticks);
+}
+
+// ---- tick steps ---------------------------------------------------------------------------------
+
+void LinkController::connectStep()
+{
+    switch (exchange().linkState) {
+    case StartDiscovery:
+        stepStartDiscovery();
+        break;
+    case DiscoveryFinished:
+        stepDiscoveryFinished();
+        break;
+    case Discovering:
+        stepDiscovering();
+        break;
+    case ConnectRequested:
+        stepConnectRequested();
+        break;
+    case Connecting:
+        stepConnecting();
+        break;
+    case ServicesDiscovered:
+        stepServicesDiscovered();
+        break;
+    default:
+        break;
+    }
+}
+
+void LinkController::stepStartDiscovery()
+{
+    m_foundDevices.clear();
+    m_scannerFailed = false;
+    exchange().linkState = Discovering;
+    if (m_discoveryAgent)
+        m_discoveryAgent->start();
+    closeNote();
+}
+
+void LinkController::stepDiscovering()
+{
+    ExchangeState &ex = exchange();
+    if (m_controller && m_controller->state() == BleLink::ConnectedState) {
+        m_controller->disconnectFromDevice();
+        m_form->setFormMode(regform::SignIn, QString(), QString());
+    }
+    if (!m_foundDevices.isEmpty() && m_currentAddress == 0)
+        selectDevice(m_foundDevices.first());
+
+    // A failed scan (no adapter, adapter off) counts as a run without devices after one period.
+    if (m_scannerFailed && --m_errorWaitTicks <= 0) {
+        m_scannerFailed = false;
+        m_foundDevices.clear();
+        ex.linkState = DiscoveryFinished;
+    }
+}
+
+void LinkController::selectDevice(const BleDeviceInfo &device)
+{
+    m_selectedDevice = device;
+    const QByteArray adLogin = device.manufacturerData.value(1) + device.manufacturerData.value(2);
+    if (adLogin.isEmpty() || adLogin.at(0) == '\0') {
+        m_form->setFormMode(regform::CreateAccount, QString(), QString());
+    } else {
+        QByteArray trimmed = adLogin;
+        bool hadZero = false;
+        while (!trimmed.isEmpty() && trimmed.back() == '\0') {
+            trimmed.chop(1);
+            hadZero = true;
+        }
+        QString login = QString::fromUtf8(trimmed);
+        if (!hadZero)
+            login += QStringLiteral("...");
+        QString password;
+        QString storedLogin;
+        if (LoginFile::read(device.address, trimmed, &storedLogin, &password))
+            login = storedLogin;
+        else
+            password.clear();
+        m_form->setFormMode(regform::SignIn, login, password);
+    }
+    const QString id = device.addressText();
+    m_form->setDeviceId(id);
+    m_view->setControllerId(id);
+    m_currentAddress = device.address;
+}
+
+void LinkController::stepDiscoveryFinished()
+{
+    bool selectedSeen = false;
+    for (const BleDeviceInfo &d : std::as_const(m_foundDevices))
+        selectedSeen = selectedSeen || d.address == m_currentAddress;
+    if (m_foundDevices.isEmpty() || (m_currentAddress != 0 && !selectedSeen)) {
+        m_form->setFormMode(regform::Offline);
+        m_currentAddress = 0;
+    }
+    exchange().linkState = StartDiscovery;
+}
+
+void LinkController::stepConnectRequested()
+{
+    ExchangeState &ex = exchange();
+    if (m_discoveryAgent)
+        m_discoveryAgent->stop();
+    ex.lastImage.clear();
+    ex.heldBody.clear();
+    ex.uploadData.clear();
+    ex.refreshHistory = true;
+    ex.exchangeStep = Start;
+
+    dropService();
+    dropController();
+    if (m_transport) {
+        m_controller = m_transport->createLink(m_selectedDevice, this);
+        connect(m_controller, &BleLink::serviceDiscovered, this, &LinkController::onServiceDiscovered);
+        connect(m_controller, &BleLink::discoveryFinished, this, &LinkController::onServicesDiscovered);
+        connect(m_controller, &BleLink::connected, this, &LinkController::onConnected);
+        connect(m_controller, &BleLink::disconnected, this, &LinkController::onDisconnected);
+    }
+    ex.logBuffer.clear();
+    ex.linkState = Connecting;
+    ex.connectTimeout = Timeouts::Connect;
+    m_serviceUuids.clear();
+    if (m_controller)
+        m_controller->connectToDevice();
+    m_foundDevices.clear();
+}
+
+void LinkController::stepConnecting()
+{
+    ExchangeState &ex = exchange();
+    if (--ex.connectTimeout > 0)
+        return;
+    const bool connected = m_controller && m_controller->state() != BleLink::UnconnectedState
+                           && m_controller->state() != BleLink::ConnectingState;
+    if (connected)
+        return;
+    closeNote();
+    m_view->showSignInView();
+    m_form->setFormMode(regform::Offline);
+    ex.exchangeStep = Start;
+    // The failed attempt's object goes; a late signal from it must not touch the next one.
+    dropController();
+    resetAfterLinkGone();
+}
+
+void LinkController::stepServicesDiscovered()
+{
+    exchange().linkState = DiscoveringDetails;
+    if (!tryNextService() && m_controller)
+        m_controller->disconnectFromDevice();
+}
+
+// Creates the service object for the last reported service not tried yet. The command service is
+// the one that holds 0xFFF1; others are passed over once their details are known.
+bool LinkController::tryNextService()
+{
+    dropService();
+    while (!m_serviceUuids.isEmpty() && m_controller) {
+        const QUuid uuid = m_serviceUuids.takeLast();
+        BleService *service = m_controller->createServiceObject(uuid, this);
+        if (!service)
+            continue;
+        m_service = service;
+        connect(service, &BleService::stateChanged, this, &LinkController::onServiceStateChanged);
+        service->discoverDetails();
+        return true;
+    }
+    return false;
+}
+
+// ---- signal handlers -----------------------------------------------------------------------------
+
+void LinkController::onDeviceDiscovered(const BleDeviceInfo &info)
+{
+    if (nameMarksController(info.name))
+        m_foundDevices.append(info);
+}
+
+void LinkController::onDiscoveryFinished()
+{
+    if (exchange().linkState == Discovering)
+        exchange().linkState = DiscoveryFinished;
+}
+
+void LinkController::onScannerError(const QString &)
+{
+    m_scannerFailed = true;
+    m_errorWaitTicks = DiscoveryPeriodTicks;
+}
+
+void LinkController::onConnected()
+{
+    ExchangeState &ex = exchange();
+    ex.linkState = DiscoveringServices;
+    ex.lastImage.clear();
+    ex.imageBuffer.clear();
+    if (m_controller)
+        m_controller->discoverServices();
+}
+
+void LinkController::onServiceDiscovered(const QUuid &uuid)
+{
+    m_serviceUuids.append(uuid);
+}
+
+void LinkController::onServicesDiscovered()
+{
+    exchange().linkState = ServicesDiscovered;
+}
+
+void LinkController::onServiceStateChanged(int state)
+{
+    if (state != BleService::RemoteServiceDiscovered || !m_service || sender() != m_service)
+        return;
+    if (!m_service->hasCommandCharacteristic()) {
+        if (!tryNextService() && m_controller)
+            m_controller->disconnectFromDevice();
+        return;
+    }
+    ExchangeState &ex = exchange();
+    m_channel.setService(m_service);
+    ex.statusBytes = m_service->cachedCommandValue();
+    ex.saveLoginOnSuccess = (replyByte(ex.statusBytes, 0) & Frame::AccountExistsBit) == 0;
+    ex.controllerSeen = true;
+    ex.imageLength = statusImageLength(ex.statusBytes);
+    ex.linkState = ServiceReady;
+    sendAccountCommand(m_login, m_password, m_deleteFlag);
+}
+
+void LinkController::onDisconnected()
+{
+    if (m_closing || sender() != m_controller)
+        return;
+    dropService();
+    dropController();
+    // A timed note (for instance "Аккаунт удален") runs down by itself; waiting notes go now.
+    if (currentNote && !(currentNote->flags & NoteClose::AfterTicks))
+        closeNote();
+    m_view->showSignInView();
+    m_form->setFormMode(regform::Offline);
+    exchange().exchangeStep = Start;
+    resetAfterLinkGone();
+}
+
+void LinkController::resetAfterLinkGone()
+{
+    exchange().linkState = StartDiscovery;
+    m_currentAddress = 0;
+    m_view->linkLost();
+}
+
+void LinkController::dropController()
+{
+    if (!m_controller)
+        return;
+    BleLink *old = m_controller;
+    m_controller = nullptr;
+    old->disconnect(this);
+    if (old->state() != BleLink::UnconnectedState)
+        old->disconnectFromDevice();
+    old->deleteLater();
+}
+
+void LinkController::dropService()
+{
+    m_channel.setService(nullptr);
+    if (!m_service)
+        return;
+    BleService *old = m_service;
+    m_service = nullptr;
+    old->disconnect(this);
+    old->deleteLater();
+}
+
+void LinkController::disconnectController()
+{
+    if (m_controller)
+        m_controller->disconnectFromDevice();
+}
+
+void LinkController::closeLink()
+{
+    m_closing = true;
+    if (m_controller && m_controller->state() == BleLink::ConnectedState)
+        m_controller->disconnectFromDevice();
+}
+
+// ---- account commands ----------------------------------------------------------------------------
+
+void LinkController::sendAccountCommand(const QString &login, const QString &password, int deleteFlag)
+{
+    ExchangeState &ex = exchange();
+    m_login = login;
+    m_password = password;
+    m_deleteFlag = deleteFlag;
+
+    const int state = ex.linkState;
+    const bool ready = state == ServiceReady;
+    const bool connecting = state >= ConnectRequested && state <= DiscoveringDetails;
+    if (!ready && !connecting && m_currentAddress == 0) {
+        // Nothing to connect to: the form is offline.
+        showNoteOrShorten(m_view->noteParent(), QStringLiteral("Нет связи с устройством"), NoteClose::AfterTicks, 10);
+        return;
+    }
+
+    if (!password.isEmpty()) {
+        if (ready)
+            m_channel.sendCommand(Opcode::SignIn, signInPayload(login, password));
+        else if (!connecting)
+            ex.linkState = ConnectRequested;
+        if (deleteFlag)
+            note(QStringLiteral("Удаление аккаунта"), NoteClose::OnDiscovery, 10);
+        else if (m_form->mode() == regform::CreateAccount)
+            note(QStringLiteral("Сохранение аккаунта"), NoteClose::OnIdle, 10);
+        else
+            note(QStringLiteral("Авторизация"), NoteClose::OnIdle, 10);
+        return;
+    }
+    if (!deleteFlag)
+        return;
+    if (ready) {
+        ex.linkState = DeletingAccount;
+        m_channel.sendCommand(Opcode::DeleteAccount);
+        m_deleteFlag = 0;
+    } else {
+        if (!connecting)
+            ex.linkState = ConnectRequested;
+        note(QStringLiteral("Удаление аккаунта"), NoteClose::OnDiscovery, 10);
+    }
+}
+
+void LinkController::signInReplied(const QByteArray &reply)
+{
+    ExchangeState &ex = exchange();
+    if (!replyAccepted(reply)) {
+        closeNote();
+        note(QStringLiteral("Неверный пароль"), NoteClose::AfterTicks, 10);
+        ex.linkState = ServiceReady;
+        return;
+    }
+    if (m_deleteFlag) {
+        ex.linkState = DeletingAccount;
+        m_channel.sendCommand(Opcode::DeleteAccount);
+        return;
+    }
+    m_view->showWorkView();
+    ex.linkState = SignedIn;
+    closeNote();
+    if (ex.saveLoginOnSuccess) {
+        LoginFile::save(m_selectedDevice.address, reply);
+        ex.imageLength = 0;
+        ex.saveLoginOnSuccess = false;
+    }
+    note(QStringLiteral("Загрузка конфигурации"), NoteClose::OnIdle, 10);
+}
+
+void LinkController::deleteReplied(const QByteArray &reply)
+{
+    ExchangeState &ex = exchange();
+    if (!deleteReplyAccepted(reply)) {
+        closeNote();
+        note(QStringLiteral("Не удалось удалить аккаунт"), NoteClose::AfterTicks, 20);
+    } else {
+        m_form->setFormMode(regform::CreateAccount, QString(), QString());
+        closeNote();
+        LoginFile::remove(m_selectedDevice.address);
+        for (const char *name : {"comments", "gencomments"}) {
+            QDir dir(QDir::current().filePath(QString::fromLatin1(name)));
+            dir.removeRecursively();
+        }
+        workFolders().prepare();
+        m_view->accountDeleted();
+        note(QStringLiteral("Аккаунт удален"), NoteClose::AfterTicks, 20);
+        ex.imageLength = 0;
+    }
+    // Refused or not, the link is dropped so that the next attempt starts from discovery.
+    ex.pageRequest = 9;
+    ex.linkState = Discovering;
+}
+
+void LinkController::setNoteText(const QString &text)
+{
+    ::setNoteText(text);
+}
