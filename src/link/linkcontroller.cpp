@@ -394,8 +394,9 @@ void LinkController::signInReplied(const QByteArray &reply)
     ex.linkState = SignedIn;
     closeNote();
     if (ex.saveLoginOnSuccess) {
+        // The image length stays as the controller reported it: a configuration it still holds
+        // (an account reset by the jumpered inputs) is read, not overwritten by an empty plan.
         LoginFile::save(m_selectedDevice.address, reply);
-        ex.imageLength = 0;
         ex.saveLoginOnSuccess = false;
     }
     note(QStringLiteral("Загрузка конфигурации"), NoteClose::OnIdle, 10);

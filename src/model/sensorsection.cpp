@@ -1,0 +1,81 @@
+#include "model/sensorsection.h"
+
+#include "model/sensorcatalogue.h"
+#include "model/textlimit.h"
+
+#include <QtEndian>
+#include <cstring>
+
+namespace {
+
+struct TypeLayout
+{
+    quint8 modelCode;
+    quint32 trailer;
+};
+
+// Indexed by type code 1..5.
+const TypeLayout Layouts[] = {{0, 0}, {5, 200}, {6, 300}, {7, 10}, {8, 300}, {2, 300}};
+
+void appendU32(QByteArray &out, quint32 v)
+{
+    char b[4];
+    qToLittleEndian(v, b);
+    out.append(b, 4);
+}
+
+// Offset written for a channel, or 0 for "no calibration value".
+float calibrationOffset(int type, int channel, const QList<CalibrationEntry> &calibration)
+{
+    switch (type) {
+    case 1:
+    case 3:
+        return calibration.isEmpty() ? 0.0f : calibration.first().offset;
+    case 2:
+        return calibration.size() >= 2 ? calibration.at(channel).offset : 0.0f;
+    case 5:
+        return calibration.size() >= 2 ? calibration.first().offset : 0.0f;
+    default:
+        return 0.0f;
+    }
+}
+
+} // namespace
+
+QByteArray buildSensorSection(int index, int type, const QString &name, const QList<int> &channels,
+                              const QList<CalibrationEntry> &calibration)
+{
+    if (type < 1 || type > 5 || index < 0 || index >= ControllerState::SensorCount)
+        return QByteArray();
+    const int channelCount = int(sensorTypeInfo(type).valueNames.size());
+    if (channels.size() < channelCount)
+        return QByteArray();
+
+    QByteArray out;
+    const QByteArray nameBytes = utf8CutTo(name, 255);
+    out.append(char(0x02));
+    out.append(char(nameBytes.size()));
+    out.append(nameBytes);
+    out.append(char(index));
+    out.append(char(Layouts[type].modelCode));
+    out.append(char(type));
+    for (int c = 0; c < channelCount; ++c) {
+        out.append(char(0x11));
+        out.append(char(channels.at(c)));
+        out.append(char(0x00));
+        const float offset = calibrationOffset(type, c, calibration);
+        if (offset != 0.0f) {
+            out.append(char(4));
+            quint32 bits;
+            std::memcpy(&bits, &offset, sizeof bits);
+            appendU32(out, bits);
+        } else {
+            out.append(char(0));
+        }
+        out.append(char(0x12));
+    }
+    out.append(char(0x14));
+    appendU32(out, Layouts[type].trailer);
+    out.append(char(0x03));
+    return out;
+}
