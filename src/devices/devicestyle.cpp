@@ -1,0 +1,48 @@
+#include "devices/devicestyle.h"
+
+namespace DevicesStyle {
+
+QString nameStyle(const QString &colour)
+{
+    return QStringLiteral("color: %1; background: transparent; border: none; font-family: Inter;"
+                          " font-size: 15px; font-weight: 600;")
+        .arg(colour);
+}
+
+QString captionStyle()
+{
+    return QStringLiteral("color: %1; background: transparent; border: none; font-family: Inter;"
+                          " font-size: 12px;")
+        .arg(Grey);
+}
+
+QString valueStyle()
+{
+    return QStringLiteral("color: %1; background: transparent; border: none;"
+                          " font-family: 'IBM Plex Mono'; font-size: 15px; font-weight: 500;")
+        .arg(Text);
+}
+
+QString iconButtonStyle()
+{
+    return QStringLiteral("QPushButton { background: transparent; border: none; }"
+                          " QPushButton:hover { background-color: rgba(255, 255, 255, 20); border-radius: 6px; }");
+}
+
+QString cardStyle(const QString &objectName)
+{
+    return QStringLiteral("QFrame#%1 { background-color: %2; border: none; border-radius: 12px; }")
+        .arg(objectName, CardBackground);
+}
+
+QString actionButtonStyle()
+{
+    return QStringLiteral(
+               "QPushButton { color: %1; background-color: %2; border: 2px solid rgba(60, 207, 145, 1);"
+               " border-radius: 12px; padding: 6px 16px; font-family: Inter; font-size: 14px; font-weight: 600; }"
+               " QPushButton:hover { background-color: rgba(60, 207, 145, 60); }"
+               " QPushButton:checked { border-color: %3; }")
+        .arg(Text, CardBackground, Yellow);
+}
+
+} // namespace DevicesStyle

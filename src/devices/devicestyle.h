@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// Colours and style sheets shared by the devices page and its tiles.
+namespace DevicesStyle {
+
+inline const QString PageBackground = QStringLiteral("rgba(42, 46, 48, 1)");
+inline const QString CardBackground = QStringLiteral("rgb(31, 35, 37)");
+inline const QString Green = QStringLiteral("rgba(142, 237, 0, 1)");
+inline const QString Yellow = QStringLiteral("rgba(253, 249, 81, 1)");
+inline const QString Grey = QStringLiteral("rgba(183, 192, 197, 1)");
+inline const QString Text = QStringLiteral("rgb(230, 232, 233)");
+
+// A tile's name in the colour of its state.
+QString nameStyle(const QString &colour);
+// Small grey captions (rated power, pin captions).
+QString captionStyle();
+// Live values and the countdown.
+QString valueStyle();
+// A flat button that shows only its icon.
+QString iconButtonStyle();
+// A plain card with rounded corners.
+QString cardStyle(const QString &objectName);
+// The start/pause and help buttons.
+QString actionButtonStyle();
+
+} // namespace DevicesStyle
