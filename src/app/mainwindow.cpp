@@ -3,6 +3,7 @@
 
 #include "cycle/workcyclesettingsform.h"
 #include "devices/devicesform.h"
+#include "devices/powersocketelement.h"
 #include "history/settingsform.h"
 #include "link/exchangestate.h"
 #include "link/regform.h"
@@ -51,6 +52,8 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
 
     m_devices = new DevicesForm(this);
     ui->mainStackedWidget->addWidget(m_devices);
+    for (int port = 1; port <= 4; ++port)
+        m_devices->socketTile(port)->powerlabel->setText(port == 4 ? QStringLiteral("1500 Вт") : QStringLiteral("200 Вт"));
     m_scenario = new ScenarioForm(this);
     ui->mainStackedWidget->addWidget(m_scenario);
     m_settings = new SettingsForm(this);
@@ -330,7 +333,12 @@ void MainWindow::setScenarioButtonVisible(bool visible)
 void MainWindow::configurationTaken(const DecodeResult &result, bool fallback)
 {
     const ControllerState &state = controllerState();
-    Q_UNUSED(result)
+    m_devices->resetTiles();
+    for (int index : result.acceptedSensors)
+        m_devices->applyDecodedSensor(index);
+    for (int index : result.acceptedSockets)
+        m_devices->applyDecodedSocket(index);
+    m_devices->updateRelaySwitches();
     if (fallback)
         return;
     m_leftMenu->setDayBar(exchange().cycleDayStates, state.cycleCount);
@@ -340,9 +348,11 @@ void MainWindow::configurationTaken(const DecodeResult &result, bool fallback)
 
 void MainWindow::statusTaken(const QByteArray &status, int running, int kind, int buttonVisibility)
 {
-    Q_UNUSED(status)
-    Q_UNUSED(buttonVisibility)
+    m_devices->takeStatus(status);
     m_leftMenu->setStatus(running, kind);
+    if (buttonVisibility >= 0)
+        m_devices->setStartStopVisible(buttonVisibility == 1);
+    m_devices->setStartStopText(status.size() > 0 && (quint8(status.at(0)) & 0x04));
 }
 
 void MainWindow::dayBarChanged(const QList<int> &dayStates, int remainingDays)

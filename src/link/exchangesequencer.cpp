@@ -290,10 +290,10 @@ void ExchangeSequencer::stepIdle()
         return;
     }
     if (ex.switchOnRequest != 0 || ex.switchOffRequest != 0) {
+        // One command per step; a request for another output waits for the next idle step.
         const bool on = ex.switchOnRequest != 0;
         const int output = on ? ex.switchOnRequest : ex.switchOffRequest;
-        ex.switchOnRequest = 0;
-        ex.switchOffRequest = 0;
+        (on ? ex.switchOnRequest : ex.switchOffRequest) = 0;
         QList<int> channels;
         if (output >= FirstRelayOutput && output <= LastOutput)
             channels = state.sensors.value(output - FirstRelayOutput).channels;

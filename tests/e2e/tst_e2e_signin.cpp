@@ -17,27 +17,6 @@ class TestE2ESignIn : public QObject
     QTemporaryDir *m_dir = nullptr;
     QString m_oldCwd;
 
-    static QByteArray credentials(const QByteArray &login, const QByteArray &password)
-    {
-        QByteArray c = login.left(80);
-        c.append(80 - c.size(), '\0');
-        c += password;
-        c.append(120 - c.size(), '\0');
-        return c.left(120);
-    }
-    // Makes an account on the controller the way a first sign-in does.
-    static void createAccount(SimulatedController *c, const QByteArray &login, const QByteArray &password)
-    {
-        QByteArray frame(1028, '\0');
-        frame[0] = char(0x5A);
-        frame[1] = char(0x0E);
-        frame.replace(2, 120, credentials(login, password));
-        c->beginSession();
-        c->receiveFrame(frame);
-        c->readReply();
-        c->endSession();
-    }
-
 private slots:
     void init()
     {
@@ -80,7 +59,7 @@ private slots:
         E2EFixture f;
         SimulatedController *a = f.addController(QStringLiteral("REZ-A"), 0xA1);
         SimulatedController *b = f.addController(QStringLiteral("REZ-B"), 0xB2);
-        createAccount(b, "bob", "pw");
+        createSimAccount(b, "bob", "pw");
         f.transport->setScanOrder({b, a});
         QVERIFY(f.discover());
         QCOMPARE(f.window->link()->currentAddress(), quint64(0xB2));
@@ -123,7 +102,7 @@ private slots:
         E2EFixture f;
         SimulatedController *c = f.addController();
         if (!login.isEmpty())
-            createAccount(c, login, "secret");
+            createSimAccount(c, login, "secret");
         QVERIFY(f.discover());
         QCOMPARE(f.form()->mode(), mode);
         QCOMPARE(f.edit("loginEdit")->text(), shown);
@@ -152,12 +131,12 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray bytes = file.readAll();
             QCOMPARE(bytes.left(4), QByteArray::fromHex("78000000"));
-            QCOMPARE(bytes.mid(4), credentials("grower", "green42"));
+            QCOMPARE(bytes.mid(4), credentialBytes("grower", "green42"));
         }
         // the next start finds the controller again and fills both fields from the file
         E2EFixture f;
         SimulatedController *again = f.addController();
-        createAccount(again, "grower", "green42");
+        createSimAccount(again, "grower", "green42");
         QVERIFY(f.discover());
         QCOMPARE(f.form()->mode(), int(regform::SignIn));
         QCOMPARE(f.edit("loginEdit")->text(), QStringLiteral("grower"));
@@ -168,13 +147,13 @@ private slots:
     {
         E2EFixture f;
         SimulatedController *c = f.addController();
-        createAccount(c, "newowner", "x");
+        createSimAccount(c, "newowner", "x");
         QDir().mkpath(QStringLiteral("logins"));
         QFile file(LoginFile::path(c->address()));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QDataStream out(&file);
         out.setByteOrder(QDataStream::LittleEndian);
-        out << credentials("oldowner", "oldpw");
+        out << credentialBytes("oldowner", "oldpw");
         file.close();
         QVERIFY(f.discover());
         QCOMPARE(f.edit("loginEdit")->text(), QStringLiteral("newowner"));
@@ -185,7 +164,7 @@ private slots:
     {
         E2EFixture f;
         SimulatedController *c = f.addController();
-        createAccount(c, "grower", "right");
+        createSimAccount(c, "grower", "right");
         QVERIFY(f.discover());
         f.typeCredentials(QStringLiteral("grower"), QStringLiteral("wrong"));
         f.pressLogin();
@@ -217,11 +196,11 @@ private slots:
         QFETCH(bool, deleted);
         E2EFixture f;
         SimulatedController *c = f.addController();
-        createAccount(c, "grower", "right");
+        createSimAccount(c, "grower", "right");
         c->setInputsJumpered(jumpered);
         // what an earlier account left behind
         QDir().mkpath(QStringLiteral("logins"));
-        LoginFile::save(c->address(), QByteArray(2, '\0') + credentials("grower", "right"));
+        LoginFile::save(c->address(), QByteArray(2, '\0') + credentialBytes("grower", "right"));
         QFile comment(QStringLiteral("comments/2.txt"));
         QVERIFY(comment.open(QIODevice::WriteOnly));
         comment.write("old note");
@@ -287,7 +266,7 @@ private slots:
         QFETCH(int, state);
         E2EFixture f;
         SimulatedController *c = f.addController();
-        createAccount(c, "grower", "right");
+        createSimAccount(c, "grower", "right");
         // slow answers make the passing states last long enough to cut the link in them
         if (state == DiscoveringServices || state == DiscoveringDetails)
             c->faults().replyDelayMs = 200;

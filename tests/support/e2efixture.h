@@ -28,6 +28,29 @@ inline void resetProgramState()
     Dialogs::clearScript();
 }
 
+// The 120 credential bytes of a sign-in: login zero-padded to 80, password to 40.
+inline QByteArray credentialBytes(const QByteArray &login, const QByteArray &password)
+{
+    QByteArray c = login.left(80);
+    c.append(80 - c.size(), '\0');
+    c += password;
+    c.append(120 - c.size(), '\0');
+    return c.left(120);
+}
+
+// Makes an account on a simulated controller the way a first sign-in does.
+inline void createSimAccount(SimulatedController *c, const QByteArray &login, const QByteArray &password)
+{
+    QByteArray frame(1028, '\0');
+    frame[0] = char(0x5A);
+    frame[1] = char(0x0E);
+    frame.replace(2, 120, credentialBytes(login, password));
+    c->beginSession();
+    c->receiveFrame(frame);
+    c->readReply();
+    c->endSession();
+}
+
 // The whole program against simulated controllers, driven tick by tick with a fake clock that
 // advances 100 ms per tick.
 struct E2EFixture
@@ -105,4 +128,16 @@ struct E2EFixture
         return tickUntil([] { return exchange().linkState == SignedIn && exchange().exchangeStep == Idle; }, maxTicks);
     }
     QString noteText() const { return currentNote ? currentNote->text() : QString(); }
+
+    // A controller with the account grower / green42, the program signed in and idle.
+    SimulatedController *signedInController(const QByteArray &imageBody = QByteArray())
+    {
+        SimulatedController *c = addController();
+        createSimAccount(c, "grower", "green42");
+        if (!imageBody.isEmpty())
+            c->installImage(imageBody);
+        if (!discover() || !signIn(QStringLiteral("grower"), QStringLiteral("green42")) || !reachIdle())
+            return nullptr;
+        return c;
+    }
 };

@@ -1,0 +1,326 @@
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+
+#include "app/demoseed.h"
+#include "e2efixture.h"
+#include "framelog.h"
+#include "link/frames.h"
+#include "model/basescenario.h"
+#include "model/configimage.h"
+
+namespace {
+constexpr int OpReadBlocks = 0x04;
+constexpr int OpWriteImage = 0x05;
+constexpr int OpCommitImage = 0x06;
+constexpr int OpSetOutput = 0x09;
+constexpr int OpSetRunState = 0x0A;
+constexpr int OpSetClock = 0x0C;
+constexpr int OpGetStatus = 0x0F;
+
+QByteArray writeImageFrame(int address, const QByteArray &chunk)
+{
+    QByteArray payload = writeImagePayload(quint16(address), chunk);
+    return buildFrame(Opcode::WriteImage, payload);
+}
+
+quint32 bitsOf(float f)
+{
+    quint32 b;
+    std::memcpy(&b, &f, sizeof b);
+    return b;
+}
+
+// A plan big enough to need more than twenty upload chunks: many scenarios of many rows.
+void makeLargePlan(ControllerState &s)
+{
+    s.editedScenarios = {baseScenario()};
+    for (int n = 1; n <= 24; ++n) {
+        Scenario sc;
+        sc.name = QStringLiteral("Сценарий %1").arg(n);
+        for (int output = 1; output <= 4; ++output) {
+            SocketProgram p;
+            p.dayConditions << baseStateCondition(On);
+            p.nightConditions << baseStateCondition(Off);
+            for (int r = 0; r < 8; ++r) {
+                Condition c;
+                c.ref = 0;
+                c.text = QStringLiteral("Климат: Температура");
+                c.kind = Above;
+                c.value = bitsOf(20.0f + r);
+                c.action = On;
+                c.priority = r + 1;
+                c.source = 5;
+                p.dayConditions << c;
+                p.nightConditions << c;
+            }
+            sc.sockets[output] = p;
+        }
+        s.editedScenarios << sc;
+    }
+    s.editedCycleCount = 48;
+    s.editedDays.clear();
+    for (int d = 0; d < s.editedCycleCount; ++d) {
+        CycleDay day;
+        day.time = s.editedStartTime.addSecs(qint64(d) * (s.editedDayHours + s.editedNightHours) * 3600);
+        day.scenarioIndex = 1 + d % 24;
+        s.editedDays << day;
+    }
+}
+} // namespace
+
+// The exchange sequencer end to end: reading, decoding, uploading with read-back, commands.
+class TestE2EExchange : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir *m_dir = nullptr;
+    QString m_oldCwd;
+
+private slots:
+    void init()
+    {
+        m_oldCwd = QDir::currentPath();
+        m_dir = new QTemporaryDir;
+        QDir::setCurrent(m_dir->path());
+    }
+    void cleanup()
+    {
+        QDir::setCurrent(m_oldCwd);
+        delete m_dir;
+    }
+
+    void emptyControllerGetsBaseScenario()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.addController();
+        createSimAccount(c, "grower", "green42");
+        QVERIFY(f.discover());
+        QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 300));
+        QCOMPARE(frames.count(OpReadBlocks), 1); // only the read-back
+        QVERIFY(frames.count(OpWriteImage) >= 1);
+        QVERIFY(f.reachIdle());
+        const ControllerState &state = controllerState();
+        QCOMPARE(state.scenarios.size(), 1);
+        QCOMPARE(state.scenarios.first().name, QStringLiteral("Базовый сценарий"));
+        QCOMPARE(state.cycleCount, 0);
+        QVERIFY(c->storedImageLength() > 64);
+        QCOMPARE(c->memory().mid(64, exchange().heldBody.size()), exchange().heldBody);
+    }
+
+    void imageDecodedOnceTwoReadsAgree()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.addController();
+        createSimAccount(c, "grower", "green42");
+        c->installImage(DemoSeed::imageBody());
+        QVERIFY(f.discover());
+        QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        // after the first read, the controller's image changes: the second read differs
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ImageRead; }, 100));
+        QByteArray changed = DemoSeed::imageBody();
+        c->installImage(changed);
+        const QByteArray socketName = QStringLiteral("Лампа").toUtf8();
+        const QByteArray renamed = QStringLiteral("Лампы").toUtf8();
+        QVERIFY(changed.contains(socketName));
+        changed.replace(changed.indexOf(socketName), socketName.size(), renamed);
+        c->receiveFrame(writeImageFrame(64, changed.left(960)));
+        QVERIFY(f.reachIdle());
+        QCOMPARE(frames.count(OpReadBlocks), 3);
+        QCOMPARE(controllerState().sockets[0].name, QStringLiteral("Лампы"));
+        QCOMPARE(controllerState().cycleCount, 30);
+        QCOMPARE(frames.count(OpWriteImage), 0);
+        // the clock is set after a decode, then the status is polled
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpGetStatus) > 0; }, 10));
+        QCOMPARE(frames.count(OpSetClock), 1);
+    }
+
+    void uploadReadBackDecides_data()
+    {
+        QTest::addColumn<bool>("spoilReadBack");
+        QTest::newRow("equal: committed") << false;
+        QTest::newRow("different: written again") << true;
+    }
+    void uploadReadBackDecides()
+    {
+        QFETCH(bool, spoilReadBack);
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        ControllerState &state = controllerState();
+        state.sockets[1].name = QStringLiteral("Вытяжка");
+        state.uploadRequest = true;
+        frames.clear();
+        // the whole image goes out; before it is read back the controller's copy may get spoilt
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == Start && exchange().uploadData.isEmpty(); }, 200));
+        const QByteArray sent = exchange().heldBody;
+        if (spoilReadBack)
+            c->receiveFrame(writeImageFrame(64, QByteArray(16, '\x7f')));
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 400));
+        QCOMPARE(frames.count(OpWriteImage) > (sent.size() + 64 + 959) / 960, spoilReadBack);
+        QCOMPARE(exchange().heldBody, sent); // the same body, not rebuilt
+        QVERIFY(f.reachIdle());
+        QCOMPARE(c->memory().mid(64, sent.size()), sent);
+        QCOMPARE(controllerState().sockets[1].name, QStringLiteral("Вытяжка"));
+    }
+
+    void uploadRequestDuringReadWaits()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.addController();
+        createSimAccount(c, "grower", "green42");
+        c->installImage(DemoSeed::imageBody());
+        QVERIFY(f.discover());
+        QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ReadingImage; }, 20));
+        controllerState().uploadRequest = true;
+        // both reads complete, nothing is decoded, and the upload starts right after
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == Idle; }, 200));
+        QCOMPARE(frames.count(OpReadBlocks), 2);
+        QCOMPARE(controllerState().cycleCount, 0);
+        QCOMPARE(frames.count(OpWriteImage), 0);
+        f.tick();
+        QVERIFY(frames.count(OpWriteImage) >= 1);
+        QCOMPARE(frames.written.at(frames.written.indexOf(OpWriteImage) - 1), OpReadBlocks);
+    }
+
+    void pauseIsRepeatedUntilStopped()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        QVERIFY(c->isRunning());
+        // the first run-state command is lost: the next poll sends it again
+        exchange().startStopChecked = 0;
+        c->faults().dropReplies = 0;
+        frames.clear();
+        QVERIFY(f.tickUntil([c] { return !c->isRunning(); }, 100));
+        const int sent = frames.count(OpSetRunState);
+        QVERIFY(sent >= 1);
+        f.tick(30);
+        QCOMPARE(frames.count(OpSetRunState), sent);
+        QVERIFY(frames.count(OpGetStatus) > 3);
+    }
+
+    void decodeRestartsStoppedController()
+    {
+        E2EFixture f;
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        exchange().startStopChecked = 0;
+        QVERIFY(f.tickUntil([c] { return !c->isRunning(); }, 100));
+        // an upload ends with a decode, which asks for the work to run again
+        controllerState().uploadRequest = true;
+        QVERIFY(f.tickUntil([c] { return c->isRunning(); }, 400));
+        QCOMPARE(exchange().startStopChecked, 4);
+    }
+
+    void socketSwitchGoesOut()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        exchange().switchOnRequest = 3;
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpSetOutput) == 1; }, 40));
+        QVERIFY(f.tickUntil([c] { return c->manualLevel(2) == 100; }, 10));
+        QCOMPARE(exchange().switchOnRequest, 0);
+        // a relay output is switched by the first channel id of its input (the pump: id 8)
+        exchange().switchOffRequest = 8;
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpSetOutput) == 2; }, 40));
+        f.tick(3);
+        QVERIFY(c->manualLevel(8) == 0);
+    }
+
+    void droppedStatusReplyReturnsToIdle()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        // past the clock command, in the plain polling rhythm
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpGetStatus) > 0 && exchange().exchangeStep == Idle; }, 10));
+        c->faults().dropReplies = 1;
+        f.tick(); // Idle -> Polling, the reply never comes
+        QCOMPARE(exchange().exchangeStep, int(Polling));
+        const int polls = frames.count(OpGetStatus);
+        f.tick(29);
+        QCOMPARE(exchange().exchangeStep, int(Polling));
+        QCOMPARE(frames.count(OpGetStatus), polls);
+        // the 30th tick gives up on the reply, and the same tick's idle step polls again
+        f.tick(1);
+        QCOMPARE(frames.count(OpGetStatus), polls + 1);
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == Idle; }, 3));
+    }
+
+    void outOfOrderBlockRestartsRead()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.addController();
+        createSimAccount(c, "grower", "green42");
+        c->installImage(DemoSeed::imageBody());
+        c->faults().blocksOutOfOrder = 1;
+        QVERIFY(f.discover());
+        QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        QVERIFY(f.reachIdle());
+        QCOMPARE(frames.count(OpReadBlocks), 3);
+        QCOMPARE(controllerState().cycleCount, 30);
+    }
+
+    void linkLostDuringUploadKeepsThePlan()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        ControllerState &state = controllerState();
+        state.sockets[3].name = QStringLiteral("Тепловентилятор");
+        state.uploadRequest = true;
+        c->faults().disconnectAfterFrames = 2; // the link drops after the second chunk
+        QVERIFY(f.tickUntil([&f] { return f.linkState() == Discovering; }, 100));
+        QVERIFY(!controllerState().workCycleKnown);
+        // signing in again: the read image is not taken, the intended plan goes out and is committed
+        frames.clear();
+        QVERIFY(f.discover());
+        QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 400));
+        QVERIFY(f.reachIdle());
+        QCOMPARE(controllerState().sockets[3].name, QStringLiteral("Тепловентилятор"));
+        QCOMPARE(controllerState().cycleCount, 30);
+        QCOMPARE(c->memory().mid(64, exchange().heldBody.size()), exchange().heldBody);
+        QCOMPARE(c->runningImage().totalLength, c->storedImageLength());
+    }
+
+    void largeImageOverSlowLink()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        makeLargePlan(controllerState());
+        controllerState().uploadRequest = true;
+        c->faults().replyDelayMs = 40;
+        // real time passes between ticks so that the slow answers arrive
+        const bool done = f.tickUntil([&frames] {
+            drainEvents(15);
+            return frames.count(OpCommitImage) == 1;
+        }, 3000);
+        QVERIFY(done);
+        QVERIFY(exchange().heldBody.size() >= 20 * 1024);
+        const int chunks = int((exchange().heldBody.size() + 64 + 959) / 960);
+        QCOMPARE(frames.count(OpWriteImage), chunks); // one pass, no retry
+        QVERIFY(f.reachIdle(3000));
+        QCOMPARE(controllerState().scenarios.size(), 25);
+    }
+};
+
+QTEST_MAIN(TestE2EExchange)
+#include "tst_e2e_exchange.moc"
