@@ -192,6 +192,12 @@ void MainWindow::handlePageRequest()
         ex.heldBody.clear();
         ex.pageRequest = 0;
         break;
+    case 3:
+        showPage(m_workCycle);
+        m_leftMenu->showMenu();
+        m_leftMenu->checkWorkCycleButton();
+        ex.pageRequest = 0;
+        break;
     case 9:
         m_link->disconnectController();
         ex.pageRequest = 0;
@@ -339,6 +345,8 @@ void MainWindow::configurationTaken(const DecodeResult &result, bool fallback)
     for (int index : result.acceptedSockets)
         m_devices->applyDecodedSocket(index);
     m_devices->updateRelaySwitches();
+    // the day/night symbol follows whether the cycle has a night
+    m_devices->daysymena(state.nightHours != 0 ? 1 : 0);
     if (fallback)
         return;
     m_leftMenu->setDayBar(exchange().cycleDayStates, state.cycleCount);

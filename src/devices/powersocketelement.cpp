@@ -69,7 +69,7 @@ PowerSocketElement::PowerSocketElement(QWidget *parent)
     powerSocketNameLabel->setObjectName(QStringLiteral("powerSocketNameLabel"));
     powerlabel->setObjectName(QStringLiteral("powerlabel"));
 
-    setMinimumSize(170, 230);
+    setMinimumSize(150, 230);
     powerSocketPixmapLabel->setFixedSize(96, 96);
     powerSocketPixmapLabel->setScaledContents(true);
     powerSocketPixmapLabel->setStyleSheet(QStringLiteral("background: transparent; border: none;"));
