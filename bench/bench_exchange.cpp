@@ -1,0 +1,118 @@
+// Figures of the exchange: ticks from an accepted sign-in to idle with the image decoded, and the
+// time one tick takes to decode a maximum-size configuration image and refresh the pages.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
+
+#include "app/demoseed.h"
+#include "e2efixture.h"
+#include "model/basescenario.h"
+#include "model/configimage.h"
+
+namespace {
+
+quint32 bitsOf(float f)
+{
+    quint32 b;
+    std::memcpy(&b, &f, sizeof b);
+    return b;
+}
+
+// As large as the controller's memory allows below its log area: 80 days over many scenarios.
+QByteArray maximumImageBody()
+{
+    QByteArray demo = DemoSeed::imageBody();
+    ControllerState s;
+    s.resetToEmptyForm();
+    decodeConfigImage(s, demo);
+    const Scenario base = baseScenario();
+    QByteArray body;
+    for (int scenarios = 1;; ++scenarios) {
+        ControllerState t = s;
+        t.scenarios = {base};
+        for (int n = 1; n <= scenarios; ++n) {
+            Scenario sc;
+            sc.name = QStringLiteral("Сценарий %1").arg(n);
+            for (int output = 1; output <= 4; ++output) {
+                SocketProgram p;
+                p.dayConditions << baseStateCondition(On);
+                p.nightConditions << baseStateCondition(Off);
+                for (int r = 0; r < 8; ++r) {
+                    Condition c;
+                    c.ref = 0;
+                    c.kind = Above;
+                    c.value = bitsOf(20.0f + r);
+                    c.action = On;
+                    c.priority = r + 1;
+                    c.source = 5;
+                    p.dayConditions << c;
+                    p.nightConditions << c;
+                }
+                sc.sockets[output] = p;
+            }
+            sc.usage = 1;
+            t.scenarios << sc;
+        }
+        t.cycleCount = 80;
+        t.days.clear();
+        for (int d = 0; d < 80; ++d)
+            t.days << CycleDay{t.startTime.addDays(d), 1 + d % scenarios};
+        QByteArray next;
+        encodeConfigImage(t, next);
+        if (next.size() + 64 > 0x7F00 - 4000)
+            return body;
+        body = next;
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+
+    {
+        E2EFixture f;
+        SimulatedController *c = f.addController();
+        createSimAccount(c, "grower", "green42");
+        c->installImage(DemoSeed::imageBody());
+        f.discover();
+        f.signIn(QStringLiteral("grower"), QStringLiteral("green42"));
+        int ticks = 0;
+        while (!(exchange().exchangeStep == Idle && controllerState().cycleCount != 0) && ticks < 1000) {
+            f.tick();
+            ++ticks;
+        }
+        std::printf("ticks from accepted sign-in to idle with the image decoded: %d\n", ticks);
+    }
+
+    {
+        E2EFixture f;
+        f.signedInController(DemoSeed::imageBody());
+        const QByteArray body = maximumImageBody();
+        const int rounds = 50;
+        QElapsedTimer timer;
+        qint64 total = 0;
+        for (int i = 0; i < rounds; ++i) {
+            ExchangeState &ex = exchange();
+            ex.imageBuffer = body;
+            ex.lastImage = body;
+            ex.heldBody.clear();
+            ex.exchangeStep = ImageRead;
+            timer.start();
+            f.window->exchangeTick();
+            total += timer.nsecsElapsed();
+        }
+        std::printf("decode of a %lld-byte image with page refresh: %.2f ms per tick (mean of %d)\n",
+                    static_cast<long long>(body.size()), double(total) / rounds / 1e6, rounds);
+        std::printf("scenarios decoded: %lld, days: %lld\n", static_cast<long long>(controllerState().scenarios.size()),
+                    static_cast<long long>(controllerState().days.size()));
+    }
+    return 0;
+}
