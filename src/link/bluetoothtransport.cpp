@@ -1,0 +1,190 @@
+#include "link/bluetoothtransport.h"
+
+#include <QBluetoothAddress>
+#include <QBluetoothDeviceDiscoveryAgent>
+#include <QBluetoothUuid>
+#include <QLowEnergyCharacteristic>
+#include <QLowEnergyController>
+#include <QLowEnergyService>
+
+namespace {
+
+constexpr int LowEnergyDiscoveryTimeoutMs = 5000;
+
+BleDeviceInfo toBleDeviceInfo(const QBluetoothDeviceInfo &info)
+{
+    BleDeviceInfo out;
+    out.name = info.name();
+    out.address = info.address().toUInt64();
+    const QMultiHash<quint16, QByteArray> data = info.manufacturerData();
+    for (auto it = data.cbegin(); it != data.cend(); ++it) {
+        if (!out.manufacturerData.contains(it.key()))
+            out.manufacturerData.insert(it.key(), it.value());
+    }
+    return out;
+}
+
+QBluetoothUuid commandCharacteristicUuid()
+{
+    return QBluetoothUuid(quint16(CommandCharacteristicUuid));
+}
+
+} // namespace
+
+BluetoothScanner::BluetoothScanner(std::shared_ptr<SeenDevices> seen, QObject *parent)
+    : BleScanner(parent)
+    , m_agent(new QBluetoothDeviceDiscoveryAgent(this))
+    , m_seen(std::move(seen))
+{
+    m_agent->setLowEnergyDiscoveryTimeout(LowEnergyDiscoveryTimeoutMs);
+    connect(m_agent, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered, this,
+            [this](const QBluetoothDeviceInfo &info) {
+                const BleDeviceInfo device = toBleDeviceInfo(info);
+                m_seen->insert(device.address, info);
+                emit deviceDiscovered(device);
+            });
+    connect(m_agent, &QBluetoothDeviceDiscoveryAgent::finished, this, &BleScanner::finished);
+    connect(m_agent, &QBluetoothDeviceDiscoveryAgent::errorOccurred, this,
+            [this](QBluetoothDeviceDiscoveryAgent::Error) { emit errorOccurred(m_agent->errorString()); });
+}
+
+void BluetoothScanner::start()
+{
+    m_agent->start();
+}
+
+void BluetoothScanner::stop()
+{
+    m_agent->stop();
+}
+
+bool BluetoothScanner::isActive() const
+{
+    return m_agent->isActive();
+}
+
+BluetoothService::BluetoothService(QLowEnergyService *service, QObject *parent)
+    : BleService(parent)
+    , m_service(service)
+{
+    m_service->setParent(this);
+    connect(m_service, &QLowEnergyService::stateChanged, this,
+            [this](QLowEnergyService::ServiceState state) { emit stateChanged(int(state)); });
+    connect(m_service, &QLowEnergyService::characteristicWritten, this,
+            [this](const QLowEnergyCharacteristic &c, const QByteArray &value) {
+                emit characteristicWritten(bleUuidTo16(c.uuid()), value);
+            });
+    connect(m_service, &QLowEnergyService::characteristicRead, this,
+            [this](const QLowEnergyCharacteristic &c, const QByteArray &value) {
+                emit characteristicRead(bleUuidTo16(c.uuid()), value);
+            });
+}
+
+QUuid BluetoothService::uuid() const
+{
+    return m_service->serviceUuid();
+}
+
+BleService::ServiceState BluetoothService::state() const
+{
+    switch (m_service->state()) {
+    case QLowEnergyService::RemoteService:
+        return RemoteService;
+    case QLowEnergyService::RemoteServiceDiscovering:
+        return RemoteServiceDiscovering;
+    case QLowEnergyService::RemoteServiceDiscovered:
+        return RemoteServiceDiscovered;
+    default:
+        return InvalidService;
+    }
+}
+
+void BluetoothService::discoverDetails()
+{
+    m_service->discoverDetails();
+}
+
+bool BluetoothService::hasCommandCharacteristic() const
+{
+    return m_service->state() == QLowEnergyService::RemoteServiceDiscovered
+        && m_service->characteristic(commandCharacteristicUuid()).isValid();
+}
+
+QByteArray BluetoothService::cachedCommandValue() const
+{
+    return m_service->characteristic(commandCharacteristicUuid()).value();
+}
+
+// The characteristic is looked up afresh for every write and read: a handle kept across a
+// rediscovery would be stale.
+void BluetoothService::writeCommand(const QByteArray &value)
+{
+    const QLowEnergyCharacteristic c = m_service->characteristic(commandCharacteristicUuid());
+    if (c.isValid())
+        m_service->writeCharacteristic(c, value);
+}
+
+void BluetoothService::readCommand()
+{
+    const QLowEnergyCharacteristic c = m_service->characteristic(commandCharacteristicUuid());
+    if (c.isValid())
+        m_service->readCharacteristic(c);
+}
+
+BluetoothLink::BluetoothLink(const QBluetoothDeviceInfo &device, QObject *parent)
+    : BleLink(parent)
+    , m_controller(QLowEnergyController::createCentral(device, this))
+{
+    connect(m_controller, &QLowEnergyController::connected, this, &BleLink::connected);
+    connect(m_controller, &QLowEnergyController::disconnected, this, &BleLink::disconnected);
+    connect(m_controller, &QLowEnergyController::serviceDiscovered, this,
+            [this](const QBluetoothUuid &uuid) { emit serviceDiscovered(uuid); });
+    connect(m_controller, &QLowEnergyController::discoveryFinished, this, &BleLink::discoveryFinished);
+}
+
+BleLink::LinkState BluetoothLink::state() const
+{
+    const int state = int(m_controller->state());
+    return state <= ClosingState ? LinkState(state) : UnconnectedState;
+}
+
+void BluetoothLink::connectToDevice()
+{
+    m_controller->connectToDevice();
+}
+
+void BluetoothLink::disconnectFromDevice()
+{
+    m_controller->disconnectFromDevice();
+}
+
+void BluetoothLink::discoverServices()
+{
+    m_controller->discoverServices();
+}
+
+BleService *BluetoothLink::createServiceObject(const QUuid &service, QObject *parent)
+{
+    QLowEnergyService *qtService = m_controller->createServiceObject(QBluetoothUuid(service));
+    return qtService ? new BluetoothService(qtService, parent) : nullptr;
+}
+
+BluetoothTransport::BluetoothTransport()
+    : m_seen(std::make_shared<SeenDevices>())
+{
+}
+
+BleScanner *BluetoothTransport::createScanner(QObject *parent)
+{
+    return new BluetoothScanner(m_seen, parent);
+}
+
+BleLink *BluetoothTransport::createLink(const BleDeviceInfo &device, QObject *parent)
+{
+    QBluetoothDeviceInfo info = m_seen->value(device.address);
+    if (!info.isValid()) {
+        info = QBluetoothDeviceInfo(QBluetoothAddress(device.address), device.name, 0);
+        info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
+    }
+    return new BluetoothLink(info, parent);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+// Faults a test can switch on for one simulated controller. Counters run down as they act.
+struct SimFaults
+{
+    int dropReplies = 0;           // the next N reads of 0xFFF1 get no answer at all
+    int notReadyReads = 0;         // the next N block reads lack the marker, upload acks lack bit 1
+    int blocksOutOfOrder = 0;      // the next N block reads serve the block after the expected one
+    int disconnectAfterFrames = 0; // N > 0: the link drops right after the Nth frame written from now
+    bool refuseNextSignIn = false; // the next sign-in is refused whatever it carries
+    int replyDelayMs = 0;          // every answer of the link comes this much later
+};

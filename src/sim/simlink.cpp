@@ -1,0 +1,215 @@
+#include "sim/simlink.h"
+
+#include "sim/simeventqueue.h"
+#include "sim/simtransport.h"
+#include "sim/simulatedcontroller.h"
+
+Q_LOGGING_CATEGORY(lcSim, "vireosant.sim", QtInfoMsg)
+
+namespace {
+
+QString hexHead(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.left(16).toHex(' '));
+}
+
+} // namespace
+
+QUuid SimLink::commandServiceUuid()
+{
+    return bleUuidFrom16(0xFFF0);
+}
+
+QUuid SimLink::extraServiceUuid()
+{
+    return bleUuidFrom16(0x180A);
+}
+
+SimLink::SimLink(SimTransport *transport, SimulatedController *controller, QObject *parent)
+    : BleLink(parent)
+    , m_transport(transport)
+    , m_controller(controller)
+    , m_queue(new SimEventQueue(this))
+{
+    connect(transport, &SimTransport::rangeChanged, this, [this](SimulatedController *c, bool inRange) {
+        if (!inRange && c == m_controller)
+            drop();
+    });
+}
+
+SimLink::~SimLink()
+{
+    if (m_controller && isConnected())
+        m_controller->endSession();
+}
+
+bool SimLink::isConnected() const
+{
+    return m_state == ConnectedState || m_state == DiscoveringState || m_state == DiscoveredState;
+}
+
+SimulatedController *SimLink::controller() const
+{
+    return m_controller;
+}
+
+void SimLink::post(std::function<void()> action)
+{
+    m_queue->post(m_controller ? m_controller->faults().replyDelayMs : 0, std::move(action));
+}
+
+void SimLink::connectToDevice()
+{
+    if (m_state != UnconnectedState)
+        return;
+    m_state = ConnectingState;
+    if (!m_controller || !m_transport || !m_transport->isInRange(m_controller))
+        return; // never answers; the caller's timeout gives up
+    post([this] {
+        if (m_state != ConnectingState || !m_controller)
+            return;
+        m_state = ConnectedState;
+        m_controller->beginSession();
+        emit connected();
+    });
+}
+
+void SimLink::disconnectFromDevice()
+{
+    drop();
+}
+
+void SimLink::drop()
+{
+    if (m_state == UnconnectedState || m_state == ClosingState)
+        return;
+    if (m_controller && isConnected())
+        m_controller->endSession();
+    m_state = ClosingState;
+    m_queue->clear();
+    emit dropped();
+    m_queue->post(0, [this] {
+        m_state = UnconnectedState;
+        emit disconnected();
+    });
+}
+
+void SimLink::discoverServices()
+{
+    if (m_state != ConnectedState)
+        return;
+    m_state = DiscoveringState;
+    post([this] {
+        if (m_state != DiscoveringState)
+            return;
+        emit serviceDiscovered(commandServiceUuid());
+        if (m_state == DiscoveringState && m_controller && m_controller->hasExtraService())
+            emit serviceDiscovered(extraServiceUuid());
+        if (m_state != DiscoveringState)
+            return;
+        m_state = DiscoveredState;
+        emit discoveryFinished();
+    });
+}
+
+BleService *SimLink::createServiceObject(const QUuid &service, QObject *parent)
+{
+    if (m_state != DiscoveredState || !m_controller)
+        return nullptr;
+    if (service == commandServiceUuid())
+        return new SimService(this, service, true, parent);
+    if (service == extraServiceUuid() && m_controller->hasExtraService())
+        return new SimService(this, service, false, parent);
+    return nullptr;
+}
+
+SimService::SimService(SimLink *link, const QUuid &uuid, bool holdsCommand, QObject *parent)
+    : BleService(parent)
+    , m_link(link)
+    , m_uuid(uuid)
+    , m_holdsCommand(holdsCommand)
+{
+    connect(link, &SimLink::dropped, this, [this] {
+        m_state = InvalidService;
+        later([this] { emit stateChanged(InvalidService); });
+    });
+}
+
+// The client may delete the service while answers are still on their way.
+void SimService::later(std::function<void()> action)
+{
+    if (!m_link)
+        return;
+    QPointer<SimService> self(this);
+    m_link->post([self, action] {
+        if (self)
+            action();
+    });
+}
+
+void SimService::discoverDetails()
+{
+    if (m_state != RemoteService || !m_link || !m_link->isConnected())
+        return;
+    m_state = RemoteServiceDiscovering;
+    later([this] { emit stateChanged(RemoteServiceDiscovering); });
+    later([this] {
+        if (m_state != RemoteServiceDiscovering)
+            return;
+        SimulatedController *c = m_link ? m_link->controller() : nullptr;
+        if (m_holdsCommand && c)
+            m_cached = c->statusValue();
+        m_state = RemoteServiceDiscovered;
+        emit stateChanged(RemoteServiceDiscovered);
+    });
+}
+
+bool SimService::hasCommandCharacteristic() const
+{
+    return m_holdsCommand && m_state == RemoteServiceDiscovered;
+}
+
+QByteArray SimService::cachedCommandValue() const
+{
+    return hasCommandCharacteristic() ? m_cached : QByteArray();
+}
+
+bool SimService::usable() const
+{
+    return hasCommandCharacteristic() && m_link && m_link->isConnected() && m_link->controller();
+}
+
+void SimService::writeCommand(const QByteArray &value)
+{
+    if (!usable())
+        return;
+    SimulatedController *c = m_link->controller();
+    const bool taken = c->receiveFrame(value);
+    qCDebug(lcSim).noquote() << QStringLiteral("frame op 0x%1 len %2 %3: %4")
+                                    .arg(quint8(value.size() > 1 ? value.at(1) : 0), 2, 16, QLatin1Char('0'))
+                                    .arg(value.size())
+                                    .arg(taken ? QStringLiteral("taken") : QStringLiteral("refused"))
+                                    .arg(hexHead(value));
+    SimFaults &faults = c->faults();
+    if (faults.disconnectAfterFrames > 0 && --faults.disconnectAfterFrames == 0) {
+        m_link->drop();
+        return;
+    }
+    if (taken)
+        later([this, value] { emit characteristicWritten(CommandCharacteristicUuid, value); });
+}
+
+void SimService::readCommand()
+{
+    if (!usable())
+        return;
+    SimulatedController *c = m_link->controller();
+    if (c->faults().dropReplies > 0) {
+        --c->faults().dropReplies;
+        qCDebug(lcSim) << "reply dropped";
+        return;
+    }
+    const QByteArray value = c->readReply();
+    qCDebug(lcSim).noquote() << QStringLiteral("reply len %1: %2").arg(value.size()).arg(hexHead(value));
+    later([this, value] { emit characteristicRead(CommandCharacteristicUuid, value); });
+}
