@@ -5,21 +5,14 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstring>
 
 #include "app/demoseed.h"
 #include "e2efixture.h"
 #include "model/basescenario.h"
 #include "model/configimage.h"
+#include "plans.h"
 
 namespace {
-
-quint32 bitsOf(float f)
-{
-    quint32 b;
-    std::memcpy(&b, &f, sizeof b);
-    return b;
-}
 
 // As large as the controller's memory allows below its log area: 80 days over many scenarios.
 QByteArray maximumImageBody()
@@ -28,33 +21,13 @@ QByteArray maximumImageBody()
     ControllerState s;
     s.resetToEmptyForm();
     decodeConfigImage(s, demo);
-    const Scenario base = baseScenario();
     QByteArray body;
     for (int scenarios = 1;; ++scenarios) {
         ControllerState t = s;
-        t.scenarios = {base};
+        t.scenarios = {baseScenario()};
         for (int n = 1; n <= scenarios; ++n) {
-            Scenario sc;
-            sc.name = QStringLiteral("Сценарий %1").arg(n);
-            for (int output = 1; output <= 4; ++output) {
-                SocketProgram p;
-                p.dayConditions << baseStateCondition(On);
-                p.nightConditions << baseStateCondition(Off);
-                for (int r = 0; r < 8; ++r) {
-                    Condition c;
-                    c.ref = 0;
-                    c.kind = Above;
-                    c.value = bitsOf(20.0f + r);
-                    c.action = On;
-                    c.priority = r + 1;
-                    c.source = 5;
-                    p.dayConditions << c;
-                    p.nightConditions << c;
-                }
-                sc.sockets[output] = p;
-            }
-            sc.usage = 1;
-            t.scenarios << sc;
+            t.scenarios << largeScenario(QStringLiteral("Сценарий %1").arg(n));
+            t.scenarios.last().usage = 1;
         }
         t.cycleCount = 80;
         t.days.clear();

@@ -23,22 +23,18 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldCwd;
+    std::unique_ptr<TempWorkDir> m_dir;
 
 private slots:
     void init()
     {
-        m_oldCwd = QDir::currentPath();
-        m_dir = new QTemporaryDir;
-        QDir::setCurrent(m_dir->path());
+        m_dir.reset(new TempWorkDir);
         resetProgramState();
     }
     void cleanup()
     {
         closeNote();
-        QDir::setCurrent(m_oldCwd);
-        delete m_dir;
+        m_dir.reset();
     }
 
     void construction()

@@ -9,6 +9,7 @@
 #include "link/frames.h"
 #include "model/basescenario.h"
 #include "model/configimage.h"
+#include "plans.h"
 
 namespace {
 constexpr int OpReadBlocks = 0x04;
@@ -25,49 +26,6 @@ QByteArray writeImageFrame(int address, const QByteArray &chunk)
     return buildFrame(Opcode::WriteImage, payload);
 }
 
-quint32 bitsOf(float f)
-{
-    quint32 b;
-    std::memcpy(&b, &f, sizeof b);
-    return b;
-}
-
-// A plan big enough to need more than twenty upload chunks: many scenarios of many rows.
-void makeLargePlan(ControllerState &s)
-{
-    s.editedScenarios = {baseScenario()};
-    for (int n = 1; n <= 24; ++n) {
-        Scenario sc;
-        sc.name = QStringLiteral("Сценарий %1").arg(n);
-        for (int output = 1; output <= 4; ++output) {
-            SocketProgram p;
-            p.dayConditions << baseStateCondition(On);
-            p.nightConditions << baseStateCondition(Off);
-            for (int r = 0; r < 8; ++r) {
-                Condition c;
-                c.ref = 0;
-                c.text = QStringLiteral("Климат: Температура");
-                c.kind = Above;
-                c.value = bitsOf(20.0f + r);
-                c.action = On;
-                c.priority = r + 1;
-                c.source = 5;
-                p.dayConditions << c;
-                p.nightConditions << c;
-            }
-            sc.sockets[output] = p;
-        }
-        s.editedScenarios << sc;
-    }
-    s.editedCycleCount = 48;
-    s.editedDays.clear();
-    for (int d = 0; d < s.editedCycleCount; ++d) {
-        CycleDay day;
-        day.time = s.editedStartTime.addSecs(qint64(d) * (s.editedDayHours + s.editedNightHours) * 3600);
-        day.scenarioIndex = 1 + d % 24;
-        s.editedDays << day;
-    }
-}
 } // namespace
 
 // The exchange sequencer end to end: reading, decoding, uploading with read-back, commands.
@@ -75,30 +33,18 @@ class TestE2EExchange : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldCwd;
+    std::unique_ptr<TempWorkDir> m_dir;
 
 private slots:
-    void init()
-    {
-        m_oldCwd = QDir::currentPath();
-        m_dir = new QTemporaryDir;
-        QDir::setCurrent(m_dir->path());
-    }
-    void cleanup()
-    {
-        QDir::setCurrent(m_oldCwd);
-        delete m_dir;
-    }
+    void init() { m_dir.reset(new TempWorkDir); }
+    void cleanup() { m_dir.reset(); }
 
     void emptyControllerGetsBaseScenario()
     {
         E2EFixture f;
         FrameLog frames;
-        SimulatedController *c = f.addController();
-        createSimAccount(c, "grower", "green42");
-        QVERIFY(f.discover());
-        QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        SimulatedController *c = f.signInTo();
+        QVERIFY(c);
         QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 300));
         QCOMPARE(frames.count(OpReadBlocks), 1); // only the read-back
         QVERIFY(frames.count(OpWriteImage) >= 1);
@@ -115,11 +61,8 @@ private slots:
     {
         E2EFixture f;
         FrameLog frames;
-        SimulatedController *c = f.addController();
-        createSimAccount(c, "grower", "green42");
-        c->installImage(DemoSeed::imageBody());
-        QVERIFY(f.discover());
-        QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        SimulatedController *c = f.signInTo(DemoSeed::imageBody());
+        QVERIFY(c);
         // after the first read, the controller's image changes: the second read differs
         QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ImageRead; }, 100));
         QByteArray changed = DemoSeed::imageBody();
@@ -173,11 +116,8 @@ private slots:
     {
         E2EFixture f;
         FrameLog frames;
-        SimulatedController *c = f.addController();
-        createSimAccount(c, "grower", "green42");
-        c->installImage(DemoSeed::imageBody());
-        QVERIFY(f.discover());
-        QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        SimulatedController *c = f.signInTo(DemoSeed::imageBody());
+        QVERIFY(c);
         QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ReadingImage; }, 20));
         controllerState().uploadRequest = true;
         // both reads complete, nothing is decoded, and the upload starts right after
@@ -264,7 +204,7 @@ private slots:
     {
         E2EFixture f;
         FrameLog frames;
-        SimulatedController *c = f.addController();
+        SimulatedController *c = f.addController(QStringLiteral("REZ-other"), 0x77);
         createSimAccount(c, "grower", "green42");
         c->installImage(DemoSeed::imageBody());
         c->faults().blocksOutOfOrder = 1;
@@ -305,7 +245,7 @@ private slots:
         FrameLog frames;
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
-        makeLargePlan(controllerState());
+        makeLargeEditedPlan(controllerState(), 24, 48);
         controllerState().uploadRequest = true;
         c->faults().replyDelayMs = 40;
         // real time passes between ticks so that the slow answers arrive

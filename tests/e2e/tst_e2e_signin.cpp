@@ -14,21 +14,11 @@ class TestE2ESignIn : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldCwd;
+    std::unique_ptr<TempWorkDir> m_dir;
 
 private slots:
-    void init()
-    {
-        m_oldCwd = QDir::currentPath();
-        m_dir = new QTemporaryDir;
-        QDir::setCurrent(m_dir->path());
-    }
-    void cleanup()
-    {
-        QDir::setCurrent(m_oldCwd);
-        delete m_dir;
-    }
+    void init() { m_dir.reset(new TempWorkDir); }
+    void cleanup() { m_dir.reset(); }
 
     void controllerRecognisedByName_data()
     {

@@ -129,15 +129,22 @@ struct E2EFixture
     }
     QString noteText() const { return currentNote ? currentNote->text() : QString(); }
 
-    // A controller with the account grower / green42, the program signed in and idle.
-    SimulatedController *signedInController(const QByteArray &imageBody = QByteArray())
+    // A controller with the account grower / green42 (and the image, when given), the program
+    // signed in; nothing read yet. Null when it does not get that far.
+    SimulatedController *signInTo(const QByteArray &imageBody = QByteArray())
     {
         SimulatedController *c = addController();
         createSimAccount(c, "grower", "green42");
         if (!imageBody.isEmpty())
             c->installImage(imageBody);
-        if (!discover() || !signIn(QStringLiteral("grower"), QStringLiteral("green42")) || !reachIdle())
+        if (!discover() || !signIn(QStringLiteral("grower"), QStringLiteral("green42")))
             return nullptr;
         return c;
+    }
+    // As signInTo, and the first configuration decoded.
+    SimulatedController *signedInController(const QByteArray &imageBody = QByteArray())
+    {
+        SimulatedController *c = signInTo(imageBody);
+        return c && reachIdle() ? c : nullptr;
     }
 };
