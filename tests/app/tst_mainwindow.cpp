@@ -112,6 +112,21 @@ private slots:
         QCOMPARE(exchange().pageRequest, 0);
     }
 
+    void nestedTickReturnsAtOnce()
+    {
+        WindowFixture f;
+        f.ticks(10);
+        exchange().pageRequest = 4;
+        exchange().tickBusy = true; // a tick body is running (a modal loop inside it)
+        f.ticks(3);
+        QCOMPARE(exchange().pageRequest, 4);
+        QCOMPARE(viewState().carouselCounter, 13); // the carousel still counts
+        exchange().tickBusy = false;
+        f.ticks(1);
+        QCOMPARE(exchange().pageRequest, 0);
+        QVERIFY(!exchange().tickBusy);
+    }
+
     void carouselRunsBackAndForth()
     {
         WindowFixture f;

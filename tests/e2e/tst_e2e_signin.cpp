@@ -298,6 +298,25 @@ private slots:
         QVERIFY(f.discover());
     }
 
+    void closingWhileSignedInKeepsTheWorkView()
+    {
+        E2EFixture f;
+        SimulatedController *c = f.signInTo();
+        QVERIFY(c);
+        QVERIFY(c->isSignedIn());
+        f.window->show();
+        f.window->close();
+        drainEvents(20);
+        QVERIFY(f.window->closing);
+        QVERIFY(!f.window->tickTimer->isActive());
+        QVERIFY(!viewState().signInViewShown);
+        QCOMPARE(f.linkState(), int(SignedIn));
+        // the window going away disconnects in any case
+        f.window.reset();
+        drainEvents(20);
+        QVERIFY(!c->isSignedIn());
+    }
+
     void offlineButtonsDoNotConnect()
     {
         E2EFixture f;

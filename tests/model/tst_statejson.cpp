@@ -1,0 +1,185 @@
+#include <QTest>
+
+#include "richstate.h"
+#include "testsupport.h"
+
+#include "model/clock.h"
+#include "model/configimage.h"
+#include "model/statejson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <cmath>
+
+namespace {
+
+QJsonObject parse(const QByteArray &text)
+{
+    return QJsonDocument::fromJson(text).object();
+}
+
+} // namespace
+
+class TestStateJson : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { Clock::setFake(QDateTime(QDate(2026, 3, 1), QTime(12, 0))); }
+    void cleanupTestCase() { Clock::clearFake(); }
+
+    void decodedImageAsJson()
+    {
+        ControllerState state;
+        state.resetToEmptyForm();
+        const DecodeResult result = decodeConfigImage(state, RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex"))));
+        linkTimerRows(state);
+        const QJsonObject json = stateToJson(state, result);
+
+        QCOMPARE(json.value(QStringLiteral("usedLength")).toInt(), 768);
+        const QJsonObject sensor0 = json.value(QStringLiteral("sensors")).toArray().at(0).toObject();
+        QCOMPARE(sensor0.value(QStringLiteral("typeName")).toString(), QStringLiteral("Датчик температуры & влажности (AM2301A)"));
+        QCOMPARE(sensor0.value(QStringLiteral("channels")).toArray(), (QJsonArray{4, 5}));
+        QCOMPARE(sensor0.value(QStringLiteral("section")).toString().left(8), QStringLiteral("020cd09a"));
+        QCOMPARE(sensor0.value(QStringLiteral("calibration")).toArray().at(0).toObject().value(QStringLiteral("offset")).toDouble(), 1.5);
+        const QJsonObject cycle = json.value(QStringLiteral("workCycle")).toObject();
+        QCOMPARE(cycle.value(QStringLiteral("startSeconds")).toInteger(), qint64(1772438400));
+        QCOMPARE(cycle.value(QStringLiteral("start")).toString(), QStringLiteral("2026-03-02T08:00:00"));
+        QCOMPARE(json.value(QStringLiteral("days")).toArray(), (QJsonArray{0, 1, 1, 0}));
+        QCOMPARE(json.value(QStringLiteral("scenarioOrder")).toArray(),
+                 (QJsonArray{QJsonObject{{QStringLiteral("scenario"), 1}, {QStringLiteral("ordinal"), 0}}}));
+        const QJsonObject interval = json.value(QStringLiteral("scenarios")).toArray().at(1).toObject()
+                                         .value(QStringLiteral("sockets")).toArray().at(0).toObject()
+                                         .value(QStringLiteral("night")).toArray().at(2).toObject();
+        QCOMPARE(interval.value(QStringLiteral("kind")).toInt(), 3);
+        QCOMPARE(interval.value(QStringLiteral("value")).toDouble(), 40.0);
+        QCOMPARE(interval.value(QStringLiteral("valueBits")).toInteger(), qint64(0x42200000));
+        QCOMPARE(interval.value(QStringLiteral("params")).toArray(), QJsonArray{60.0});
+        QCOMPARE(interval.value(QStringLiteral("text")).toString(), QStringLiteral("Климат: Влажность"));
+    }
+
+    void noStopNoUsedLength()
+    {
+        ControllerState state;
+        state.resetToEmptyForm();
+        const QJsonObject json = stateToJson(state, DecodeResult());
+        QVERIFY(!json.contains(QStringLiteral("usedLength")));
+        QVERIFY(json.value(QStringLiteral("workCycle")).toObject().value(QStringLiteral("start")).isNull());
+    }
+
+    void numbersJsonCannotHold()
+    {
+        ControllerState state;
+        state.resetToEmptyForm();
+        Scenario s;
+        SocketProgram p;
+        Condition row = RichState::sensorRow(0, 4, QString(), Interval, 0, On, 1, {qQNaN()});
+        row.value = 0x7FC00001;  // a NaN with a payload
+        p.dayConditions = {row};
+        s.sockets.insert(1, p);
+        state.scenarios = {s};
+        const QByteArray text = QJsonDocument(stateToJson(state, DecodeResult())).toJson();
+        ControllerState back;
+        QString error;
+        QVERIFY2(stateFromJson(parse(text), back, &error), qPrintable(error));
+        const Condition read = back.scenarios[0].sockets[1].dayConditions[0];
+        QCOMPARE(read.value, quint32(0x7FC00001));  // the bits travel exactly
+        QVERIFY(std::isnan(read.params.at(0)));
+    }
+
+    void minimalJson()
+    {
+        const QJsonObject json = parse(R"({"workCycle": {"dayHours": 12, "nightHours": 12, "startSeconds": 1772438400,
+            "cycleCount": 2}, "scenarios": [{"name": "B", "sockets": [{"output": 1,
+            "day": [{"source": 0, "action": 1}], "night": [{"source": 0, "action": 2, "value": 2.5}]}]}]})");
+        ControllerState state;
+        QString error;
+        QVERIFY2(stateFromJson(json, state, &error), qPrintable(error));
+        QCOMPARE(state.days.size(), 2);
+        QCOMPARE(state.sockets[2].name, QStringLiteral("Порт 3"));
+        QCOMPARE(state.startTime, QDateTime(QDate(2026, 3, 2), QTime(8, 0)));
+        QCOMPARE(state.scenarios[0].sockets[1].nightConditions[0].value, quint32(0x40200000));
+        QByteArray body;
+        encodeConfigImage(state, body);
+        QVERIFY(body.contains(QByteArray::fromHex("0c0c000c008043a5690000000002000d")));
+    }
+
+    void errors_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("error");
+        const QByteArray program = R"({"scenarios": [{"sockets": [{"output": 1, %1}]}]})";
+        auto inProgram = [&](const char *inner) { return QByteArray(program).replace("%1", inner); };
+        const QString at = QStringLiteral("scenarios[0].sockets[0].");
+
+        QTest::newRow("sensors not an array") << QByteArray(R"({"sensors": {}})") << QStringLiteral("sensors: expected an array");
+        QTest::newRow("sensor without index") << QByteArray(R"({"sensors": [{}]})")
+                                              << QStringLiteral("sensors[0].index: expected an integer in 0..5");
+        QTest::newRow("sensor index 6") << QByteArray(R"({"sensors": [{"index": 6}]})")
+                                        << QStringLiteral("sensors[0].index: expected an integer in 0..5");
+        QTest::newRow("sensor twice") << QByteArray(R"({"sensors": [{"index": 1}, {"index": 1}]})")
+                                      << QStringLiteral("sensors[1]: index 1 given twice");
+        QTest::newRow("sensor type 7") << QByteArray(R"({"sensors": [{"index": 0, "type": 7}]})")
+                                       << QStringLiteral("sensors[0].type: expected an integer in 0..5");
+        QTest::newRow("section not hex") << QByteArray(R"({"sensors": [{"index": 0, "section": "0g"}]})")
+                                         << QStringLiteral("sensors[0].section: expected hexadecimal bytes");
+        QTest::newRow("section odd") << QByteArray(R"({"sensors": [{"index": 0, "section": "02 0"}]})")
+                                     << QStringLiteral("sensors[0].section: expected hexadecimal bytes");
+        QTest::newRow("channel 20") << QByteArray(R"({"sensors": [{"index": 0, "channels": [4, 20]}]})")
+                                    << QStringLiteral("sensors[0].channels[1]: expected an integer in 1..19");
+        QTest::newRow("socket name a number") << QByteArray(R"({"sockets": [{"index": 0, "name": 5}]})")
+                                              << QStringLiteral("sockets[0].name: expected a string");
+        QTest::newRow("work cycle an array") << QByteArray(R"({"workCycle": []})")
+                                             << QStringLiteral("workCycle: expected an object");
+        QTest::newRow("81 cycles") << QByteArray(R"({"workCycle": {"cycleCount": 81}})")
+                                   << QStringLiteral("workCycle.cycleCount: expected an integer in 0..80");
+        QTest::newRow("fractional hours") << QByteArray(R"({"workCycle": {"dayHours": 1.5}})")
+                                          << QStringLiteral("workCycle.dayHours: expected an integer in 0..65535");
+        QTest::newRow("known not a bool") << QByteArray(R"({"workCycle": {"known": 1}})")
+                                          << QStringLiteral("workCycle.known: expected true or false");
+        QTest::newRow("days do not match") << QByteArray(R"({"workCycle": {"cycleCount": 2}, "days": [0]})")
+                                           << QStringLiteral("days: expected one entry per cycle (2)");
+        QTest::newRow("day names no scenario") << QByteArray(R"({"workCycle": {"cycleCount": 1}, "scenarios": [{}], "days": [1]})")
+                                               << QStringLiteral("days[0]: expected an integer in 0..0");
+        QTest::newRow("output 11") << QByteArray(R"({"scenarios": [{"sockets": [{"output": 11}]}]})")
+                                   << QStringLiteral("scenarios[0].sockets[0].output: expected an integer in 1..10");
+        QTest::newRow("output twice") << QByteArray(R"({"scenarios": [{"sockets": [{"output": 1}, {"output": 1}]}]})")
+                                      << QStringLiteral("scenarios[0].sockets[1]: output 1 given twice");
+        QTest::newRow("row not an object") << inProgram(R"("day": [1])") << (at + QStringLiteral("day[0]: expected an object"));
+        QTest::newRow("priority 256") << inProgram(R"("day": [{"priority": 256}])")
+                                      << (at + QStringLiteral("day[0].priority: expected an integer in 0..255"));
+        QTest::newRow("source 20") << inProgram(R"("night": [{}, {"source": 20}])")
+                                   << (at + QStringLiteral("night[1].source: expected an integer in -1..19"));
+        QTest::newRow("kind 4") << inProgram(R"("night": [{"kind": 4}])")
+                                << (at + QStringLiteral("night[0].kind: expected an integer in 1..3"));
+        QTest::newRow("negative bits") << inProgram(R"("day": [{"valueBits": -1}])")
+                                       << (at + QStringLiteral("day[0].valueBits: expected an integer in 0..4294967295"));
+        QTest::newRow("param a string") << inProgram(R"("day": [{"params": [1, "x"]}])")
+                                        << (at + QStringLiteral("day[0].params[1]: expected a number"));
+        QTest::newRow("timer start 70000") << inProgram(R"("timers": [{"start": 70000}])")
+                                           << (at + QStringLiteral("timers[0].start: expected an integer in 0..65535"));
+        QTest::newRow("order without ordinal") << QByteArray(R"({"scenarioOrder": [{"scenario": 1}]})")
+                                               << QStringLiteral("scenarioOrder[0].ordinal: expected an integer in 0..2147483647");
+    }
+
+    void errors()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, error);
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+        QCOMPARE(parseError.error, QJsonParseError::NoError);
+
+        ControllerState state = RichState::build();
+        const ControllerState before = state;
+        QString message;
+        QVERIFY(!stateFromJson(document.object(), state, &message));
+        QCOMPARE(message, error);
+        QCOMPARE(state.scenarios.size(), before.scenarios.size());
+        QCOMPARE(state.sockets[0].name, before.sockets[0].name);
+        QCOMPARE(state.cycleCount, before.cycleCount);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStateJson)
+#include "tst_statejson.moc"
