@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/controllerstate.h"
+
+#include <QByteArray>
+#include <QList>
+
+constexpr int ImageHeaderSize = 64;
+constexpr int ImageBodyGranule = 64;  // the body is zero-padded to a multiple of this
+
+// What a decode reports besides the state it filled.
+struct DecodeResult
+{
+    // Where decoding stopped early, rounded up to the next multiple of 64; -1 when the data was
+    // consumed whole or the stop is not to be reported.
+    int usedLength = -1;
+    // Body offset where decoding ended (the data's length when it was consumed whole).
+    int stopPosition = 0;
+    // Inputs and sockets whose sections were accepted, in the order met; their tiles show the
+    // new names.
+    QList<int> acceptedSensors;
+    QList<int> acceptedSockets;
+};
+
+// Builds the body into heldBody from the state (unless imageIsCurrent is set and a body is held)
+// and returns the 64-byte header for it. Clears imageIsCurrent. Stores start seconds, scenario
+// image offsets and timer slot numbers in the state, and drops night sensor rows when the cycle
+// has no night.
+QByteArray encodeConfigImage(ControllerState &state, QByteArray &heldBody);
+
+// Reads an image body into a state the caller has put into its empty form
+// (ControllerState::resetToEmptyForm); empties the scenario list first. Malformed or truncated
+// data ends decoding at that point; what came before is kept.
+DecodeResult decodeConfigImage(ControllerState &state, const QByteArray &body);
+
+// Gives every timer row of every scenario the values of the timer it names.
+void linkTimerRows(ControllerState &state);

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "model/eventrecord.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+enum ConditionKind : int {
+    Below = 1,     // two-state sensor: closed
+    Above = 2,     // two-state sensor: open
+    Interval = 3,
+};
+
+enum ConditionAction : int {
+    On = 1,
+    Off = 2,
+};
+
+// Sources of a condition row besides sensor channel ids 1..19.
+constexpr int BaseStateSource = 0;
+constexpr int TimerSource = -1;
+// Refs of a condition row besides sensor indexes 0..5.
+constexpr int BaseStateRef = -1;
+constexpr int TimerRef = -2;
+
+struct CalibrationEntry
+{
+    int marker = 0;
+    float offset = 0;
+};
+
+struct SensorSlot
+{
+    int type = 0;                          // sensor catalogue code; 0 = no sensor
+    QString name;
+    QList<CalibrationEntry> calibration;   // one per channel sub-block of the section
+    QStringList valueTexts;                // last value text of each channel
+    QByteArray section;                    // the sensor section of the image, verbatim
+    QList<int> channels;                   // channel ids offered to scenarios, in section order
+};
+
+struct SocketSlot
+{
+    QString name;
+    int baseFlag = 0;
+    float power = 0;
+    int present = 0;
+    QByteArray section;
+};
+
+struct CycleDay
+{
+    QDateTime time;         // start of this cycle
+    int scenarioIndex = 0;  // 0 = base scenario
+};
+
+struct Condition
+{
+    int ref = BaseStateRef;  // sensor index 0..5, BaseStateRef or TimerRef
+    QString text;
+    int kind = Below;        // ConditionKind
+    quint32 value = 0;       // threshold, the bits of a float
+    int priority = 0;
+    int action = On;         // ConditionAction
+    int source = BaseStateSource;  // channel id 1..19, BaseStateSource or TimerSource
+    // Interval: [upper bound]; timer row: [start, duration, period, count, timer index]
+    QList<double> params;
+};
+
+struct TimerSlot
+{
+    int start = 0;     // minutes from the start of the cycle
+    int duration = 0;  // minutes
+    int period = 0;    // minutes
+    int count = 0;
+    int usedByDay = 0;
+    int usedByNight = 0;
+    int slot = -1;     // number in the last encoded image; -1 = not numbered
+    int dayRow = 0;
+    int nightRow = 0;
+};
+
+struct SocketProgram
+{
+    QList<Condition> dayConditions;
+    QList<Condition> nightConditions;
+    QList<TimerSlot> timers;
+};
+
+struct Scenario
+{
+    int imageOffset = -1;  // body offset of its first condition list in the last image
+    int usage = 0;         // number of edited days that use it
+    QString name;
+    QMap<int, SocketProgram> sockets;  // output number (1..4 sockets, 5..10 relays) -> program
+};
+
+// Output numbers: 1..4 the power sockets, 5..10 relay outputs on sensor inputs 0..5.
+constexpr int FirstRelayOutput = 5;
+constexpr int LastOutput = 10;
+
+// The program's picture of the controller. One program-wide instance (controllerState()).
+struct ControllerState
+{
+    static constexpr int SensorCount = 6;
+    static constexpr int SocketCount = 4;
+    static constexpr int MaxCycleDays = 80;
+    static constexpr int ChannelIdCount = 20;  // ids 0..19; sensors use 1..19
+
+    ControllerState();
+
+    QList<SensorSlot> sensors;   // SensorCount entries
+    QList<SocketSlot> sockets;   // SocketCount entries
+
+    // live work cycle
+    int dayHours = 16;
+    int nightHours = 8;          // 0 = no day/night split
+    QDateTime startTime;
+    qint64 startSeconds = 0;     // start as local wall-clock seconds; 0 = no work cycle set
+    int cycleCount = 0;
+    bool workCycleKnown = false;
+
+    QList<CycleDay> days;
+    QList<Scenario> scenarios;   // entry 0 is the base scenario
+
+    // edited copy, made live by commitWorkCycle
+    int editedDayHours = 16;
+    int editedNightHours = 8;
+    int editedCycleCount = 0;
+    QDateTime editedStartTime;
+    QList<CycleDay> editedDays;
+    QList<Scenario> editedScenarios;
+
+    QMap<int, int> scenarioOrder;              // scenario index -> ordinal of first appearance
+    std::array<int, ChannelIdCount> usedChannels{};  // 1 = a sensor offers that channel id
+    int timerShiftMinutes = 0;                 // 0..1439
+
+    bool imageIsCurrent = false;  // the next encode sends the held body as it is
+    bool loadedFromFile = false;  // the next decode moves the work-cycle start to today
+    bool uploadRequest = false;   // the configuration must be written to the controller
+
+    QList<EventRecord> events;
+
+    void reset() { *this = ControllerState(); }
+    // The state a decode starts from: default names, no sensors, no work cycle, start = now
+    // cut to the minute. The scenario list is left to the decoder.
+    void resetToEmptyForm();
+};
+
+ControllerState &controllerState();
+
+// Name of an output as the messages show it: the socket's name, or for a relay output the name
+// of its sensor input. Empty for numbers that name no output.
+QString outputName(const ControllerState &state, int output);
+
+// Default names of the inputs and sockets, numbered from 1.
+QString defaultSensorName(int index);
+QString defaultSocketName(int index);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Result of one inspector command: the bytes for standard output, or a one-line error.
+struct InspectOutput
+{
+    bool ok = false;
+    QByteArray data;
+    QString error;
+};
+
+// Decodes an image body file and gives the decoded state as JSON.
+InspectOutput inspectImage(const QString &path);
+
+// Reads the JSON form of a state and gives the encoded image body.
+InspectOutput encodeImage(const QString &path);

@@ -1,0 +1,51 @@
+// vireosant-inspect: looks into configuration images outside the program.
+//   vireosant-inspect image FILE        decoded state of an image body as JSON
+//   vireosant-inspect encode FILE.json  image body of such JSON
+// Errors give one line on standard error and exit status 2.
+
+#include "inspectcommands.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int ExitFailure = 2;
+
+int fail(const QString &message)
+{
+    QString line = message;
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    std::fprintf(stderr, "vireosant-inspect: %s\n", line.toLocal8Bit().constData());
+    return ExitFailure;
+}
+
+const char usage[] = "usage: vireosant-inspect image FILE | vireosant-inspect encode FILE.json\n";
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 2 && (args.at(1) == QLatin1String("--help") || args.at(1) == QLatin1String("-h"))) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (args.size() != 3 || (args.at(1) != QLatin1String("image") && args.at(1) != QLatin1String("encode"))) {
+        std::fputs(usage, stderr);
+        return ExitFailure;
+    }
+
+    const InspectOutput out = args.at(1) == QLatin1String("image") ? inspectImage(args.at(2)) : encodeImage(args.at(2));
+    if (!out.ok)
+        return fail(out.error);
+
+    QFile stdoutFile;
+    if (!stdoutFile.open(stdout, QIODevice::WriteOnly) || stdoutFile.write(out.data) != out.data.size() || !stdoutFile.flush())
+        return fail(QStringLiteral("cannot write to standard output"));
+    return 0;
+}
