@@ -161,6 +161,16 @@ regform::regform(QWidget *parent) : QWidget(parent)
     updateSupportText();
 }
 
+regform::~regform()
+{
+    // A focused edit reports "editing finished" while the children are destroyed, after this
+    // object's part is gone.
+    for (QLineEdit *edit : {m_loginEdit, m_passwordEdit}) {
+        edit->removeEventFilter(this);
+        edit->disconnect(this);
+    }
+}
+
 QString regform::supportAddress()
 {
     return QStringLiteral("support@vireosant.ru");

@@ -16,6 +16,7 @@ public:
     enum FormMode { Offline = 0, CreateAccount = 1, SignIn = 2 };
 
     explicit regform(QWidget *parent = nullptr);
+    ~regform() override;
 
     int mode() const { return m_mode; }
     void setFormMode(int mode, const QString &login = QString(), const QString &password = QString());
