@@ -13,7 +13,6 @@ namespace {
 constexpr quint8 StartByte = 0x5A;
 constexpr int BlockSize = 1024;
 constexpr int MaxChunk = 960;
-constexpr int HeaderSize = 64;
 constexpr int FirstSensorChannel = 4;
 constexpr int LastStatusChannel = 31; // slot 32 would run into the accepted byte
 
