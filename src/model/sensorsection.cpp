@@ -1,9 +1,9 @@
 #include "model/sensorsection.h"
 
+#include "model/configimageformat.h"
 #include "model/sensorcatalogue.h"
 #include "model/textlimit.h"
 
-#include <QtEndian>
 #include <cstring>
 
 namespace {
@@ -16,13 +16,6 @@ struct TypeLayout
 
 // Indexed by type code 1..5.
 const TypeLayout Layouts[] = {{0, 0}, {5, 200}, {6, 300}, {7, 10}, {8, 300}, {2, 300}};
-
-void appendU32(QByteArray &out, quint32 v)
-{
-    char b[4];
-    qToLittleEndian(v, b);
-    out.append(b, 4);
-}
 
 // Offset written for a channel, or 0 for "no calibration value".
 float calibrationOffset(int type, int channel, const QList<CalibrationEntry> &calibration)
@@ -53,14 +46,14 @@ QByteArray buildSensorSection(int index, int type, const QString &name, const QL
 
     QByteArray out;
     const QByteArray nameBytes = utf8CutTo(name, 255);
-    out.append(char(0x02));
+    appendU8(out, ImageTag::SensorStart);
     out.append(char(nameBytes.size()));
     out.append(nameBytes);
     out.append(char(index));
     out.append(char(Layouts[type].modelCode));
     out.append(char(type));
     for (int c = 0; c < channelCount; ++c) {
-        out.append(char(0x11));
+        appendU8(out, ImageTag::ChannelBlock);
         out.append(char(channels.at(c)));
         out.append(char(0x00));
         const float offset = calibrationOffset(type, c, calibration);
@@ -72,10 +65,10 @@ QByteArray buildSensorSection(int index, int type, const QString &name, const QL
         } else {
             out.append(char(0));
         }
-        out.append(char(0x12));
+        appendU8(out, ImageTag::ChannelUsable);
     }
-    out.append(char(0x14));
+    appendU8(out, ImageTag::SensorTrailer);
     appendU32(out, Layouts[type].trailer);
-    out.append(char(0x03));
+    appendU8(out, ImageTag::SensorEnd);
     return out;
 }
