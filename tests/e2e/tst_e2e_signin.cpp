@@ -298,6 +298,18 @@ private slots:
         QVERIFY(f.discover());
     }
 
+    void commandServiceFoundAmongOthers()
+    {
+        // the last service reported does not hold the command characteristic
+        E2EFixture f;
+        SimulatedController *c = f.addController();
+        c->setExtraService(true);
+        createSimAccount(c, "grower", "right");
+        QVERIFY(f.discover());
+        QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("right")));
+        QVERIFY(f.reachIdle());
+    }
+
     void closingWhileSignedInKeepsTheWorkView()
     {
         E2EFixture f;
