@@ -179,6 +179,18 @@ void MainWindow::handlePageRequest()
 {
     ExchangeState &ex = exchange();
     switch (ex.pageRequest) {
+    case 1:
+    case 2:
+        // the scenario page saved: the calendar takes the plan (its page is not built yet);
+        // the next tick shows it
+        ex.pageRequest = 3;
+        break;
+    case 3:
+        showPage(m_workCycle);
+        m_leftMenu->showMenu();
+        m_leftMenu->checkWorkCycleButton();
+        ex.pageRequest = 0;
+        break;
     case 4:
         showPage(m_devices);
         m_leftMenu->showMenu();
@@ -190,12 +202,6 @@ void MainWindow::handlePageRequest()
         ex.exchangeStep = ImageRead;
         ex.lastImage = ex.imageBuffer;
         ex.heldBody.clear();
-        ex.pageRequest = 0;
-        break;
-    case 3:
-        showPage(m_workCycle);
-        m_leftMenu->showMenu();
-        m_leftMenu->checkWorkCycleButton();
         ex.pageRequest = 0;
         break;
     case 9:

@@ -112,6 +112,32 @@ private slots:
         QCOMPARE(exchange().pageRequest, 0);
     }
 
+    void pageRequests_data()
+    {
+        QTest::addColumn<int>("request");
+        QTest::addColumn<QString>("page"); // current page after two ticks
+        QTest::newRow("scenario saved") << 1 << QStringLiteral("WorkCycleSettingsForm");
+        QTest::newRow("scenario saved, 2") << 2 << QStringLiteral("WorkCycleSettingsForm");
+        QTest::newRow("scenario left") << 3 << QStringLiteral("WorkCycleSettingsForm");
+        QTest::newRow("signed in") << 4 << QStringLiteral("DevicesForm");
+        QTest::newRow("edit scenario") << 5 << QStringLiteral("regform");
+        QTest::newRow("comment") << 7 << QStringLiteral("regform");
+        QTest::newRow("description") << 8 << QStringLiteral("regform");
+        QTest::newRow("disconnect") << 9 << QStringLiteral("regform");
+        QTest::newRow("unknown") << 42 << QStringLiteral("regform");
+    }
+    void pageRequests()
+    {
+        QFETCH(int, request);
+        QFETCH(QString, page);
+        WindowFixture f;
+        f.ticks(10);
+        exchange().pageRequest = request;
+        f.ticks(2);
+        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(f.window->currentPage()->objectName(), page);
+    }
+
     void nestedTickReturnsAtOnce()
     {
         WindowFixture f;
