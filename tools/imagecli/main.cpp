@@ -3,7 +3,7 @@
 //   vireosant-inspect encode FILE.json  image body of such JSON
 // Errors give one line on standard error and exit status 2.
 
-#include "inspectcommands.h"
+#include "imagecommands.h"
 
 #include <QCoreApplication>
 #include <QFile>

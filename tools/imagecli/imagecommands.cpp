@@ -1,4 +1,4 @@
-#include "inspectcommands.h"
+#include "imagecommands.h"
 
 #include "model/configimage.h"
 #include "model/statejson.h"

@@ -126,4 +126,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestInspect)
-#include "tst_inspect.moc"
+#include "tst_imagecli.moc"
