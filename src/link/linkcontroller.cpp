@@ -80,7 +80,7 @@ void LinkController::stepStartDiscovery()
     exchange().linkState = Discovering;
     if (m_discoveryAgent)
         m_discoveryAgent->start();
-    closeNote();
+    closeUntimedNote();
 }
 
 void LinkController::stepDiscovering()
@@ -281,8 +281,7 @@ void LinkController::onDisconnected()
     dropService();
     dropController();
     // A timed note (for instance "Аккаунт удален") runs down by itself; waiting notes go now.
-    if (currentNote && !(currentNote->flags & NoteClose::AfterTicks))
-        closeNote();
+    closeUntimedNote();
     m_view->showSignInView();
     m_form->setFormMode(regform::Offline);
     exchange().exchangeStep = Start;

@@ -151,6 +151,12 @@ void closeNote()
         currentNote->dismiss();
 }
 
+void closeUntimedNote()
+{
+    if (currentNote && !(currentNote->flags & NoteClose::AfterTicks))
+        closeNote();
+}
+
 void tickNote(bool linkAtDiscovery, bool exchangeIdle)
 {
     infonote *note = currentNote;

@@ -50,5 +50,8 @@ void showNoteOrShorten(QWidget *parent, const QString &text, int flags, int tick
 // Replaces the text of the open note.
 void setNoteText(const QString &text);
 void closeNote();
+// Closes the open note unless it closes by its own tick count (a short confirmation stays readable
+// when the link changes state under it).
+void closeUntimedNote();
 // One 100 ms tick of the open note: counts down and closes it when its condition holds.
 void tickNote(bool linkAtDiscovery, bool exchangeIdle);

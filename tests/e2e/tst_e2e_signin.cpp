@@ -217,6 +217,8 @@ private slots:
         QVERIFY(QDir(QStringLiteral("gencomments")).isEmpty());
         // the link drops on the next tick; the controller is found again without an account
         QVERIFY(f.tickUntil([&f] { return f.linkState() == Discovering && !f.window->link()->controller(); }, 20));
+        // the confirmation outlives the dropped link: it closes by its own count
+        QCOMPARE(f.noteText(), QStringLiteral("Аккаунт удален"));
         QVERIFY(f.tickUntil([&f] { return f.form()->mode() == regform::CreateAccount; }, 30));
     }
 
