@@ -6,6 +6,7 @@
 #include "devices/powersocketelement.h"
 #include "history/settingsform.h"
 #include "link/exchangestate.h"
+#include "link/frames.h"
 #include "link/regform.h"
 #include "model/controllerstate.h"
 #include "model/wallclock.h"
@@ -366,7 +367,7 @@ void MainWindow::statusTaken(const QByteArray &status, int running, int kind, in
     m_leftMenu->setStatus(running, kind);
     if (buttonVisibility >= 0)
         m_devices->setStartStopVisible(buttonVisibility == 1);
-    m_devices->setStartStopText(status.size() > 0 && (quint8(status.at(0)) & 0x04));
+    m_devices->setStartStopText(statusWorkRuns(status));
 }
 
 void MainWindow::dayBarChanged(const QList<int> &dayStates, int remainingDays)

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr quint8 RunningBit = 0x04;
 constexpr quint8 ClockFailedBit = 0x08;
 constexpr quint8 ScenarioFailedBit = 0x20;
 
@@ -198,7 +197,7 @@ void ExchangeSequencer::stepStatusReceived()
     const ControllerState &state = controllerState();
     const QByteArray &status = ex.statusBytes;
     const quint8 flags = replyByte(status, 0);
-    const int running = flags & RunningBit;
+    const int running = statusWorkRuns(status) ? Frame::WorkRunsBit : 0;
 
     if (running == ex.startStopChecked) {
         ex.exchangeStep = Idle;

@@ -43,8 +43,6 @@ public:
     // The link is gone: an upload that was not confirmed yet is repeated after the next sign-in.
     void linkLost();
 
-    bool uploadUnconfirmed() const { return m_uploadUnconfirmed; }
-
 private:
     void stepStart();
     void stepImageRead();

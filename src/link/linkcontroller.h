@@ -46,10 +46,6 @@ public:
     CommandChannel *channel() { return &m_channel; }
     BleLink *controller() const { return m_controller; }
     quint64 currentAddress() const { return m_currentAddress; }
-    const BleDeviceInfo &selectedDevice() const { return m_selectedDevice; }
-    QString login() const { return m_login; }
-    QString password() const { return m_password; }
-    int deleteFlag() const { return m_deleteFlag; }
 
     // ReplyListener
     void signInReplied(const QByteArray &reply) override;

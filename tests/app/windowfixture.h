@@ -6,15 +6,10 @@
 #include "app/mainwindow.h"
 #include "link/exchangestate.h"
 #include "model/clock.h"
+#include "programstate.h"
 #include "testsupport.h"
 #include "widgets/infonote.h"
 #include "widgets/viewstate.h"
-
-inline void resetProgramState()
-{
-    exchange().reset();
-    viewState().reset();
-}
 
 // A main window driven by hand: its timer is stopped and the test calls the tick.
 struct WindowFixture

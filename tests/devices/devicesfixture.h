@@ -12,6 +12,8 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include "programstate.h"
+
 #include <QMouseEvent>
 #include <QtEndian>
 
@@ -21,12 +23,10 @@ namespace DevicesFixture {
 
 inline const QDateTime Now(QDate(2024, 3, 10), QTime(12, 0));
 
-inline void resetProgramState()
+// The program's start state, at a fixed "now".
+inline void resetAtFixedTime()
 {
-    controllerState().reset();
-    exchange().reset();
-    viewState().reset();
-    Dialogs::clearScript();
+    resetProgramState();
     Clock::setFake(Now);
 }
 

@@ -18,7 +18,7 @@ class TestDevicesForm : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { resetProgramState(); }
+    void init() { resetAtFixedTime(); }
     void cleanup()
     {
         closeNotes();

@@ -33,7 +33,7 @@ class TestDeviceTiles : public QObject
     }
 
 private slots:
-    void init() { resetProgramState(); }
+    void init() { resetAtFixedTime(); }
     void cleanup()
     {
         closeNotes();

@@ -12,21 +12,13 @@
 #include "link/regform.h"
 #include "model/clock.h"
 #include "model/controllerstate.h"
+#include "programstate.h"
 #include "sim/simtransport.h"
 #include "sim/simulatedcontroller.h"
 #include "testsupport.h"
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
 #include "widgets/viewstate.h"
-
-inline void resetProgramState()
-{
-    closeNote();
-    exchange().reset();
-    viewState().reset();
-    controllerState().reset();
-    Dialogs::clearScript();
-}
 
 // The 120 credential bytes of a sign-in: login zero-padded to 80, password to 40.
 inline QByteArray credentialBytes(const QByteArray &login, const QByteArray &password)

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "link/exchangestate.h"
+#include "model/controllerstate.h"
+#include "widgets/dialogs.h"
+#include "widgets/infonote.h"
+#include "widgets/viewstate.h"
+
+// Puts the program-wide state back to how the program starts (GUI test programs only).
+inline void resetProgramState()
+{
+    closeNote();
+    exchange().reset();
+    viewState().reset();
+    controllerState().reset();
+    Dialogs::clearScript();
+}
