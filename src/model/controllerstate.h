@@ -97,6 +97,7 @@ struct Scenario
 {
     int imageOffset = -1;  // body offset of its first condition list in the last image
     int usage = 0;         // number of edited days that use it
+    int selectedUsage = 0; // number of the calendar's selected days that use it
     QString name;
     QMap<int, SocketProgram> sockets;  // output number (1..4 sockets, 5..10 relays) -> program
 };
@@ -138,6 +139,10 @@ struct ControllerState
     QList<Scenario> editedScenarios;
 
     QMap<int, int> scenarioOrder;              // scenario index -> ordinal of first appearance
+    // The calendar's selection as the scenario page sees it: scenario index of a selected day ->
+    // order in which that scenario was first met in the selection (0 = the first selected card's).
+    QMap<int, int> selectedDayScenarios;
+    int chosenScenario = 0;                    // editedScenarios index the scenario page saved for the selection
     std::array<int, ChannelIdCount> usedChannels{};  // 1 = a sensor offers that channel id
     int timerShiftMinutes = 0;                 // 0..1439
 
