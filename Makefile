@@ -12,10 +12,14 @@ all: build
 deps:
 	@./tools/install-deps.sh
 
-$(BUILD_DIR)/build.ninja:
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+# The configure line is kept beside the build; a different line (other CMAKE_FLAGS or build
+# type) configures the tree again instead of silently keeping the old flags.
+CONFIGURE_LINE = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVIREOSANT_WERROR=OFF -DVIREOSANT_SANITIZE=OFF $(CMAKE_FLAGS)
 
-configure: deps $(BUILD_DIR)/build.ninja
+configure: deps
+	@if [ ! -f $(BUILD_DIR)/build.ninja ] || [ "$$(cat $(BUILD_DIR)/.configure-line 2>/dev/null)" != "$(CONFIGURE_LINE)" ]; then \
+		cmake -S . -B $(BUILD_DIR) $(CONFIGURE_LINE) && echo "$(CONFIGURE_LINE)" > $(BUILD_DIR)/.configure-line; \
+	fi
 
 build: configure
 	cmake --build $(BUILD_DIR)

@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
         int ticks = 0;
         // Between ticks every queued answer of the (zero-delay) simulator arrives, as a real link
         // answers well within the 100 ms of one tick.
-        while (!(exchange().exchangeStep == Idle && controllerState().cycleCount != 0) && ticks < 1000) {
+        while (!(exchange().exchangeStep == ExchangeStep::Idle && controllerState().cycleCount != 0) && ticks < 1000) {
             f.tick();
             drainEvents(5);
             ++ticks;
@@ -80,7 +80,7 @@ int main(int argc, char *argv[])
             ex.imageBuffer = body;
             ex.lastImage = body;
             ex.heldBody.clear();
-            ex.exchangeStep = ImageRead;
+            ex.exchangeStep = ExchangeStep::ImageRead;
             timer.start();
             f.window->exchangeTick();
             total += timer.nsecsElapsed();

@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
     // Sign in as soon as the controller is shown.
     QTimer signIn;
     QObject::connect(&signIn, &QTimer::timeout, &window, [&] {
-        if (exchange().linkState == Discovering && window.link()->currentAddress() != 0) {
+        if (exchange().linkState == LinkState::Discovering && window.link()->currentAddress() != 0) {
             window.link()->sendAccountCommand(QStringLiteral("grower"), QStringLiteral("green42"), 0);
             signIn.stop();
         }
@@ -43,6 +43,6 @@ int main(int argc, char *argv[])
     signIn.start(100);
     QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
     const int result = app.exec();
-    std::printf("signed in: %s, polled for %d s\n", exchange().linkState == SignedIn ? "yes" : "no", seconds);
+    std::printf("signed in: %s, polled for %d s\n", exchange().linkState == LinkState::SignedIn ? "yes" : "no", seconds);
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "imagedecodercheck.h"
 
+#include "mockclock.h"
 #include "model/clock.h"
 
 #include <cstdio>
@@ -9,7 +10,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    Clock::setFake(QDateTime(QDate(2026, 3, 1), QTime(12, 0)));
+    MockClock::set(QDateTime(QDate(2026, 3, 1), QTime(12, 0)));
     return 0;
 }
 

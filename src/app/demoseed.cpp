@@ -46,7 +46,7 @@ Condition sensorRow(const ControllerState &s, int sensor, int position, int kind
     c.action = action;
     c.priority = priority;
     c.source = s.sensors[sensor].channels.value(position);
-    if (kind == Interval)
+    if (kind == ConditionKind::Interval)
         c.params = {upper};
     return c;
 }
@@ -56,7 +56,7 @@ Condition timerRow(int timerIndex, const TimerSlot &t, int action, int priority)
     Condition c;
     c.ref = TimerRef;
     c.text = timerRowText();
-    c.kind = Above;
+    c.kind = ConditionKind::Above;
     c.action = action;
     c.priority = priority;
     c.source = TimerSource;
@@ -77,31 +77,31 @@ Scenario growScenario(const ControllerState &s, const QString &name, float fanAb
     Scenario sc;
     sc.name = name;
     // lamp: on by day, off by night
-    sc.sockets[1] = baseProgram(On, Off);
+    sc.sockets[1] = baseProgram(ConditionAction::On, ConditionAction::Off);
     // fan: off, on when it gets warm
-    SocketProgram fan = baseProgram(Off, Off);
-    fan.dayConditions << sensorRow(s, 0, 1, Above, fanAbove, On, 1);
-    fan.nightConditions << sensorRow(s, 0, 1, Above, fanAbove - 2, On, 1);
+    SocketProgram fan = baseProgram(ConditionAction::Off, ConditionAction::Off);
+    fan.dayConditions << sensorRow(s, 0, 1, ConditionKind::Above, fanAbove, ConditionAction::On, 1);
+    fan.nightConditions << sensorRow(s, 0, 1, ConditionKind::Above, fanAbove - 2, ConditionAction::On, 1);
     sc.sockets[2] = fan;
     // humidifier: off, on while the air is dry, never when the tank is empty
-    SocketProgram humidifier = baseProgram(Off, Off);
-    humidifier.dayConditions << sensorRow(s, 0, 0, Below, humidityBelow, On, 1) << sensorRow(s, 2, 0, Above, 0.5f, Off, 2);
-    humidifier.nightConditions << sensorRow(s, 0, 0, Below, humidityBelow, On, 1);
+    SocketProgram humidifier = baseProgram(ConditionAction::Off, ConditionAction::Off);
+    humidifier.dayConditions << sensorRow(s, 0, 0, ConditionKind::Below, humidityBelow, ConditionAction::On, 1) << sensorRow(s, 2, 0, ConditionKind::Above, 0.5f, ConditionAction::Off, 2);
+    humidifier.nightConditions << sensorRow(s, 0, 0, ConditionKind::Below, humidityBelow, ConditionAction::On, 1);
     sc.sockets[3] = humidifier;
     // heater: on while the roots are cold, within a band
-    SocketProgram heater = baseProgram(Off, Off);
-    heater.dayConditions << sensorRow(s, 1, 0, Interval, 18.0f, Off, 1, 21.0);
-    heater.nightConditions << sensorRow(s, 1, 0, Interval, 17.0f, Off, 1, 20.0);
+    SocketProgram heater = baseProgram(ConditionAction::Off, ConditionAction::Off);
+    heater.dayConditions << sensorRow(s, 1, 0, ConditionKind::Interval, 18.0f, ConditionAction::Off, 1, 21.0);
+    heater.nightConditions << sensorRow(s, 1, 0, ConditionKind::Interval, 17.0f, ConditionAction::Off, 1, 20.0);
     sc.sockets[4] = heater;
     // pump on the relay input: a short watering every three hours of the day
-    SocketProgram pump = baseProgram(Off, Off);
+    SocketProgram pump = baseProgram(ConditionAction::Off, ConditionAction::Off);
     TimerSlot watering;
     watering.start = lampTimerStart;
     watering.duration = 10;
     watering.period = 180;
     watering.count = 5;
     pump.timers = {watering};
-    pump.dayConditions << timerRow(0, watering, On, 1);
+    pump.dayConditions << timerRow(0, watering, ConditionAction::On, 1);
     sc.sockets[FirstRelayOutput + 3] = pump;
     return sc;
 }

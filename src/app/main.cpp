@@ -1,6 +1,6 @@
 #include "app/demoseed.h"
 #include "app/mainwindow.h"
-#include "link/bluetoothtransport.h"
+#include "ble/bluetoothbackend.h"
 #include "sim/simtransport.h"
 
 #include <QApplication>
@@ -34,7 +34,7 @@ int main(int argc, char *argv[])
         transport.reset(sim);
         DemoSeed::prepare(*sim, demoState);
     } else {
-        transport.reset(new BluetoothTransport);
+        transport = createBluetoothTransport();
     }
 
     int result = 0;

@@ -1,17 +1,18 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/notepopup.h"
+#include "app/pagerouter.h"
 #include "cycle/workcyclesettingsform.h"
 #include "devices/devicesform.h"
-#include "devices/powersocketelement.h"
 #include "history/settingsform.h"
+#include "link/exchangesequencer.h"
+#include "link/exchangetick.h"
 #include "link/exchangestate.h"
-#include "link/frames.h"
-#include "link/regform.h"
 #include "model/controllerstate.h"
-#include "model/wallclock.h"
 #include "model/workfolders.h"
 #include "scenario/scenarioform.h"
+#include "signin/regform.h"
 #include "widgets/infonote.h"
 #include "widgets/leftmenupanel.h"
 #include "widgets/slidingstackedwidget.h"
@@ -32,7 +33,8 @@ constexpr int PanelSlideMs = 250;
 }
 
 MainWindow::MainWindow(Transport *transport, QWidget *parent)
-    : QMainWindow(parent), tickTimer(nullptr), ui(new Ui::MainWindow), m_transport(transport)
+    : QMainWindow(parent), tickTimer(nullptr), ui(std::make_unique<Ui::MainWindow>()),
+      m_notes(std::make_unique<NotePopup>(this)), m_transport(transport)
 {
     ui->setupUi(this);
     ui->carousel->setSpeed(CarouselSlideMs);
@@ -53,8 +55,6 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
 
     m_devices = new DevicesForm(this);
     ui->mainStackedWidget->addWidget(m_devices);
-    for (int port = 1; port <= 4; ++port)
-        m_devices->socketTile(port)->powerlabel->setText(port == 4 ? QStringLiteral("1500 Вт") : QStringLiteral("200 Вт"));
     m_scenario = new ScenarioForm(this);
     ui->mainStackedWidget->addWidget(m_scenario);
     m_settings = new SettingsForm(this);
@@ -71,10 +71,20 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_devices, &DevicesForm::setBlurEffect, this, &MainWindow::setBlurEffect);
     m_regform->setFormMode(regform::Offline);
 
-    m_link = new LinkController(m_transport, m_regform, this, this);
-    m_sequencer = new ExchangeSequencer(m_link->channel(), this);
+    m_link = new LinkController(m_transport, this, m_notes.get(), this);
+    m_sequencer = new ExchangeSequencer(m_link->channel(), m_notes.get(), this);
     connect(m_regform, &regform::LoadAccount, m_link, &LinkController::sendAccountCommand);
     connect(m_regform, &regform::createAccountRequested, this, [] { exchange().saveLoginOnSuccess = true; });
+    connect(m_sequencer, &ExchangeSequencer::configurationDecoded, m_devices, &DevicesForm::takeConfiguration);
+    connect(m_sequencer, &ExchangeSequencer::statusReceived, m_devices, &DevicesForm::takeStatusRecord);
+    connect(m_sequencer, &ExchangeSequencer::statusReceived, m_leftMenu, &LeftMenuPanel::takeStatus);
+    connect(m_sequencer, &ExchangeSequencer::dayBarChanged, m_leftMenu, &LeftMenuPanel::setDayBar);
+    connect(m_sequencer, &ExchangeSequencer::cycleDatesChanged, m_leftMenu, &LeftMenuPanel::setDates);
+    connect(m_sequencer, &ExchangeSequencer::scenarioButtonWanted, m_leftMenu, &LeftMenuPanel::setScenariosButtonVisible);
+    m_router = std::make_unique<PageRouter>(
+        PageRouter::Pages{ui->mainStackedWidget, m_leftMenu, m_devices, m_scenario, m_workCycle}, m_link);
+    m_tick = std::make_unique<ExchangeTick>(m_link, m_sequencer, m_notes.get());
+    m_tick->setPageRequestHandler([this] { m_router->handle(); });
 
     tickTimer = new QTimer(this);
     tickTimer->setInterval(TickMs);
@@ -97,7 +107,6 @@ MainWindow::~MainWindow()
     m_link = nullptr;
     delete m_devices;
     m_devices = nullptr;
-    delete ui;
 }
 
 SlidingStackedWidget *MainWindow::carousel() const
@@ -112,46 +121,14 @@ QWidget *MainWindow::currentPage() const
 
 void MainWindow::exchangeTick()
 {
-    ExchangeState &ex = exchange();
     carouselStep();
-    if (ex.skipTicks != 0) {
-        --ex.skipTicks;
+    if (!m_tick->run())
         return;
-    }
-    if (ex.tickBusy)
-        return;
-    ex.tickBusy = true;
-
-    if (ex.sensorInUseNotice) {
-        showNote(this, QStringLiteral("Данный датчик используется в условиях<p>Изменения не будут сохранены"), NoteClose::Popup, 10);
-        ex.sensorInUseNotice = false;
-    }
-    m_sequencer->timeoutTick();
-    handlePageRequest();
-    tickNote(ex.linkState == StartDiscovery, ex.exchangeStep == Idle);
-
-    switch (ex.linkState) {
-    case StartDiscovery:
-    case DiscoveryFinished:
-    case Discovering:
-    case ConnectRequested:
-    case Connecting:
-    case ServicesDiscovered:
-        m_link->connectStep();
-        break;
-    case SignedIn:
-        m_sequencer->step();
-        break;
-    default:
-        break;
-    }
     // after the link step, whose start of discovery closes notes
     if (m_folderNoticePending) {
         m_folderNoticePending = false;
         showNote(this, QStringLiteral("Нет доступа к рабочей папке<p>Файлы не будут сохраняться"), NoteClose::Popup, 10);
     }
-
-    ex.tickBusy = false;
 }
 
 void MainWindow::carouselStep()
@@ -173,46 +150,6 @@ void MainWindow::carouselStep()
     } else if (!c->slideInNext()) {
         c->slideInPrev();
         view.carouselForward = false;
-    }
-}
-
-void MainWindow::handlePageRequest()
-{
-    ExchangeState &ex = exchange();
-    switch (ex.pageRequest) {
-    case 1:
-    case 2:
-        // the scenario page saved: the calendar takes the plan (its page is not built yet);
-        // the next tick shows it
-        ex.pageRequest = 3;
-        break;
-    case 3:
-        showPage(m_workCycle);
-        m_leftMenu->showMenu();
-        m_leftMenu->checkWorkCycleButton();
-        ex.pageRequest = 0;
-        break;
-    case 4:
-        showPage(m_devices);
-        m_leftMenu->showMenu();
-        m_leftMenu->checkDevicesButton();
-        ex.pageRequest = 0;
-        break;
-    case 6:
-        // a scenario file was loaded: its image is taken as if read from the controller
-        ex.exchangeStep = ImageRead;
-        ex.lastImage = ex.imageBuffer;
-        ex.heldBody.clear();
-        ex.pageRequest = 0;
-        break;
-    case 9:
-        m_link->disconnectController();
-        ex.pageRequest = 0;
-        break;
-    default:
-        // requests of pages that are not built yet are taken and cleared
-        ex.pageRequest = 0;
-        break;
     }
 }
 
@@ -254,7 +191,7 @@ void MainWindow::showWorkView()
     m_leftMenu->show();
     viewState().signInViewShown = false;
     slidePanel(true);
-    exchange().pageRequest = 4;
+    exchange().pageRequest = PageRequest::ShowDevices;
 }
 
 void MainWindow::showSignInView()
@@ -313,6 +250,21 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::setFormMode(int mode, const QString &login, const QString &password)
+{
+    m_regform->setFormMode(mode, login, password);
+}
+
+void MainWindow::setFormDeviceId(const QString &id)
+{
+    m_regform->setDeviceId(id);
+}
+
+int MainWindow::formMode() const
+{
+    return m_regform->mode();
+}
+
 void MainWindow::setControllerId(const QString &id)
 {
     m_leftMenu->setId(id);
@@ -336,50 +288,4 @@ void MainWindow::closeEvent(QCloseEvent *event)
     tickTimer->stop();
     m_link->closeLink();
     QMainWindow::closeEvent(event);
-}
-
-void MainWindow::setScenarioButtonVisible(bool visible)
-{
-    m_leftMenu->setScenariosButtonVisible(visible);
-}
-
-void MainWindow::configurationTaken(const DecodeResult &result, bool fallback)
-{
-    const ControllerState &state = controllerState();
-    m_devices->resetTiles();
-    for (int index : result.acceptedSensors)
-        m_devices->applyDecodedSensor(index);
-    for (int index : result.acceptedSockets)
-        m_devices->applyDecodedSocket(index);
-    m_devices->updateRelaySwitches();
-    // the day/night symbol follows whether the cycle has a night
-    m_devices->daysymena(state.nightHours != 0 ? 1 : 0);
-    if (fallback)
-        return;
-    m_leftMenu->setDayBar(exchange().cycleDayStates, state.cycleCount);
-    m_leftMenu->setDates(state.startTime.toString(QStringLiteral("dd.MM.yyyy")),
-                         state.startTime.addDays(state.cycleCount).toString(QStringLiteral("dd.MM.yyyy")));
-}
-
-void MainWindow::statusTaken(const QByteArray &status, int running, int kind, int buttonVisibility)
-{
-    m_devices->takeStatus(status);
-    m_leftMenu->setStatus(running, kind);
-    if (buttonVisibility >= 0)
-        m_devices->setStartStopVisible(buttonVisibility == 1);
-    m_devices->setStartStopText(statusWorkRuns(status));
-}
-
-void MainWindow::dayBarChanged(const QList<int> &dayStates, int remainingDays)
-{
-    m_leftMenu->setDayBar(dayStates, remainingDays);
-}
-
-void MainWindow::logTaken(const QByteArray &log)
-{
-    Q_UNUSED(log)
-}
-
-void MainWindow::refreshEditorForUpload()
-{
 }

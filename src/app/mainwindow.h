@@ -1,13 +1,17 @@
 #pragma once
 
-#include "link/exchangesequencer.h"
 #include "link/linkcontroller.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class DevicesForm;
+class ExchangeSequencer;
+class ExchangeTick;
 class LeftMenuPanel;
+class NotePopup;
+class PageRouter;
 class QPropertyAnimation;
 class QTimer;
 class ScenarioForm;
@@ -22,8 +26,9 @@ class MainWindow;
 }
 
 // The one window: the sign-in view (carousel + account form) and the work view (navigation panel
-// + pages). Owns the pages, the link and the 100 ms tick that drives everything.
-class MainWindow : public QMainWindow, private LinkView, private SequencerView
+// + pages). Owns the pages, the link and the 100 ms tick that drives everything; the pages
+// connect to what the link and the sequencer announce.
+class MainWindow : public QMainWindow, private LinkView
 {
     Q_OBJECT
 public:
@@ -65,24 +70,21 @@ protected:
 
 private:
     // LinkView
-    QWidget *noteParent() override { return this; }
+    void setFormMode(int mode, const QString &login, const QString &password) override;
+    void setFormDeviceId(const QString &id) override;
+    int formMode() const override;
     void setControllerId(const QString &id) override;
     void linkLost() override;
     void accountDeleted() override;
-    // SequencerView
-    void setScenarioButtonVisible(bool visible) override;
-    void configurationTaken(const DecodeResult &result, bool fallback) override;
-    void statusTaken(const QByteArray &status, int running, int kind, int buttonVisibility) override;
-    void dayBarChanged(const QList<int> &dayStates, int remainingDays) override;
-    void logTaken(const QByteArray &log) override;
-    void refreshEditorForUpload() override;
 
     void carouselStep();
-    void handlePageRequest();
     void showPage(QWidget *page);
     void slidePanel(bool in);
 
-    Ui::MainWindow *ui;
+    std::unique_ptr<Ui::MainWindow> ui;
+    std::unique_ptr<NotePopup> m_notes;
+    std::unique_ptr<PageRouter> m_router;
+    std::unique_ptr<ExchangeTick> m_tick;
     Transport *m_transport;
     regform *m_regform;
     LeftMenuPanel *m_leftMenu;

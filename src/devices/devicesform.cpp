@@ -4,12 +4,13 @@
 #include "devices/livevalues.h"
 #include "devices/powersocketelement.h"
 #include "devices/sensorelement.h"
-#include "devices/statusrecord.h"
 #include "devices/switchrequest.h"
 #include "devices/workstatus.h"
 #include "link/exchangestate.h"
 #include "model/clock.h"
+#include "model/configimage.h"
 #include "model/controllerstate.h"
+#include "model/statusrecord.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -19,8 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-DevicesForm *g_devicesPage = nullptr;
 
 constexpr int SocketTileCount = ControllerState::SocketCount;
 constexpr int SensorTileCount = ControllerState::SensorCount;
@@ -37,11 +36,6 @@ QString clockText(int hours, int minutes)
 }
 
 } // namespace
-
-DevicesForm *devicesPage()
-{
-    return g_devicesPage;
-}
 
 DevicesForm::DevicesForm(QWidget *parent)
     : QWidget(parent),
@@ -68,15 +62,12 @@ DevicesForm::DevicesForm(QWidget *parent)
 
     for (int input = 0; input < SensorTileCount; ++input)
         m_sensors.value(input + 1)->setTypeList(selectableTypes(input));
-
-    g_devicesPage = this;
+    // The rated power printed on the box beside each socket.
+    for (int port = 1; port <= SocketTileCount; ++port)
+        m_sockets.value(port)->powerlabel->setText(port == SocketTileCount ? QStringLiteral("1500 Вт") : QStringLiteral("200 Вт"));
 }
 
-DevicesForm::~DevicesForm()
-{
-    if (g_devicesPage == this)
-        g_devicesPage = nullptr;
-}
+DevicesForm::~DevicesForm() = default;
 
 QWidget *DevicesForm::buildHeader()
 {
@@ -249,9 +240,34 @@ void DevicesForm::distributeTypeLists(const QList<QList<SensorTypeInfo>> &lists)
     }
 }
 
+void DevicesForm::takeConfiguration(const DecodeResult &result, bool fallback)
+{
+    Q_UNUSED(fallback)
+    resetTiles();
+    for (int index : result.acceptedSensors)
+        applyDecodedSensor(index);
+    for (int index : result.acceptedSockets)
+        applyDecodedSocket(index);
+    updateRelaySwitches();
+    // the day/night symbol follows whether the cycle has a night
+    daysymena(controllerState().nightHours != 0 ? 1 : 0);
+}
+
+void DevicesForm::takeStatusRecord(const StatusRecord &record, const PanelStatus &panel)
+{
+    takeStatus(record);
+    if (panel.button != PanelStatus::KeepButton)
+        setStartStopVisible(panel.button == PanelStatus::ShowButton);
+    setStartStopText(record.workRuns());
+}
+
 void DevicesForm::takeStatus(const QByteArray &status)
 {
-    const StatusRecord record(status);
+    takeStatus(StatusRecord(status));
+}
+
+void DevicesForm::takeStatus(const StatusRecord &record)
+{
     showLiveValues(record);
 
     const ControllerState &state = controllerState();

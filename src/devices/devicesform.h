@@ -11,6 +11,8 @@ class QPushButton;
 class PowerSocketElement;
 class SensorElement;
 class StatusRecord;
+struct DecodeResult;
+struct PanelStatus;
 
 // The devices page: four socket tiles, six sensor tiles, the work countdown and the start/pause
 // button. It holds no controller state of its own; the exchange sequencer pushes names, states
@@ -32,6 +34,7 @@ public:
     // --- called by the exchange sequencer ---
     // A status record: live values, socket states and the countdown.
     void takeStatus(const QByteArray &status);
+    void takeStatus(const StatusRecord &record);
     // Before a configuration decode: default names, sensors unplugged, sockets off.
     void resetTiles();
     // After a decode accepted the section of sensor 0..5 / socket 0..3 (names from the state).
@@ -59,6 +62,10 @@ signals:
     void helpRequested(int page);
 
 public slots:
+    // What the exchange sequencer announces.
+    void takeConfiguration(const DecodeResult &result, bool fallback);
+    void takeStatusRecord(const StatusRecord &record, const PanelStatus &panel);
+
     void daysymena(int st);
     void on_startStopButton_clicked(bool checked);
     void on_helpButton_released();
@@ -74,6 +81,3 @@ private:
     QMap<int, PowerSocketElement *> m_sockets;  // port number -> tile
     QMap<int, SensorElement *> m_sensors;       // sensor number -> tile
 };
-
-// The devices page of the running program (null before it exists and after it is gone).
-DevicesForm *devicesPage();

@@ -1,6 +1,6 @@
 #include "devices/livevalues.h"
 
-#include "devices/statusrecord.h"
+#include "model/statusrecord.h"
 #include "model/sensorcatalogue.h"
 
 #include <algorithm>

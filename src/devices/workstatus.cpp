@@ -1,6 +1,6 @@
 #include "devices/workstatus.h"
 
-#include "devices/statusrecord.h"
+#include "model/statusrecord.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "link/commandchannel.h"
 
 #include "link/exchangestate.h"
-#include "link/transport.h"
+#include "ble/transport.h"
 
 Q_LOGGING_CATEGORY(lcLink, "vireosant.link", QtInfoMsg)
 
@@ -73,26 +73,26 @@ void CommandChannel::onCharacteristicWritten(quint16 characteristic, const QByte
     ExchangeState &ex = exchange();
     switch (Opcode(replyByte(value, 1))) {
     case Opcode::DeleteAccount:
-        ex.pendingReply = DeleteReply;
+        ex.pendingReply = ReplyKind::DeleteReply;
         break;
     case Opcode::SignIn:
-        ex.pendingReply = SignInReply;
+        ex.pendingReply = ReplyKind::SignInReply;
         break;
     case Opcode::ReadBlocks:
-        ex.pendingReply = BlockReply;
+        ex.pendingReply = ReplyKind::BlockReply;
         ex.blockAddress = replyU16(value, 2);
         break;
     case Opcode::WriteImage:
-        ex.pendingReply = UploadAck;
+        ex.pendingReply = ReplyKind::UploadAck;
         ex.blockAddress = replyU16(value, 2) + Frame::MaxChunk;
         break;
     case Opcode::GetStatus:
-        ex.pendingReply = StatusReply;
+        ex.pendingReply = ReplyKind::StatusReply;
         break;
     default:
         // Commands without a reply complete with their confirmation.
-        if (ex.exchangeStep == CommandSent)
-            ex.exchangeStep = Idle;
+        if (ex.exchangeStep == ExchangeStep::CommandSent)
+            ex.exchangeStep = ExchangeStep::Idle;
         return;
     }
     readAgain();
@@ -107,26 +107,26 @@ void CommandChannel::onCharacteristicRead(quint16 characteristic, const QByteArr
     qCDebug(lcLink).noquote() << frameLine("read", m_lastOpcode, value);
 
     switch (ex.pendingReply) {
-    case DeleteReply:
-        ex.pendingReply = NoReply;
+    case ReplyKind::DeleteReply:
+        ex.pendingReply = ReplyKind::NoReply;
         if (m_listener)
             m_listener->deleteReplied(value);
         break;
-    case SignInReply:
-        ex.pendingReply = NoReply;
+    case ReplyKind::SignInReply:
+        ex.pendingReply = ReplyKind::NoReply;
         if (m_listener)
             m_listener->signInReplied(value);
         break;
-    case BlockReply:
+    case ReplyKind::BlockReply:
         handleBlockReply(value);
         break;
-    case UploadAck:
+    case ReplyKind::UploadAck:
         handleUploadAck(value);
         break;
-    case StatusReply:
+    case ReplyKind::StatusReply:
         ex.statusBytes = paddedStatusRecord(value);
-        ex.pendingReply = NoReply;
-        ex.exchangeStep = StatusReceived;
+        ex.pendingReply = ReplyKind::NoReply;
+        ex.exchangeStep = ExchangeStep::StatusReceived;
         break;
     default:
         // Stale or unasked: the step it belonged to has timed out.
@@ -142,13 +142,13 @@ void CommandChannel::handleBlockReply(const QByteArray &reply)
         return;
     }
     if (blockReplyAddress(reply) != ex.blockAddress
-        || (ex.exchangeStep != ReadingImage && ex.exchangeStep != ReadingLog)) {
+        || (ex.exchangeStep != ExchangeStep::ReadingImage && ex.exchangeStep != ExchangeStep::ReadingLog)) {
         abandonBlockTransfer();
         return;
     }
 
     const QByteArray data = reply.left(Frame::BlockSize);
-    if (ex.exchangeStep == ReadingImage) {
+    if (ex.exchangeStep == ExchangeStep::ReadingImage) {
         ex.imageBuffer.append(data);
         ex.stepTimeout = Timeouts::ImageRead; // the timeout measures silence, not total length
     } else {
@@ -162,11 +162,11 @@ void CommandChannel::handleBlockReply(const QByteArray &reply)
         readAgain();
         return;
     }
-    ex.pendingReply = NoReply;
-    if (ex.exchangeStep == ReadingImage) {
-        ex.exchangeStep = ImageRead;
+    ex.pendingReply = ReplyKind::NoReply;
+    if (ex.exchangeStep == ExchangeStep::ReadingImage) {
+        ex.exchangeStep = ExchangeStep::ImageRead;
     } else {
-        ex.exchangeStep = LogReceived;
+        ex.exchangeStep = ExchangeStep::LogReceived;
         if (m_listener)
             m_listener->setNoteText(QStringLiteral("Обработка данных"));
     }
@@ -175,12 +175,12 @@ void CommandChannel::handleBlockReply(const QByteArray &reply)
 void CommandChannel::abandonBlockTransfer()
 {
     ExchangeState &ex = exchange();
-    ex.pendingReply = NoReply;
-    if (ex.exchangeStep == ReadingImage) {
-        ex.exchangeStep = Start;
-    } else if (ex.exchangeStep == ReadingLog) {
+    ex.pendingReply = ReplyKind::NoReply;
+    if (ex.exchangeStep == ExchangeStep::ReadingImage) {
+        ex.exchangeStep = ExchangeStep::Start;
+    } else if (ex.exchangeStep == ExchangeStep::ReadingLog) {
         ex.logReadRequest = true; // starts over from the first block
-        ex.exchangeStep = Idle;
+        ex.exchangeStep = ExchangeStep::Idle;
     }
 }
 
@@ -205,9 +205,9 @@ void CommandChannel::handleUploadAck(const QByteArray &reply)
         readAgain(); // still storing
         return;
     }
-    ex.pendingReply = NoReply;
+    ex.pendingReply = ReplyKind::NoReply;
     if (ex.uploadData.isEmpty()) {
-        ex.exchangeStep = Start; // read the image back
+        ex.exchangeStep = ExchangeStep::Start; // read the image back
         return;
     }
     ex.stepTimeout = Timeouts::Upload;

@@ -8,18 +8,12 @@
 #include "model/controllerstate.h"
 #include "model/wallclock.h"
 #include "model/workcyclecommit.h"
-#include "widgets/infonote.h"
+#include "link/linknotes.h"
 
-namespace {
-
-constexpr quint8 ClockFailedBit = 0x08;
-constexpr quint8 ScenarioFailedBit = 0x20;
-
-enum StatusKind { Waiting = 0, Working = 1, Finished = 2, NoWorkCycle = 3, ClockFailure = 4, ScenarioNotLoaded = 5 };
-
-} // namespace
-
-ExchangeSequencer::ExchangeSequencer(CommandChannel *channel, SequencerView *view) : m_channel(channel), m_view(view) {}
+ExchangeSequencer::ExchangeSequencer(CommandChannel *channel, LinkNotes *notes, QObject *parent)
+    : QObject(parent), m_channel(channel), m_notes(notes)
+{
+}
 
 void ExchangeSequencer::timeoutTick()
 {
@@ -27,25 +21,25 @@ void ExchangeSequencer::timeoutTick()
     if (ex.stepTimeout == 0 || --ex.stepTimeout != 0)
         return;
     switch (ex.exchangeStep) {
-    case ReadingImage:
-        ex.exchangeStep = Start;
+    case ExchangeStep::ReadingImage:
+        ex.exchangeStep = ExchangeStep::Start;
         break;
-    case Polling:
-    case CommandSent:
-        ex.exchangeStep = Idle;
+    case ExchangeStep::Polling:
+    case ExchangeStep::CommandSent:
+        ex.exchangeStep = ExchangeStep::Idle;
         break;
-    case Uploading:
-        ex.exchangeStep = Idle;
+    case ExchangeStep::Uploading:
+        ex.exchangeStep = ExchangeStep::Idle;
         controllerState().uploadRequest = true;
         break;
-    case ReadingLog:
+    case ExchangeStep::ReadingLog:
         // silence during the log read: give up; the history page can ask again
-        ex.exchangeStep = Idle;
+        ex.exchangeStep = ExchangeStep::Idle;
         break;
     default:
         return;
     }
-    ex.pendingReply = NoReply;
+    ex.pendingReply = ReplyKind::NoReply;
 }
 
 void ExchangeSequencer::linkLost()
@@ -59,20 +53,20 @@ void ExchangeSequencer::linkLost()
 void ExchangeSequencer::step()
 {
     switch (exchange().exchangeStep) {
-    case Start:
+    case ExchangeStep::Start:
         stepStart();
         break;
-    case ImageRead:
+    case ExchangeStep::ImageRead:
         stepImageRead();
         break;
-    case LogReceived:
-        m_view->logTaken(exchange().logBuffer);
-        exchange().exchangeStep = Idle;
+    case ExchangeStep::LogReceived:
+        emit logTaken(exchange().logBuffer);
+        exchange().exchangeStep = ExchangeStep::Idle;
         break;
-    case StatusReceived:
+    case ExchangeStep::StatusReceived:
         stepStatusReceived();
         break;
-    case Idle:
+    case ExchangeStep::Idle:
         stepIdle();
         break;
     default:
@@ -84,9 +78,9 @@ void ExchangeSequencer::stepStart()
 {
     ExchangeState &ex = exchange();
     if (ex.imageLength == 0) {
-        ex.exchangeStep = ImageRead;
+        ex.exchangeStep = ExchangeStep::ImageRead;
         ex.imageBuffer.clear();
-        m_view->setScenarioButtonVisible(false);
+        emit scenarioButtonWanted(false);
         return;
     }
     startImageRead();
@@ -96,12 +90,12 @@ void ExchangeSequencer::startImageRead()
 {
     ExchangeState &ex = exchange();
     ex.stepTimeout = Timeouts::ImageRead;
-    ex.exchangeStep = ReadingImage;
+    ex.exchangeStep = ExchangeStep::ReadingImage;
     ex.transferEnd = ex.imageLength;
     const BlockRange range = imageReadRange(ex.imageLength);
     ex.imageBuffer.clear();
     m_channel->sendCommand(Opcode::ReadBlocks, readBlocksPayload(range.start, range.end));
-    m_view->setScenarioButtonVisible(false);
+    emit scenarioButtonWanted(false);
 }
 
 void ExchangeSequencer::stepImageRead()
@@ -126,7 +120,7 @@ void ExchangeSequencer::stepImageRead()
         // then the body is built anew so that the change is not lost.
         state.imageIsCurrent = !state.uploadRequest;
         state.uploadRequest = true;
-        ex.exchangeStep = Idle;
+        ex.exchangeStep = ExchangeStep::Idle;
         return;
     }
     m_channel->sendCommand(Opcode::CommitImage);
@@ -141,7 +135,7 @@ void ExchangeSequencer::takeImage()
     ControllerState &state = controllerState();
     if (state.uploadRequest) {
         // Changed while the image was read: the upload follows, nothing is decoded.
-        ex.exchangeStep = Idle;
+        ex.exchangeStep = ExchangeStep::Idle;
         return;
     }
     state.imageIsCurrent = false;
@@ -170,8 +164,8 @@ void ExchangeSequencer::takeImage()
         state.editedDays.clear();
         ex.cycleDayStates.clear();
         state.uploadRequest = true;
-        m_view->setScenarioButtonVisible(false);
-        m_view->configurationTaken(result, true);
+        emit scenarioButtonWanted(false);
+        emit configurationDecoded(result, true);
     } else {
         ex.cycleDayStates = QList<int>(state.cycleCount, 2);
         state.editedScenarios = state.scenarios;
@@ -179,63 +173,37 @@ void ExchangeSequencer::takeImage()
         for (int k = 0; k < state.days.size(); ++k)
             state.days[k].time = state.startTime.addSecs(cycleSeconds * k);
         state.editedDays = state.days;
-        m_view->configurationTaken(result, false);
+        emit configurationDecoded(result, false);
+        emit dayBarChanged(ex.cycleDayStates, state.cycleCount);
+        emit cycleDatesChanged(state.startTime.toString(QStringLiteral("dd.MM.yyyy")),
+                               state.startTime.addDays(state.cycleCount).toString(QStringLiteral("dd.MM.yyyy")));
         ex.refreshHistory = false;
-        m_view->setScenarioButtonVisible(state.scenarios.size() > 1 && state.cycleCount != 0);
+        emit scenarioButtonWanted(state.scenarios.size() > 1 && state.cycleCount != 0);
         ex.setClockRequest = 2;
     }
     if (state.loadedFromFile) {
         state.loadedFromFile = false;
         state.uploadRequest = true;
     }
-    ex.exchangeStep = Idle;
+    ex.exchangeStep = ExchangeStep::Idle;
 }
 
 void ExchangeSequencer::stepStatusReceived()
 {
     ExchangeState &ex = exchange();
     const ControllerState &state = controllerState();
-    const QByteArray &status = ex.statusBytes;
-    const quint8 flags = replyByte(status, 0);
-    const int running = statusWorkRuns(status) ? Frame::WorkRunsBit : 0;
+    const StatusRecord record(ex.statusBytes);
+    const int running = record.workRuns() ? StatusRecord::WorkRunsBit : 0;
 
     if (running == ex.startStopChecked) {
-        ex.exchangeStep = Idle;
+        ex.exchangeStep = ExchangeStep::Idle;
     } else {
         m_channel->sendCommand(Opcode::SetRunState, setRunStatePayload(quint8(ex.startStopChecked)));
         ex.stepTimeout = Timeouts::RunState;
-        ex.exchangeStep = CommandSent;
+        ex.exchangeStep = ExchangeStep::CommandSent;
     }
-
-    const bool daysLeft = replyByte(status, 6) != 0 || replyByte(status, 7) != 0;
-    const bool minutesToStart = replyByte(status, 3) != 0 || replyByte(status, 4) != 0 || replyByte(status, 5) != 0;
-    int active = 0;
-    int kind = Waiting;
-    int button = -1;
-    if (flags & ClockFailedBit) {
-        kind = ClockFailure;
-    } else if ((flags & ScenarioFailedBit) && daysLeft) {
-        kind = ScenarioNotLoaded;
-    } else if (state.cycleCount == 0) {
-        kind = NoWorkCycle;
-        button = 0;
-    } else if (minutesToStart || Clock::now() < state.startTime) {
-        active = 1;
-        kind = Waiting;
-        if (running)
-            button = 0;
-    } else if (!daysLeft) {
-        active = running;
-        kind = Finished;
-        if (running)
-            button = 0;
-    } else {
-        active = running;
-        kind = Working;
-        button = 1;
-    }
-    m_view->statusTaken(status, active, kind, button);
-    updateDayBar(replyU16(status, 6));
+    emit statusReceived(record, panelStatusOf(record, state.cycleCount, state.startTime, Clock::now()));
+    updateDayBar(record.daysLeft());
 }
 
 void ExchangeSequencer::updateDayBar(int remainingDays)
@@ -246,7 +214,7 @@ void ExchangeSequencer::updateDayBar(int remainingDays)
         return;
     for (int i = 0; i < k; ++i)
         ex.cycleDayStates[i] = 0;
-    m_view->dayBarChanged(ex.cycleDayStates, remainingDays);
+    emit dayBarChanged(ex.cycleDayStates, remainingDays);
 }
 
 bool ExchangeSequencer::startUpload()
@@ -254,11 +222,10 @@ bool ExchangeSequencer::startUpload()
     ExchangeState &ex = exchange();
     ControllerState &state = controllerState();
     if (ex.editorRefresh) {
-        m_view->refreshEditorForUpload();
+        emit editorRefreshWanted();
         ex.editorRefresh = false;
     }
-    QWidget *parent = m_view->noteParent();
-    const NoteFn note = [parent](const QString &text) { showNote(parent, text, NoteClose::Popup, 10); };
+    const NoteFn note = [this](const QString &text) { m_notes->note(text, NoteClose::Popup, 10); };
     if (!commitWorkCycle(state, note, false))
         return false;
     const QByteArray header = encodeConfigImage(state, ex.heldBody);
@@ -266,12 +233,12 @@ bool ExchangeSequencer::startUpload()
         return false;
     ex.uploadData = header + ex.heldBody;
     ex.imageLength = quint16(ex.uploadData.size());
-    closeNote();
-    showNote(parent, QStringLiteral("Сохранение настроек"), NoteClose::OnIdle, 10);
+    m_notes->closeNote();
+    m_notes->note(QStringLiteral("Сохранение настроек"), NoteClose::OnIdle, 10);
     const QByteArray chunk = takeUploadChunk(ex.uploadData);
     m_channel->sendCommand(Opcode::WriteImage, writeImagePayload(0, chunk));
     ex.stepTimeout = Timeouts::Upload;
-    ex.exchangeStep = Uploading;
+    ex.exchangeStep = ExchangeStep::Uploading;
     ex.refreshHistory = true;
     m_uploadUnconfirmed = true;
     return true;
@@ -300,7 +267,7 @@ void ExchangeSequencer::stepIdle()
         if (!payload.isEmpty()) {
             m_channel->sendCommand(Opcode::SetOutput, payload);
             ex.stepTimeout = Timeouts::Command;
-            ex.exchangeStep = CommandSent;
+            ex.exchangeStep = ExchangeStep::CommandSent;
         }
         return;
     }
@@ -308,13 +275,13 @@ void ExchangeSequencer::stepIdle()
         ex.setClockRequest = 0;
         m_channel->sendCommand(Opcode::SetClock, setClockPayload());
         ex.stepTimeout = Timeouts::Command;
-        ex.exchangeStep = CommandSent;
+        ex.exchangeStep = ExchangeStep::CommandSent;
         return;
     }
     if (ex.logReadRequest) {
         ex.logReadRequest = false;
-        ex.exchangeStep = ReadingLog;
-        showNote(m_view->noteParent(), QStringLiteral("Вычитывание лога 0%"), NoteClose::OnIdle, 10);
+        ex.exchangeStep = ExchangeStep::ReadingLog;
+        m_notes->note(QStringLiteral("Вычитывание лога 0%"), NoteClose::OnIdle, 10);
         const BlockRange range = logReadRange(ex.imageLength);
         ex.logLength = logReadLength(ex.imageLength);
         ex.transferEnd = Frame::LogAreaEnd;
@@ -326,5 +293,5 @@ void ExchangeSequencer::stepIdle()
     }
     m_channel->sendCommand(Opcode::GetStatus);
     ex.stepTimeout = Timeouts::Command;
-    ex.exchangeStep = Polling;
+    ex.exchangeStep = ExchangeStep::Polling;
 }

@@ -1,40 +1,24 @@
 #pragma once
 
 #include "model/configimage.h"
+#include "model/statusrecord.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 
 class CommandChannel;
-class QWidget;
-
-// What the sequencer needs from the pages around it. The pages read the model state themselves;
-// these calls only say when to.
-class SequencerView
-{
-public:
-    virtual ~SequencerView() = default;
-    virtual QWidget *noteParent() = 0;
-    virtual void setScenarioButtonVisible(bool visible) = 0;
-    // A configuration image was decoded into the state (or the state fell back to the base
-    // scenario): tiles, navigation panel, work-cycle page and editor show it.
-    virtual void configurationTaken(const DecodeResult &result, bool fallback) = 0;
-    // A status record arrived; running and kind are the navigation panel's status;
-    // buttonVisibility is -1 (leave), 0 (hide) or 1 (show) for the start/pause button.
-    virtual void statusTaken(const QByteArray &status, int running, int kind, int buttonVisibility) = 0;
-    virtual void dayBarChanged(const QList<int> &dayStates, int remainingDays) = 0;
-    virtual void logTaken(const QByteArray &log) = 0;
-    // The editor must hand its relay outputs to the state before an upload.
-    virtual void refreshEditorForUpload() = 0;
-};
+class LinkNotes;
 
 // The exchange steps of the 100 ms tick while signed in: reads and decodes the configuration,
 // writes changed configurations back with read-back and commit, switches outputs, sets the clock,
 // reads the log and polls the status, one command at a time.
-class ExchangeSequencer
+// The pages connect to what it announces; it knows none of them.
+class ExchangeSequencer : public QObject
 {
+    Q_OBJECT
 public:
-    ExchangeSequencer(CommandChannel *channel, SequencerView *view);
+    ExchangeSequencer(CommandChannel *channel, LinkNotes *notes, QObject *parent = nullptr);
 
     // Step timeouts; called every tick before the page requests.
     void timeoutTick();
@@ -42,6 +26,20 @@ public:
     void step();
     // The link is gone: an upload that was not confirmed yet is repeated after the next sign-in.
     void linkLost();
+
+signals:
+    void scenarioButtonWanted(bool visible);
+    // A configuration image was decoded into the state, or the state fell back to the base
+    // scenario (fallback): tiles, navigation panel, work-cycle page and editor show it.
+    void configurationDecoded(const DecodeResult &result, bool fallback);
+    void statusReceived(const StatusRecord &record, const PanelStatus &panel);
+    void dayBarChanged(const QList<int> &dayStates, int remainingDays);
+    // Start and end of the decoded work cycle as "dd.MM.yyyy".
+    void cycleDatesChanged(const QString &start, const QString &end);
+    void logTaken(const QByteArray &log);
+    // Emitted right before an upload is encoded while editorRefresh is set: the editor hands its
+    // relay outputs to the state.
+    void editorRefreshWanted();
 
 private:
     void stepStart();
@@ -54,6 +52,6 @@ private:
     void updateDayBar(int remainingDays);
 
     CommandChannel *m_channel;
-    SequencerView *m_view;
+    LinkNotes *m_notes;
     bool m_uploadUnconfirmed = false;
 };

@@ -4,7 +4,8 @@
 #include <QList>
 
 // Connection state of the link (driven by the 100 ms tick and the link's signals).
-enum LinkState {
+namespace LinkState {
+enum Value : int {
     StartDiscovery = 0,
     DiscoveryFinished = 1,
     Discovering = 2,
@@ -17,9 +18,11 @@ enum LinkState {
     ServiceReady = 9,
     SignedIn = 12,
 };
+}
 
 // Step of the exchange sequencer while signed in.
-enum ExchangeStep {
+namespace ExchangeStep {
+enum Value : int {
     Start = 0,
     ImageRead = 2,
     LogReceived = 3,
@@ -31,9 +34,11 @@ enum ExchangeStep {
     ReadingLog = 9,
     Idle = 10,
 };
+}
 
 // Which reply the next read of the command characteristic is expected to bring.
-enum ReplyKind {
+namespace ReplyKind {
+enum Value : int {
     NoReply = 0,
     DeleteReply = 1,
     SignInReply = 2,
@@ -41,6 +46,23 @@ enum ReplyKind {
     UploadAck = 4,
     StatusReply = 5,
 };
+}
+
+// Deferred page requests (the stored pageRequest stays an int); the tick acts on them in order.
+namespace PageRequest {
+enum Value : int {
+    None = 0,
+    CalendarTakesSelection = 1,  // the scenario page saved for the selected days
+    CalendarTakesScenario = 2,   // the scenario page saved a scenario opened from the menu
+    ShowCalendar = 3,
+    ShowDevices = 4,
+    OpenScenarioForDays = 5,     // the calendar opens the scenario page for its selection
+    TakeLoadedImage = 6,         // a scenario file's image waits in imageBuffer
+    RedrawCommentMark = 7,
+    RefreshDescription = 8,
+    DisconnectAfterDeletion = 9,
+};
+}
 
 // Step timeouts, in ticks of 100 ms.
 namespace Timeouts {
@@ -56,8 +78,8 @@ constexpr int RunState = 20;
 // (exchange()); tests call reset() between cases.
 struct ExchangeState
 {
-    int linkState = StartDiscovery;
-    int exchangeStep = Start;
+    int linkState = LinkState::StartDiscovery;
+    int exchangeStep = ExchangeStep::Start;
 
     // tick bookkeeping
     int skipTicks = 10;
@@ -77,7 +99,7 @@ struct ExchangeState
     bool refreshHistory = false;
 
     // transfers
-    int pendingReply = NoReply;
+    int pendingReply = ReplyKind::NoReply;
     int blockAddress = 0;
     int transferEnd = 0;
     int logLength = 0;

@@ -153,11 +153,6 @@ bool replyAccepted(const QByteArray &reply)
     return replyByte(reply, Frame::AcceptedByte) == 0xFF;
 }
 
-bool statusWorkRuns(const QByteArray &status)
-{
-    return replyByte(status, 0) & Frame::WorkRunsBit;
-}
-
 bool deleteReplyAccepted(const QByteArray &reply)
 {
     return replyAccepted(reply) && !(replyByte(reply, 0) & Frame::AccountExistsBit);

@@ -35,7 +35,6 @@ constexpr int LogRecordSize = 20;
 constexpr int StatusRecordSize = 148; // up to and including the image length at 146-147
 constexpr quint8 UploadTakenBit = 0x02;
 constexpr quint8 AccountExistsBit = 0x01;
-constexpr quint8 WorkRunsBit = 0x04;
 constexpr int AcceptedByte = 144;
 }
 
@@ -86,8 +85,6 @@ bool blockReplyHasMarker(const QByteArray &reply);
 quint16 blockReplyAddress(const QByteArray &reply);
 bool uploadChunkTaken(const QByteArray &reply);
 bool replyAccepted(const QByteArray &reply);        // byte 144 = 0xFF
-// Status flag bit 2: the work runs.
-bool statusWorkRuns(const QByteArray &status);
 bool deleteReplyAccepted(const QByteArray &reply);  // accepted and no account left
 // Image length of a status record; above 0x8000 counts as no image.
 quint16 statusImageLength(const QByteArray &status);

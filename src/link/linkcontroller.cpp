@@ -3,9 +3,7 @@
 #include "link/exchangestate.h"
 #include "link/frames.h"
 #include "link/loginfile.h"
-#include "link/regform.h"
 #include "model/workfolders.h"
-#include "widgets/infonote.h"
 
 #include <QDir>
 
@@ -19,8 +17,8 @@ bool nameMarksController(const QString &name)
 }
 } // namespace
 
-LinkController::LinkController(Transport *transport, regform *form, LinkView *view, QObject *parent)
-    : QObject(parent), m_transport(transport), m_form(form), m_view(view)
+LinkController::LinkController(Transport *transport, LinkView *view, LinkNotes *notes, QObject *parent)
+    : QObject(parent), m_transport(transport), m_view(view), m_notes(notes)
 {
     m_channel.setListener(this);
     if (m_transport) {
@@ -42,7 +40,7 @@ LinkController::~LinkController()
 
 void LinkController::note(const QString &text, int flags, int ticks)
 {
-    showNote(m_view->noteParent(), text, flags, ticks);
+    m_notes->note(text, flags, ticks);
 }
 
 // ---- tick steps ---------------------------------------------------------------------------------
@@ -50,22 +48,22 @@ void LinkController::note(const QString &text, int flags, int ticks)
 void LinkController::connectStep()
 {
     switch (exchange().linkState) {
-    case StartDiscovery:
+    case LinkState::StartDiscovery:
         stepStartDiscovery();
         break;
-    case DiscoveryFinished:
+    case LinkState::DiscoveryFinished:
         stepDiscoveryFinished();
         break;
-    case Discovering:
+    case LinkState::Discovering:
         stepDiscovering();
         break;
-    case ConnectRequested:
+    case LinkState::ConnectRequested:
         stepConnectRequested();
         break;
-    case Connecting:
+    case LinkState::Connecting:
         stepConnecting();
         break;
-    case ServicesDiscovered:
+    case LinkState::ServicesDiscovered:
         stepServicesDiscovered();
         break;
     default:
@@ -77,10 +75,10 @@ void LinkController::stepStartDiscovery()
 {
     m_foundDevices.clear();
     m_scannerFailed = false;
-    exchange().linkState = Discovering;
+    exchange().linkState = LinkState::Discovering;
     if (m_discoveryAgent)
         m_discoveryAgent->start();
-    closeUntimedNote();
+    m_notes->closeUntimedNote();
 }
 
 void LinkController::stepDiscovering()
@@ -88,7 +86,7 @@ void LinkController::stepDiscovering()
     ExchangeState &ex = exchange();
     if (m_controller && m_controller->state() == BleLink::ConnectedState) {
         m_controller->disconnectFromDevice();
-        m_form->setFormMode(regform::SignIn, QString(), QString());
+        m_view->setFormMode(SignInMode::SignIn, QString(), QString());
     }
     if (!m_foundDevices.isEmpty() && m_currentAddress == 0)
         selectDevice(m_foundDevices.first());
@@ -97,7 +95,7 @@ void LinkController::stepDiscovering()
     if (m_scannerFailed && --m_errorWaitTicks <= 0) {
         m_scannerFailed = false;
         m_foundDevices.clear();
-        ex.linkState = DiscoveryFinished;
+        ex.linkState = LinkState::DiscoveryFinished;
     }
 }
 
@@ -106,7 +104,7 @@ void LinkController::selectDevice(const BleDeviceInfo &device)
     m_selectedDevice = device;
     const QByteArray adLogin = device.manufacturerData.value(1) + device.manufacturerData.value(2);
     if (adLogin.isEmpty() || adLogin.at(0) == '\0') {
-        m_form->setFormMode(regform::CreateAccount, QString(), QString());
+        m_view->setFormMode(SignInMode::CreateAccount, QString(), QString());
     } else {
         QByteArray trimmed = adLogin;
         bool hadZero = false;
@@ -123,10 +121,10 @@ void LinkController::selectDevice(const BleDeviceInfo &device)
             login = storedLogin;
         else
             password.clear();
-        m_form->setFormMode(regform::SignIn, login, password);
+        m_view->setFormMode(SignInMode::SignIn, login, password);
     }
     const QString id = device.addressText();
-    m_form->setDeviceId(id);
+    m_view->setFormDeviceId(id);
     m_view->setControllerId(id);
     m_currentAddress = device.address;
 }
@@ -137,10 +135,10 @@ void LinkController::stepDiscoveryFinished()
     for (const BleDeviceInfo &d : std::as_const(m_foundDevices))
         selectedSeen = selectedSeen || d.address == m_currentAddress;
     if (m_foundDevices.isEmpty() || (m_currentAddress != 0 && !selectedSeen)) {
-        m_form->setFormMode(regform::Offline);
+        m_view->setFormMode(SignInMode::Offline);
         m_currentAddress = 0;
     }
-    exchange().linkState = StartDiscovery;
+    exchange().linkState = LinkState::StartDiscovery;
 }
 
 void LinkController::stepConnectRequested()
@@ -152,7 +150,7 @@ void LinkController::stepConnectRequested()
     ex.heldBody.clear();
     ex.uploadData.clear();
     ex.refreshHistory = true;
-    ex.exchangeStep = Start;
+    ex.exchangeStep = ExchangeStep::Start;
 
     dropService();
     dropController();
@@ -164,7 +162,7 @@ void LinkController::stepConnectRequested()
         connect(m_controller, &BleLink::disconnected, this, &LinkController::onDisconnected);
     }
     ex.logBuffer.clear();
-    ex.linkState = Connecting;
+    ex.linkState = LinkState::Connecting;
     ex.connectTimeout = Timeouts::Connect;
     m_serviceUuids.clear();
     if (m_controller)
@@ -181,10 +179,10 @@ void LinkController::stepConnecting()
                            && m_controller->state() != BleLink::ConnectingState;
     if (connected)
         return;
-    closeNote();
+    m_notes->closeNote();
     m_view->showSignInView();
-    m_form->setFormMode(regform::Offline);
-    ex.exchangeStep = Start;
+    m_view->setFormMode(SignInMode::Offline);
+    ex.exchangeStep = ExchangeStep::Start;
     // The failed attempt's object goes; a late signal from it must not touch the next one.
     dropController();
     resetAfterLinkGone();
@@ -192,7 +190,7 @@ void LinkController::stepConnecting()
 
 void LinkController::stepServicesDiscovered()
 {
-    exchange().linkState = DiscoveringDetails;
+    exchange().linkState = LinkState::DiscoveringDetails;
     if (!tryNextService() && m_controller)
         m_controller->disconnectFromDevice();
 }
@@ -225,8 +223,8 @@ void LinkController::onDeviceDiscovered(const BleDeviceInfo &info)
 
 void LinkController::onDiscoveryFinished()
 {
-    if (exchange().linkState == Discovering)
-        exchange().linkState = DiscoveryFinished;
+    if (exchange().linkState == LinkState::Discovering)
+        exchange().linkState = LinkState::DiscoveryFinished;
 }
 
 void LinkController::onScannerError(const QString &)
@@ -238,7 +236,7 @@ void LinkController::onScannerError(const QString &)
 void LinkController::onConnected()
 {
     ExchangeState &ex = exchange();
-    ex.linkState = DiscoveringServices;
+    ex.linkState = LinkState::DiscoveringServices;
     ex.lastImage.clear();
     ex.imageBuffer.clear();
     if (m_controller)
@@ -252,7 +250,7 @@ void LinkController::onServiceDiscovered(const QUuid &uuid)
 
 void LinkController::onServicesDiscovered()
 {
-    exchange().linkState = ServicesDiscovered;
+    exchange().linkState = LinkState::ServicesDiscovered;
 }
 
 void LinkController::onServiceStateChanged(int state)
@@ -270,7 +268,7 @@ void LinkController::onServiceStateChanged(int state)
     ex.saveLoginOnSuccess = (replyByte(ex.statusBytes, 0) & Frame::AccountExistsBit) == 0;
     ex.controllerSeen = true;
     ex.imageLength = statusImageLength(ex.statusBytes);
-    ex.linkState = ServiceReady;
+    ex.linkState = LinkState::ServiceReady;
     sendAccountCommand(m_login, m_password, m_deleteFlag);
 }
 
@@ -281,16 +279,16 @@ void LinkController::onDisconnected()
     dropService();
     dropController();
     // A timed note (for instance "Аккаунт удален") runs down by itself; waiting notes go now.
-    closeUntimedNote();
+    m_notes->closeUntimedNote();
     m_view->showSignInView();
-    m_form->setFormMode(regform::Offline);
-    exchange().exchangeStep = Start;
+    m_view->setFormMode(SignInMode::Offline);
+    exchange().exchangeStep = ExchangeStep::Start;
     resetAfterLinkGone();
 }
 
 void LinkController::resetAfterLinkGone()
 {
-    exchange().linkState = StartDiscovery;
+    exchange().linkState = LinkState::StartDiscovery;
     m_currentAddress = 0;
     m_view->linkLost();
 }
@@ -341,11 +339,11 @@ void LinkController::sendAccountCommand(const QString &login, const QString &pas
     m_deleteFlag = deleteFlag;
 
     const int state = ex.linkState;
-    const bool ready = state == ServiceReady;
-    const bool connecting = state >= ConnectRequested && state <= DiscoveringDetails;
+    const bool ready = state == LinkState::ServiceReady;
+    const bool connecting = state >= LinkState::ConnectRequested && state <= LinkState::DiscoveringDetails;
     if (!ready && !connecting && m_currentAddress == 0) {
         // Nothing to connect to: the form is offline.
-        showNoteOrShorten(m_view->noteParent(), QStringLiteral("Нет связи с устройством"), NoteClose::AfterTicks, 10);
+        m_notes->noteOrShorten(QStringLiteral("Нет связи с устройством"), NoteClose::AfterTicks, 10);
         return;
     }
 
@@ -353,10 +351,10 @@ void LinkController::sendAccountCommand(const QString &login, const QString &pas
         if (ready)
             m_channel.sendCommand(Opcode::SignIn, signInPayload(login, password));
         else if (!connecting)
-            ex.linkState = ConnectRequested;
+            ex.linkState = LinkState::ConnectRequested;
         if (deleteFlag)
             note(QStringLiteral("Удаление аккаунта"), NoteClose::OnDiscovery, 10);
-        else if (m_form->mode() == regform::CreateAccount)
+        else if (m_view->formMode() == SignInMode::CreateAccount)
             note(QStringLiteral("Сохранение аккаунта"), NoteClose::OnIdle, 10);
         else
             note(QStringLiteral("Авторизация"), NoteClose::OnIdle, 10);
@@ -365,12 +363,12 @@ void LinkController::sendAccountCommand(const QString &login, const QString &pas
     if (!deleteFlag)
         return;
     if (ready) {
-        ex.linkState = DeletingAccount;
+        ex.linkState = LinkState::DeletingAccount;
         m_channel.sendCommand(Opcode::DeleteAccount);
         m_deleteFlag = 0;
     } else {
         if (!connecting)
-            ex.linkState = ConnectRequested;
+            ex.linkState = LinkState::ConnectRequested;
         note(QStringLiteral("Удаление аккаунта"), NoteClose::OnDiscovery, 10);
     }
 }
@@ -379,19 +377,19 @@ void LinkController::signInReplied(const QByteArray &reply)
 {
     ExchangeState &ex = exchange();
     if (!replyAccepted(reply)) {
-        closeNote();
+        m_notes->closeNote();
         note(QStringLiteral("Неверный пароль"), NoteClose::AfterTicks, 10);
-        ex.linkState = ServiceReady;
+        ex.linkState = LinkState::ServiceReady;
         return;
     }
     if (m_deleteFlag) {
-        ex.linkState = DeletingAccount;
+        ex.linkState = LinkState::DeletingAccount;
         m_channel.sendCommand(Opcode::DeleteAccount);
         return;
     }
     m_view->showWorkView();
-    ex.linkState = SignedIn;
-    closeNote();
+    ex.linkState = LinkState::SignedIn;
+    m_notes->closeNote();
     if (ex.saveLoginOnSuccess) {
         // The image length stays as the controller reported it: a configuration it still holds
         // (an account reset by the jumpered inputs) is read, not overwritten by an empty plan.
@@ -405,11 +403,11 @@ void LinkController::deleteReplied(const QByteArray &reply)
 {
     ExchangeState &ex = exchange();
     if (!deleteReplyAccepted(reply)) {
-        closeNote();
+        m_notes->closeNote();
         note(QStringLiteral("Не удалось удалить аккаунт"), NoteClose::AfterTicks, 20);
     } else {
-        m_form->setFormMode(regform::CreateAccount, QString(), QString());
-        closeNote();
+        m_view->setFormMode(SignInMode::CreateAccount, QString(), QString());
+        m_notes->closeNote();
         LoginFile::remove(m_selectedDevice.address);
         for (const char *name : {"comments", "gencomments"}) {
             QDir dir(QDir::current().filePath(QString::fromLatin1(name)));
@@ -421,11 +419,11 @@ void LinkController::deleteReplied(const QByteArray &reply)
         ex.imageLength = 0;
     }
     // Refused or not, the link is dropped so that the next attempt starts from discovery.
-    ex.pageRequest = 9;
-    ex.linkState = Discovering;
+    ex.pageRequest = PageRequest::DisconnectAfterDeletion;
+    ex.linkState = LinkState::Discovering;
 }
 
 void LinkController::setNoteText(const QString &text)
 {
-    ::setNoteText(text);
+    m_notes->setNoteText(text);
 }

@@ -1,22 +1,24 @@
 #pragma once
 
+#include "ble/transport.h"
 #include "link/commandchannel.h"
-#include "link/transport.h"
+#include "link/linknotes.h"
+#include "link/signinmode.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QUuid>
 
-class regform;
-class QWidget;
-
 // What the link needs from the window around it.
 class LinkView
 {
 public:
     virtual ~LinkView() = default;
-    virtual QWidget *noteParent() = 0;
+    // The sign-in form: its mode with the login and password to offer, the controller's ID.
+    virtual void setFormMode(int mode, const QString &login = QString(), const QString &password = QString()) = 0;
+    virtual void setFormDeviceId(const QString &id) = 0;
+    virtual int formMode() const = 0;
     virtual void showSignInView() = 0;
     virtual void showWorkView() = 0;
     virtual void setControllerId(const QString &id) = 0;
@@ -32,7 +34,7 @@ class LinkController : public QObject, public ReplyListener
 {
     Q_OBJECT
 public:
-    LinkController(Transport *transport, regform *form, LinkView *view, QObject *parent = nullptr);
+    LinkController(Transport *transport, LinkView *view, LinkNotes *notes, QObject *parent = nullptr);
     ~LinkController() override;
 
     // One tick of the connection states (StartDiscovery, DiscoveryFinished, Discovering,
@@ -79,8 +81,8 @@ private:
     void note(const QString &text, int flags, int ticks);
 
     Transport *m_transport;
-    regform *m_form;
     LinkView *m_view;
+    LinkNotes *m_notes;
     CommandChannel m_channel;
 
     BleScanner *m_discoveryAgent = nullptr;

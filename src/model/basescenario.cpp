@@ -17,7 +17,7 @@ Condition baseStateCondition(int action)
     Condition row;
     row.ref = BaseStateRef;
     row.text = baseStateText();
-    row.kind = Below;
+    row.kind = ConditionKind::Below;
     row.value = bitsFromFloat(1000.0f);
     row.priority = 0;
     row.source = BaseStateSource;
@@ -31,8 +31,8 @@ Scenario baseScenario()
     scenario.name = QStringLiteral("Базовый сценарий");
     for (int output = 1; output <= ControllerState::SocketCount; ++output) {
         SocketProgram program;
-        program.dayConditions.append(baseStateCondition(On));
-        program.nightConditions.append(baseStateCondition(Off));
+        program.dayConditions.append(baseStateCondition(ConditionAction::On));
+        program.nightConditions.append(baseStateCondition(ConditionAction::Off));
         scenario.sockets.insert(output, program);
     }
     return scenario;

@@ -1,13 +1,12 @@
 #include "model/clock.h"
 
 namespace {
-bool g_fake = false;
-QDateTime g_fakeNow;
+Clock *g_installed = nullptr;
 }
 
 QDateTime Clock::now()
 {
-    return g_fake ? g_fakeNow : QDateTime::currentDateTime();
+    return g_installed ? g_installed->currentTime() : QDateTime::currentDateTime();
 }
 
 qint64 Clock::utcOffsetSeconds()
@@ -20,25 +19,7 @@ qint64 Clock::localWallSeconds(const QDateTime &t)
     return t.toSecsSinceEpoch() + t.offsetFromUtc();
 }
 
-void Clock::setFake(const QDateTime &t)
+void Clock::install(Clock *clock)
 {
-    g_fake = true;
-    g_fakeNow = t.toLocalTime();
-}
-
-void Clock::advanceFake(qint64 msecs)
-{
-    if (g_fake)
-        g_fakeNow = g_fakeNow.addMSecs(msecs);
-}
-
-void Clock::clearFake()
-{
-    g_fake = false;
-    g_fakeNow = QDateTime();
-}
-
-bool Clock::isFake()
-{
-    return g_fake;
+    g_installed = clock;
 }

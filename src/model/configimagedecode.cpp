@@ -235,8 +235,8 @@ private:
             row.ref = TimerRef;
             row.text = timerRowText();
             row.params = {double(code)};
-            row.kind = Above;
-            row.action = actionByteOn ? On : Off;
+            row.kind = ConditionKind::Above;
+            row.action = actionByteOn ? ConditionAction::On : ConditionAction::Off;
         } else {
             if (source == BaseStateSource) {
                 row.ref = BaseStateRef;
@@ -245,19 +245,19 @@ private:
                 return Stop;  // a channel no input offers: no sensor to read it from
             }
             if (code == ConditionCode::Below) {
-                row.kind = Below;
+                row.kind = ConditionKind::Below;
             } else if (code == ConditionCode::IntervalOn || code == ConditionCode::IntervalOff) {
-                row.kind = Interval;
+                row.kind = ConditionKind::Interval;
                 row.params = {double(floatFromBits(readU32(m_body, i + 7)))};
             } else {
-                row.kind = Above;
+                row.kind = ConditionKind::Above;
             }
             if (code == ConditionCode::IntervalOn)
-                row.action = On;
+                row.action = ConditionAction::On;
             else if (code == ConditionCode::IntervalOff)
-                row.action = Off;
+                row.action = ConditionAction::Off;
             else
-                row.action = actionByteOn ? On : Off;
+                row.action = actionByteOn ? ConditionAction::On : ConditionAction::Off;
         }
         SocketProgram &program = m_pending.sockets[m_output];
         (m_night ? program.nightConditions : program.dayConditions).append(row);

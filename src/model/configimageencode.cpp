@@ -81,14 +81,14 @@ private:
     void writeCondition(const Condition &row)
     {
         const bool timer = row.source == TimerSource;
-        const bool interval = !timer && row.kind == Interval;
+        const bool interval = !timer && row.kind == ConditionKind::Interval;
         quint8 code;
         if (timer)
             code = timerCode(row);
         else if (interval)
-            code = row.action == On ? ConditionCode::IntervalOn : ConditionCode::IntervalOff;
+            code = row.action == ConditionAction::On ? ConditionCode::IntervalOn : ConditionCode::IntervalOff;
         else
-            code = row.kind == Below ? ConditionCode::Below : ConditionCode::Above;
+            code = row.kind == ConditionKind::Below ? ConditionCode::Below : ConditionCode::Above;
 
         quint32 threshold = row.value;
         if (row.source == BaseStateSource)
@@ -103,7 +103,7 @@ private:
         if (interval) {
             appendU32(m_section, bitsFromFloat(toSinglePrecision(param(row, 0))));
         } else {
-            appendU8(m_section, row.action == On ? ActionOnByte : 0);
+            appendU8(m_section, row.action == ConditionAction::On ? ActionOnByte : 0);
             appendU8(m_section, 0);
             appendU16(m_section, 0);
         }

@@ -11,16 +11,20 @@
 
 #include <array>
 
-enum ConditionKind : int {
+namespace ConditionKind {
+enum Value : int {
     Below = 1,     // two-state sensor: closed
     Above = 2,     // two-state sensor: open
     Interval = 3,
 };
+}
 
-enum ConditionAction : int {
+namespace ConditionAction {
+enum Value : int {
     On = 1,
     Off = 2,
 };
+}
 
 // Sources of a condition row besides sensor channel ids 1..19.
 constexpr int BaseStateSource = 0;
@@ -64,10 +68,10 @@ struct Condition
 {
     int ref = BaseStateRef;  // sensor index 0..5, BaseStateRef or TimerRef
     QString text;
-    int kind = Below;        // ConditionKind
+    int kind = ConditionKind::Below;        // ConditionKind
     quint32 value = 0;       // threshold, the bits of a float
     int priority = 0;
-    int action = On;         // ConditionAction
+    int action = ConditionAction::On;         // ConditionAction
     int source = BaseStateSource;  // channel id 1..19, BaseStateSource or TimerSource
     // Interval: [upper bound]; timer row: [start, duration, period, count, timer index]
     QList<double> params;

@@ -56,8 +56,8 @@ bool validateConditionList(const ControllerState &state, const QList<Condition> 
     bool hasOn = false;
     bool hasOff = false;
     for (const Condition &row : list) {
-        const bool on = row.action == On;  // anything else is written as Off
-        if (row.kind == Interval) {
+        const bool on = row.action == ConditionAction::On;  // anything else is written as Off
+        if (row.kind == ConditionKind::Interval) {
             if (onPriorities.contains(row.priority) || offPriorities.contains(row.priority))
                 return fail(note, conflict);
             onPriorities.insert(row.priority);

@@ -37,6 +37,11 @@ SimLink::SimLink(SimTransport *transport, SimulatedController *controller, QObje
     });
 }
 
+SimTransport *SimLink::transport() const
+{
+    return m_transport;
+}
+
 SimLink::~SimLink()
 {
     if (m_controller && isConnected())
@@ -184,6 +189,8 @@ void SimService::writeCommand(const QByteArray &value)
     if (!usable())
         return;
     SimulatedController *c = m_link->controller();
+    if (SimTransport *transport = m_link->transport())
+        emit transport->frameWritten(c, value);
     const bool taken = c->receiveFrame(value);
     qCDebug(lcSim).noquote() << QStringLiteral("frame op 0x%1 len %2 %3: %4")
                                     .arg(quint8(value.size() > 1 ? value.at(1) : 0), 2, 16, QLatin1Char('0'))

@@ -3,7 +3,7 @@
 // A simulated connection to one SimulatedController and its services. The command service holds
 // 0xFFF1; a controller with an extra service also reports one without it, after the command service.
 
-#include "link/transport.h"
+#include "ble/transport.h"
 
 #include <QLoggingCategory>
 #include <QPointer>
@@ -27,7 +27,7 @@ public:
     SimLink(SimTransport *transport, SimulatedController *controller, QObject *parent);
     ~SimLink() override;
 
-    LinkState state() const override { return m_state; }
+    ControllerState state() const override { return m_state; }
     void connectToDevice() override;
     void disconnectFromDevice() override;
     void discoverServices() override;
@@ -35,6 +35,7 @@ public:
 
     bool isConnected() const;
     SimulatedController *controller() const;
+    SimTransport *transport() const;
     // Posts an answer after the controller's reply delay; answers in flight are lost when the link
     // drops.
     void post(std::function<void()> action);
@@ -48,7 +49,7 @@ private:
     QPointer<SimTransport> m_transport;
     QPointer<SimulatedController> m_controller;
     SimEventQueue *m_queue;
-    LinkState m_state = UnconnectedState;
+    ControllerState m_state = UnconnectedState;
 };
 
 class SimService : public BleService

@@ -4,7 +4,7 @@
 // SimulatedController objects. It adds only what the air adds: asynchrony, range, scan timing,
 // a missing adapter, and the link faults of each controller.
 
-#include "link/transport.h"
+#include "ble/transport.h"
 
 #include <QList>
 #include <QObject>
@@ -73,6 +73,8 @@ public:
 signals:
     void rangeChanged(SimulatedController *controller, bool inRange);
     void scanFinishRequested();
+    // Every frame the program writes to a controller, before the controller takes it.
+    void frameWritten(SimulatedController *controller, const QByteArray &frame);
 
 private:
     QList<SimulatedController *> m_controllers;

@@ -6,7 +6,7 @@
 // event log below 0x7F00), the outputs, the run state and its own clock, and runs the committed
 // configuration's work cycle. The transport backend (SimTransport) adds asynchrony and link faults.
 
-#include "link/transport.h"
+#include "ble/transport.h"
 #include "sim/simdevicestate.h"
 #include "sim/simeventlog.h"
 #include "sim/simfaults.h"

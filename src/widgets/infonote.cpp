@@ -6,8 +6,20 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
-int openNotes = 0;
-infonote *currentNote = nullptr;
+namespace {
+int g_openNotes = 0;
+infonote *g_currentNote = nullptr;
+} // namespace
+
+int openNotes()
+{
+    return g_openNotes;
+}
+
+infonote *currentNote()
+{
+    return g_currentNote;
+}
 
 namespace {
 
@@ -105,20 +117,20 @@ void infonote::release()
     if (m_released)
         return;
     m_released = true;
-    if (currentNote == this) {
-        currentNote = nullptr;
-        openNotes = 0;
+    if (g_currentNote == this) {
+        g_currentNote = nullptr;
+        g_openNotes = 0;
         setMainWindowBlur(false);
     }
 }
 
 void showNote(QWidget *parent, const QString &text, int flags, int ticks)
 {
-    if (openNotes > 0 && currentNote)
+    if (g_openNotes > 0 && g_currentNote)
         return;
     auto *note = new infonote(parent, text, flags, ticks);
-    openNotes = 1;
-    currentNote = note;
+    g_openNotes = 1;
+    g_currentNote = note;
     note->adjustSize();
     if (QWidget *main = mainWindowWidget()) {
         const QPoint centre = main->mapToGlobal(main->rect().center());
@@ -131,9 +143,9 @@ void showNote(QWidget *parent, const QString &text, int flags, int ticks)
 
 void showNoteOrShorten(QWidget *parent, const QString &text, int flags, int ticks)
 {
-    if (currentNote) {
-        if (currentNote->ticksLeft > 0)
-            --currentNote->ticksLeft;
+    if (g_currentNote) {
+        if (g_currentNote->ticksLeft > 0)
+            --g_currentNote->ticksLeft;
         return;
     }
     showNote(parent, text, flags, ticks);
@@ -141,25 +153,25 @@ void showNoteOrShorten(QWidget *parent, const QString &text, int flags, int tick
 
 void setNoteText(const QString &text)
 {
-    if (currentNote)
-        currentNote->setText(text);
+    if (g_currentNote)
+        g_currentNote->setText(text);
 }
 
 void closeNote()
 {
-    if (currentNote)
-        currentNote->dismiss();
+    if (g_currentNote)
+        g_currentNote->dismiss();
 }
 
 void closeUntimedNote()
 {
-    if (currentNote && !(currentNote->flags & NoteClose::AfterTicks))
+    if (g_currentNote && !(g_currentNote->flags & NoteClose::AfterTicks))
         closeNote();
 }
 
 void tickNote(bool linkAtDiscovery, bool exchangeIdle)
 {
-    infonote *note = currentNote;
+    infonote *note = g_currentNote;
     if (!note)
         return;
     if (note->ticksLeft > 0)

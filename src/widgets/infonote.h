@@ -1,18 +1,11 @@
 #pragma once
 
+#include "link/linknotes.h"
+
 #include <QDialog>
 
 class QLabel;
 
-// Close conditions of a note (bit set).
-namespace NoteClose {
-enum Flag {
-    AfterTicks = 1,   // when its tick count has run down
-    OnDiscovery = 2,  // when the link is back at discovery
-    OnIdle = 4,       // when the exchange is idle
-    Popup = 8,        // click-away popup, not modal
-};
-}
 
 // The note popup: the one way the program shows short messages. At most one exists at a time.
 class infonote : public QDialog
@@ -40,8 +33,9 @@ private:
     bool m_released = false;
 };
 
-extern int openNotes;
-extern infonote *currentNote;
+// The number of open notes (0 or 1) and the open note, or null.
+int openNotes();
+infonote *currentNote();
 
 // Opens a note unless one is already shown.
 void showNote(QWidget *parent, const QString &text, int flags, int ticks);

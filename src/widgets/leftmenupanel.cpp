@@ -1,6 +1,7 @@
 #include "widgets/leftmenupanel.h"
 
 #include "ui_leftmenupanel.h"
+#include "model/statusrecord.h"
 #include "widgets/viewstate.h"
 
 #include <QAbstractButton>
@@ -175,32 +176,38 @@ void LeftMenuPanel::setDayBar(const QList<int> &dayStates, int remainingDays)
     }
 }
 
+void LeftMenuPanel::takeStatus(const StatusRecord &record, const PanelStatus &status)
+{
+    Q_UNUSED(record)
+    setStatus(status.active, status.kind);
+}
+
 void LeftMenuPanel::setStatus(int active, int kind)
 {
     ViewState &view = viewState();
 
-    if (kind == ClockFailure || kind == ScenarioNotLoaded) {
+    if (kind == StatusKind::ClockFailure || kind == StatusKind::ScenarioNotLoaded) {
         view.workRunning = 0;
         // The first error stays on screen until a normal status replaces it.
         if (view.statusErrorShown)
             return;
         view.statusErrorShown = 1;
         ui->statusLabel->setStyleSheet(StatusErrorStyle);
-        ui->statusLabel->setText(kind == ClockFailure ? QStringLiteral("Не работает таймер текущего времени")
+        ui->statusLabel->setText(kind == StatusKind::ClockFailure ? QStringLiteral("Не работает таймер текущего времени")
                                                       : QStringLiteral("Не удалось загрузить сенарий"));
         return;
     }
 
     QString text;
-    if (kind == NoScenario)
+    if (kind == StatusKind::NoWorkCycle)
         text = QStringLiteral("сценарий не задан");
-    else if (kind < Waiting || kind > Finished)
+    else if (kind < StatusKind::Waiting || kind > StatusKind::Finished)
         return; // unknown kind: leave the status as it is
     else if (!active)
         text = QStringLiteral("работа остановлена");
-    else if (kind == Working)
+    else if (kind == StatusKind::Working)
         text = QStringLiteral("работа");
-    else if (kind == Finished)
+    else if (kind == StatusKind::Finished)
         text = QStringLiteral("работа завершена");
     else
         text = QStringLiteral("ожидание");
@@ -210,7 +217,7 @@ void LeftMenuPanel::setStatus(int active, int kind)
         ui->statusLabel->setStyleSheet(StatusNormalStyle);
     }
     ui->statusLabel->setText(text);
-    view.workRunning = (active && kind == Working) ? 1 : 0;
+    view.workRunning = (active && kind == StatusKind::Working) ? 1 : 0;
 }
 
 void LeftMenuPanel::on_closeAppButton_clicked()

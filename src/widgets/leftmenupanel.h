@@ -9,17 +9,10 @@ namespace Ui {
 class LeftMenuPanel;
 }
 class QButtonGroup;
+class StatusRecord;
+struct PanelStatus;
 
 namespace LEFTMENUPANEL {
-// What the controller is doing, as shown in the status line.
-enum EStatusKind {
-    Waiting = 0,
-    Working = 1,
-    Finished = 2,
-    NoScenario = 3,
-    ClockFailure = 4,
-    ScenarioNotLoaded = 5,
-};
 // State of one cycle day in the day bar; the program itself sets only DayBegun and DayAhead.
 enum EDayState {
     DayBegun = 0,
@@ -56,8 +49,10 @@ public slots:
     void setId(const QString &id);
     // One state per cycle day (EDayState); remainingDays is clamped to 0..99 for display.
     void setDayBar(const QList<int> &dayStates, int remainingDays);
-    // kind is an EStatusKind; active is the controller's run flag.
+    // kind is a StatusKind; active is the controller's run flag.
     void setStatus(int active, int kind);
+    // A status record as the exchange sequencer reads it.
+    void takeStatus(const StatusRecord &record, const PanelStatus &status);
 
     void on_closeAppButton_clicked();
 

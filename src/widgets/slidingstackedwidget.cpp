@@ -15,19 +15,19 @@ void SlidingStackedWidget::setSpeed(int speed)
     m_speed = speed;
 }
 
-void SlidingStackedWidget::setAnimation(QEasingCurve::Type animationtype)
+void SlidingStackedWidget::setAnimation(QEasingCurve::Type type)
 {
-    this->animationtype = animationtype;
+    animationtype = type;
 }
 
-void SlidingStackedWidget::setVerticalMode(bool vertical)
+void SlidingStackedWidget::setVerticalMode(bool on)
 {
-    this->vertical = vertical;
+    vertical = on;
 }
 
-void SlidingStackedWidget::setWrap(bool wrap)
+void SlidingStackedWidget::setWrap(bool on)
 {
-    this->wrap = wrap;
+    wrap = on;
 }
 
 bool SlidingStackedWidget::slideInNext()
@@ -128,7 +128,7 @@ void SlidingStackedWidget::slideInWgt(QWidget *next, t_direction direction)
     group->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void SlidingStackedWidget::addFade(QParallelAnimationGroup *group, QWidget *page, qreal from, qreal to)
+void SlidingStackedWidget::addFade(QParallelAnimationGroup *animations, QWidget *page, qreal from, qreal to)
 {
     auto *effect = new QGraphicsOpacityEffect(page);
     effect->setOpacity(from);
@@ -140,7 +140,7 @@ void SlidingStackedWidget::addFade(QParallelAnimationGroup *group, QWidget *page
     anim->setEndValue(to);
     // The page owns the effect; tied to the effect, this connection dies with the page.
     connect(anim, &QAbstractAnimation::finished, effect, &QObject::deleteLater);
-    group->addAnimation(anim);
+    animations->addAnimation(anim);
 }
 
 void SlidingStackedWidget::animationDoneSlot()

@@ -35,9 +35,9 @@ public:
 
 public slots:
     void setSpeed(int speed);
-    void setAnimation(QEasingCurve::Type animationtype);
-    void setVerticalMode(bool vertical = true);
-    void setWrap(bool wrap);
+    void setAnimation(QEasingCurve::Type type);
+    void setVerticalMode(bool on = true);
+    void setWrap(bool on);
 
     bool slideInNext();
     bool slideInPrev();
@@ -51,7 +51,7 @@ signals:
 
 private:
     // Fades a page with an opacity effect that goes away once the fade is over.
-    void addFade(QParallelAnimationGroup *group, QWidget *page, qreal from, qreal to);
+    void addFade(QParallelAnimationGroup *animations, QWidget *page, qreal from, qreal to);
 
     int m_speed = 300;
     QEasingCurve::Type animationtype = QEasingCurve::OutQuart;

@@ -10,7 +10,7 @@
 #include "devices/devicesform.h"
 #include "history/settingsform.h"
 #include "link/exchangestate.h"
-#include "link/regform.h"
+#include "signin/regform.h"
 #include "model/workfolders.h"
 #include "scenario/scenarioform.h"
 #include "widgets/infonote.h"
@@ -97,8 +97,8 @@ private slots:
         WindowFixture f;
         QVERIFY(!workFolders().ready);
         f.ticks(11);
-        QVERIFY(currentNote);
-        QVERIFY(currentNote->text().startsWith(QStringLiteral("Нет доступа к рабочей папке")));
+        QVERIFY(currentNote());
+        QVERIFY(currentNote()->text().startsWith(QStringLiteral("Нет доступа к рабочей папке")));
     }
 
     void firstTenTicksOnlyCountTheCarousel()

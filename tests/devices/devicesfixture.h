@@ -4,6 +4,7 @@
 // built field by field, and clicks that reach a widget even while a modal note is open.
 
 #include "link/exchangestate.h"
+#include "mockclock.h"
 #include "model/clock.h"
 #include "model/controllerstate.h"
 #include "widgets/dialogs.h"
@@ -27,7 +28,7 @@ inline const QDateTime Now(QDate(2024, 3, 10), QTime(12, 0));
 inline void resetAtFixedTime()
 {
     resetProgramState();
-    Clock::setFake(Now);
+    MockClock::set(Now);
 }
 
 inline void closeNotes()

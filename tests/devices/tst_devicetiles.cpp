@@ -37,7 +37,7 @@ private slots:
     void cleanup()
     {
         closeNotes();
-        Clock::clearFake();
+        MockClock::clear();
     }
 
     void socketLabelText_data()
@@ -118,7 +118,7 @@ private slots:
         click(tile->powerButton);
         QCOMPARE(exchange().switchOnRequest, 3);
         QCOMPARE(exchange().switchOffRequest, 0);
-        QVERIFY(!currentNote);
+        QVERIFY(!currentNote());
     }
 
     void switchingRefusedWhileWorking_data()
@@ -148,17 +148,17 @@ private slots:
         QCOMPARE(exchange().switchOnRequest, 0);
         QCOMPARE(exchange().switchOffRequest, 0);
         QVERIFY(!button->isOn());  // the refused click is undone
-        QVERIFY(currentNote);
-        QCOMPARE(currentNote->text(), u"Остановите работу контроллера"_s);
-        QCOMPARE(currentNote->flags, int(NoteClose::AfterTicks));
-        QCOMPARE(currentNote->ticksLeft, 20);
+        QVERIFY(currentNote());
+        QCOMPARE(currentNote()->text(), u"Остановите работу контроллера"_s);
+        QCOMPARE(currentNote()->flags, int(NoteClose::AfterTicks));
+        QCOMPARE(currentNote()->ticksLeft, 20);
 
         // a second click opens no second note but shortens the shown one
-        infonote *shown = currentNote;
+        infonote *shown = currentNote();
         click(button);
-        QCOMPARE(currentNote, shown);
-        QCOMPARE(openNotes, 1);
-        QCOMPARE(currentNote->ticksLeft, 19);
+        QCOMPARE(currentNote(), shown);
+        QCOMPARE(openNotes(), 1);
+        QCOMPARE(currentNote()->ticksLeft, 19);
         QCOMPARE(exchange().switchOnRequest, 0);
         if (sensor)
             QCOMPARE(static_cast<SensorElement *>(tile.get())->switchHoldTicks, 0);

@@ -42,7 +42,7 @@ private slots:
     void emptyControllerGetsBaseScenario()
     {
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.signInTo();
         QVERIFY(c);
         QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 300));
@@ -60,11 +60,11 @@ private slots:
     void imageDecodedOnceTwoReadsAgree()
     {
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.signInTo(DemoSeed::imageBody());
         QVERIFY(c);
         // after the first read, the controller's image changes: the second read differs
-        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ImageRead; }, 100));
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::ImageRead; }, 100));
         QByteArray changed = DemoSeed::imageBody();
         c->installImage(changed);
         const QByteArray socketName = QStringLiteral("Лампа").toUtf8();
@@ -92,7 +92,7 @@ private slots:
     {
         QFETCH(bool, spoilReadBack);
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
         ControllerState &state = controllerState();
@@ -100,7 +100,7 @@ private slots:
         state.uploadRequest = true;
         frames.clear();
         // the whole image goes out; before it is read back the controller's copy may get spoilt
-        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == Start && exchange().uploadData.isEmpty(); }, 200));
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::Start && exchange().uploadData.isEmpty(); }, 200));
         const QByteArray sent = exchange().heldBody;
         if (spoilReadBack)
             c->receiveFrame(writeImageFrame(64, QByteArray(16, '\x7f')));
@@ -115,13 +115,13 @@ private slots:
     void uploadRequestDuringReadWaits()
     {
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.signInTo(DemoSeed::imageBody());
         QVERIFY(c);
-        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ReadingImage; }, 20));
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::ReadingImage; }, 20));
         controllerState().uploadRequest = true;
         // both reads complete, nothing is decoded, and the upload starts right after
-        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == Idle; }, 200));
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::Idle; }, 200));
         QCOMPARE(frames.count(OpReadBlocks), 2);
         QCOMPARE(controllerState().cycleCount, 0);
         QCOMPARE(frames.count(OpWriteImage), 0);
@@ -133,7 +133,7 @@ private slots:
     void pauseIsRepeatedUntilStopped()
     {
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
         QVERIFY(c->isRunning());
@@ -165,7 +165,7 @@ private slots:
     void socketSwitchGoesOut()
     {
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
         exchange().switchOnRequest = 3;
@@ -182,28 +182,28 @@ private slots:
     void droppedStatusReplyReturnsToIdle()
     {
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
         // past the clock command, in the plain polling rhythm
-        QVERIFY(f.tickUntil([&frames] { return frames.count(OpGetStatus) > 0 && exchange().exchangeStep == Idle; }, 10));
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpGetStatus) > 0 && exchange().exchangeStep == ExchangeStep::Idle; }, 10));
         c->faults().dropReplies = 1;
         f.tick(); // Idle -> Polling, the reply never comes
-        QCOMPARE(exchange().exchangeStep, int(Polling));
+        QCOMPARE(exchange().exchangeStep, int(ExchangeStep::Polling));
         const int polls = frames.count(OpGetStatus);
         f.tick(29);
-        QCOMPARE(exchange().exchangeStep, int(Polling));
+        QCOMPARE(exchange().exchangeStep, int(ExchangeStep::Polling));
         QCOMPARE(frames.count(OpGetStatus), polls);
         // the 30th tick gives up on the reply, and the same tick's idle step polls again
         f.tick(1);
         QCOMPARE(frames.count(OpGetStatus), polls + 1);
-        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == Idle; }, 3));
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::Idle; }, 3));
     }
 
     void outOfOrderBlockRestartsRead()
     {
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.addController(QStringLiteral("REZ-other"), 0x77);
         createSimAccount(c, "grower", "green42");
         c->installImage(DemoSeed::imageBody());
@@ -218,14 +218,14 @@ private slots:
     void linkLostDuringUploadKeepsThePlan()
     {
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
         ControllerState &state = controllerState();
         state.sockets[3].name = QStringLiteral("Тепловентилятор");
         state.uploadRequest = true;
         c->faults().disconnectAfterFrames = 2; // the link drops after the second chunk
-        QVERIFY(f.tickUntil([&f] { return f.linkState() == Discovering; }, 100));
+        QVERIFY(f.tickUntil([&f] { return f.linkState() == LinkState::Discovering; }, 100));
         QVERIFY(!controllerState().workCycleKnown);
         // signing in again: the read image is not taken, the intended plan goes out and is committed
         frames.clear();
@@ -242,7 +242,7 @@ private slots:
     void largeImageOverSlowLink()
     {
         E2EFixture f;
-        FrameLog frames;
+        FrameLog frames(f.transport.get());
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
         makeLargeEditedPlan(controllerState(), 24, 48);

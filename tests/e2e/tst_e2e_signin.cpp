@@ -159,14 +159,14 @@ private slots:
         f.typeCredentials(QStringLiteral("grower"), QStringLiteral("wrong"));
         f.pressLogin();
         QVERIFY(f.tickUntil([&f] { return f.noteText() == QStringLiteral("Неверный пароль"); }, 120));
-        QCOMPARE(f.linkState(), int(ServiceReady));
+        QCOMPARE(f.linkState(), int(LinkState::ServiceReady));
         QVERIFY(viewState().signInViewShown);
         // the second attempt goes out at once, without reconnecting
         closeNote();
         f.typeCredentials(QStringLiteral("grower"), QStringLiteral("right"));
         f.pressLogin();
-        QCOMPARE(f.linkState(), int(ServiceReady)); // sent, reply pending
-        QVERIFY(f.tickUntil([] { return exchange().linkState == SignedIn; }, 5));
+        QCOMPARE(f.linkState(), int(LinkState::ServiceReady)); // sent, reply pending
+        QVERIFY(f.tickUntil([] { return exchange().linkState == LinkState::SignedIn; }, 5));
     }
 
     void deletion_data()
@@ -207,7 +207,7 @@ private slots:
         if (!deleted) {
             if (password.isEmpty()) {
                 // a refused deletion drops the link too, so the next attempt starts afresh
-                QVERIFY(f.tickUntil([&f] { return f.linkState() == Discovering && !f.window->link()->controller(); }, 20));
+                QVERIFY(f.tickUntil([&f] { return f.linkState() == LinkState::Discovering && !f.window->link()->controller(); }, 20));
             }
             return;
         }
@@ -216,7 +216,7 @@ private slots:
         QVERIFY(QDir(QStringLiteral("comments")).isEmpty());
         QVERIFY(QDir(QStringLiteral("gencomments")).isEmpty());
         // the link drops on the next tick; the controller is found again without an account
-        QVERIFY(f.tickUntil([&f] { return f.linkState() == Discovering && !f.window->link()->controller(); }, 20));
+        QVERIFY(f.tickUntil([&f] { return f.linkState() == LinkState::Discovering && !f.window->link()->controller(); }, 20));
         // the confirmation outlives the dropped link: it closes by its own count
         QCOMPARE(f.noteText(), QStringLiteral("Аккаунт удален"));
         QVERIFY(f.tickUntil([&f] { return f.form()->mode() == regform::CreateAccount; }, 30));
@@ -230,15 +230,15 @@ private slots:
         f.transport->setInRange(c, false);
         f.typeCredentials(QStringLiteral("a"), QStringLiteral("b"));
         f.pressLogin();
-        QVERIFY(f.tickUntil([&f] { return f.linkState() == Connecting; }, 5));
+        QVERIFY(f.tickUntil([&f] { return f.linkState() == LinkState::Connecting; }, 5));
         f.tick(49);
-        QCOMPARE(f.linkState(), int(Connecting));
+        QCOMPARE(f.linkState(), int(LinkState::Connecting));
         f.tick(1);
-        QCOMPARE(f.linkState(), int(StartDiscovery));
+        QCOMPARE(f.linkState(), int(LinkState::StartDiscovery));
         QCOMPARE(f.form()->mode(), int(regform::Offline));
         QVERIFY(viewState().signInViewShown);
         f.tick(1);
-        QCOMPARE(f.linkState(), int(Discovering));
+        QCOMPARE(f.linkState(), int(LinkState::Discovering));
         // back in range: shown again by the next run
         f.transport->setInRange(c, true);
         f.transport->finishScan();
@@ -248,10 +248,10 @@ private slots:
     void linkLostAtAnyState_data()
     {
         QTest::addColumn<int>("state");
-        QTest::newRow("discovering services") << int(DiscoveringServices);
-        QTest::newRow("details") << int(DiscoveringDetails);
-        QTest::newRow("service ready") << int(ServiceReady);
-        QTest::newRow("signed in") << int(SignedIn);
+        QTest::newRow("discovering services") << int(LinkState::DiscoveringServices);
+        QTest::newRow("details") << int(LinkState::DiscoveringDetails);
+        QTest::newRow("service ready") << int(LinkState::ServiceReady);
+        QTest::newRow("signed in") << int(LinkState::SignedIn);
     }
     void linkLostAtAnyState()
     {
@@ -260,17 +260,17 @@ private slots:
         SimulatedController *c = f.addController();
         createSimAccount(c, "grower", "right");
         // slow answers make the passing states last long enough to cut the link in them
-        if (state == DiscoveringServices || state == DiscoveringDetails)
+        if (state == LinkState::DiscoveringServices || state == LinkState::DiscoveringDetails)
             c->faults().replyDelayMs = 200;
         QVERIFY(f.discover());
-        f.typeCredentials(QStringLiteral("grower"), state == ServiceReady ? QStringLiteral("wrong") : QStringLiteral("right"));
+        f.typeCredentials(QStringLiteral("grower"), state == LinkState::ServiceReady ? QStringLiteral("wrong") : QStringLiteral("right"));
         f.pressLogin();
         QVERIFY(f.tickUntil([&f, state] {
             drainEvents(10);
             return f.linkState() == state;
         }, 200));
         f.transport->setInRange(c, false);
-        QVERIFY(f.tickUntil([&f] { return f.linkState() == Discovering; }, 10));
+        QVERIFY(f.tickUntil([&f] { return f.linkState() == LinkState::Discovering; }, 10));
         QVERIFY(!f.window->link()->controller());
         QCOMPARE(f.form()->mode(), int(regform::Offline));
         QVERIFY(viewState().signInViewShown);
@@ -286,17 +286,17 @@ private slots:
         f.transport->setAdapterAvailable(false);
         f.addController();
         f.tick(2);
-        QCOMPARE(f.linkState(), int(Discovering));
+        QCOMPARE(f.linkState(), int(LinkState::Discovering));
         // no busy loop: the scan is not restarted before one discovery period has passed
         int restarts = 0;
         for (int i = 0; i < 49; ++i) {
             f.tick();
-            restarts += f.linkState() == StartDiscovery;
+            restarts += f.linkState() == LinkState::StartDiscovery;
         }
         QCOMPARE(restarts, 0);
         QCOMPARE(f.form()->mode(), int(regform::Offline));
         f.transport->setAdapterAvailable(true);
-        QVERIFY(f.tickUntil([&f] { return f.linkState() == StartDiscovery; }, 5));
+        QVERIFY(f.tickUntil([&f] { return f.linkState() == LinkState::StartDiscovery; }, 5));
         QVERIFY(f.discover());
     }
 
@@ -324,7 +324,7 @@ private slots:
         QVERIFY(f.window->closing);
         QVERIFY(!f.window->tickTimer->isActive());
         QVERIFY(!viewState().signInViewShown);
-        QCOMPARE(f.linkState(), int(SignedIn));
+        QCOMPARE(f.linkState(), int(LinkState::SignedIn));
         // the window going away disconnects in any case
         f.window.reset();
         drainEvents(20);
@@ -340,7 +340,7 @@ private slots:
         closeNote();
         QTest::mouseClick(f.form()->findChild<QPushButton *>(QStringLiteral("registrationButton")), Qt::LeftButton);
         f.tick(2);
-        QCOMPARE(f.linkState(), int(Discovering));
+        QCOMPARE(f.linkState(), int(LinkState::Discovering));
     }
 };
 

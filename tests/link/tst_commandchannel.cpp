@@ -6,6 +6,7 @@
 #include "link/commandchannel.h"
 #include "link/exchangestate.h"
 #include "link/frames.h"
+#include "mockclock.h"
 #include "model/clock.h"
 #include "sim/simtransport.h"
 #include "sim/simulatedcontroller.h"
@@ -100,22 +101,22 @@ private slots:
         QTest::addColumn<int>("stepAfter");
         QTest::addColumn<int>("reads");
 
-        QTest::newRow("DeleteAccount") << buildFrame(Opcode::DeleteAccount) << int(Idle) << int(DeleteReply) << 0 << int(Idle) << 1;
+        QTest::newRow("DeleteAccount") << buildFrame(Opcode::DeleteAccount) << int(ExchangeStep::Idle) << int(ReplyKind::DeleteReply) << 0 << int(ExchangeStep::Idle) << 1;
         QTest::newRow("SignIn") << buildFrame(Opcode::SignIn, signInPayload(QStringLiteral("a"), QStringLiteral("b")))
-                                << int(Idle) << int(SignInReply) << 0 << int(Idle) << 1;
+                                << int(ExchangeStep::Idle) << int(ReplyKind::SignInReply) << 0 << int(ExchangeStep::Idle) << 1;
         QTest::newRow("ReadBlocks takes the start address")
-            << buildFrame(Opcode::ReadBlocks, readBlocksPayload(0x0F98, 0x7F00)) << int(ReadingLog) << int(BlockReply)
-            << 0x0F98 << int(ReadingLog) << 1;
+            << buildFrame(Opcode::ReadBlocks, readBlocksPayload(0x0F98, 0x7F00)) << int(ExchangeStep::ReadingLog) << int(ReplyKind::BlockReply)
+            << 0x0F98 << int(ExchangeStep::ReadingLog) << 1;
         QTest::newRow("WriteImage expects the next chunk's address")
-            << buildFrame(Opcode::WriteImage, writeImagePayload(960, QByteArray(960, 'x'))) << int(Uploading)
-            << int(UploadAck) << 1920 << int(Uploading) << 1;
-        QTest::newRow("GetStatus") << buildFrame(Opcode::GetStatus) << int(Polling) << int(StatusReply) << 0 << int(Polling) << 1;
+            << buildFrame(Opcode::WriteImage, writeImagePayload(960, QByteArray(960, 'x'))) << int(ExchangeStep::Uploading)
+            << int(ReplyKind::UploadAck) << 1920 << int(ExchangeStep::Uploading) << 1;
+        QTest::newRow("GetStatus") << buildFrame(Opcode::GetStatus) << int(ExchangeStep::Polling) << int(ReplyKind::StatusReply) << 0 << int(ExchangeStep::Polling) << 1;
         QTest::newRow("SetOutput completes the command")
-            << buildFrame(Opcode::SetOutput, setOutputPayload(1, true)) << int(CommandSent) << 0 << 0 << int(Idle) << 0;
+            << buildFrame(Opcode::SetOutput, setOutputPayload(1, true)) << int(ExchangeStep::CommandSent) << 0 << 0 << int(ExchangeStep::Idle) << 0;
         QTest::newRow("SetClock completes the command")
-            << buildFrame(Opcode::SetClock, setClockPayload(1)) << int(CommandSent) << 0 << 0 << int(Idle) << 0;
+            << buildFrame(Opcode::SetClock, setClockPayload(1)) << int(ExchangeStep::CommandSent) << 0 << 0 << int(ExchangeStep::Idle) << 0;
         QTest::newRow("CommitImage during the image step changes nothing")
-            << buildFrame(Opcode::CommitImage) << int(ImageRead) << 0 << 0 << int(ImageRead) << 0;
+            << buildFrame(Opcode::CommitImage) << int(ExchangeStep::ImageRead) << 0 << 0 << int(ExchangeStep::ImageRead) << 0;
     }
 
     void writtenFrameChoosesTheReply()
@@ -150,11 +151,11 @@ private slots:
     {
         QFETCH(int, characteristic);
         QFETCH(QByteArray, value);
-        exchange().exchangeStep = CommandSent;
+        exchange().exchangeStep = ExchangeStep::CommandSent;
         exchange().blockAddress = 77;
         channel->onCharacteristicWritten(quint16(characteristic), value);
-        QCOMPARE(exchange().pendingReply, int(NoReply));
-        QCOMPARE(exchange().exchangeStep, int(CommandSent));
+        QCOMPARE(exchange().pendingReply, int(ReplyKind::NoReply));
+        QCOMPARE(exchange().exchangeStep, int(ExchangeStep::CommandSent));
         QCOMPARE(exchange().blockAddress, 77);
         QCOMPARE(service->reads, 0);
     }
@@ -162,7 +163,7 @@ private slots:
     void imageReadAppendsBlocksUntilTheEnd()
     {
         ExchangeState &ex = exchange();
-        startBlockRead(ReadingImage, 0x40, 3000);
+        startBlockRead(ExchangeStep::ReadingImage, 0x40, 3000);
         QByteArray expected;
         for (int k = 0; k < 3; ++k) {
             const char fill = char('a' + k);
@@ -172,8 +173,8 @@ private slots:
             QCOMPARE(ex.stepTimeout, Timeouts::ImageRead); // progress re-arms the timeout
         }
         QCOMPARE(ex.imageBuffer, expected);
-        QCOMPARE(ex.exchangeStep, int(ImageRead));
-        QCOMPARE(ex.pendingReply, int(NoReply));
+        QCOMPARE(ex.exchangeStep, int(ExchangeStep::ImageRead));
+        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
         QCOMPARE(service->reads, 3); // one after the write, one per further block
     }
 
@@ -192,12 +193,12 @@ private slots:
     {
         QFETCH(QByteArray, reply);
         ExchangeState &ex = exchange();
-        startBlockRead(ReadingImage, 0x40, 0x840);
+        startBlockRead(ExchangeStep::ReadingImage, 0x40, 0x840);
         channel->onCharacteristicRead(CommandCharacteristicUuid, reply);
         QCOMPARE(service->reads, 2);
         QVERIFY(ex.imageBuffer.isEmpty());
         QCOMPARE(ex.blockAddress, 0x40);
-        QCOMPARE(ex.pendingReply, int(BlockReply));
+        QCOMPARE(ex.pendingReply, int(ReplyKind::BlockReply));
         channel->onCharacteristicRead(CommandCharacteristicUuid, blockReply(0x40));
         QCOMPARE(ex.imageBuffer.size(), 1024);
     }
@@ -207,8 +208,8 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<int>("stepAfter");
         QTest::addColumn<bool>("logRequest");
-        QTest::newRow("image read starts over") << int(ReadingImage) << int(Start) << false;
-        QTest::newRow("log read is asked for again") << int(ReadingLog) << int(Idle) << true;
+        QTest::newRow("image read starts over") << int(ExchangeStep::ReadingImage) << int(ExchangeStep::Start) << false;
+        QTest::newRow("log read is asked for again") << int(ExchangeStep::ReadingLog) << int(ExchangeStep::Idle) << true;
     }
 
     void outOfOrderBlockAbandons()
@@ -221,7 +222,7 @@ private slots:
         channel->onCharacteristicRead(CommandCharacteristicUuid, blockReply(0x40));
         channel->onCharacteristicRead(CommandCharacteristicUuid, blockReply(0x840));
         QCOMPARE(ex.exchangeStep, stepAfter);
-        QCOMPARE(ex.pendingReply, int(NoReply));
+        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
         QCOMPARE(ex.logReadRequest, logRequest);
         QCOMPARE(ex.imageBuffer.size() + ex.logBuffer.size(), 1024);
         QCOMPARE(service->reads, 2);
@@ -232,11 +233,11 @@ private slots:
         ExchangeState &ex = exchange();
         const BlockRange range = logReadRange(4000);
         ex.logLength = logReadLength(4000);
-        startBlockRead(ReadingLog, range.start, range.end);
-        for (int address = range.start; ex.exchangeStep == ReadingLog && address < 0x10000; address += 1024)
+        startBlockRead(ExchangeStep::ReadingLog, range.start, range.end);
+        for (int address = range.start; ex.exchangeStep == ExchangeStep::ReadingLog && address < 0x10000; address += 1024)
             channel->onCharacteristicRead(CommandCharacteristicUuid, blockReply(address));
 
-        QCOMPARE(ex.exchangeStep, int(LogReceived));
+        QCOMPARE(ex.exchangeStep, int(ExchangeStep::LogReceived));
         QCOMPARE(ex.logBuffer.size(), 28 * 1024);
         QCOMPARE(ex.logProgress, 100);
         QStringList expected;
@@ -252,7 +253,7 @@ private slots:
         ExchangeState &ex = exchange();
         const BlockRange range = logReadRange(0x7F00);
         ex.logLength = logReadLength(0x7F00);
-        startBlockRead(ReadingLog, range.start, range.end);
+        startBlockRead(ExchangeStep::ReadingLog, range.start, range.end);
         channel->onCharacteristicRead(CommandCharacteristicUuid, blockReply(range.start));
         QCOMPARE(ex.logProgress, 100);
         QCOMPARE(listener.notes,
@@ -266,24 +267,24 @@ private slots:
         for (int i = 0; i < data.size(); ++i)
             data[i] = char(i % 251);
         ex.uploadData = data;
-        ex.exchangeStep = Uploading;
+        ex.exchangeStep = ExchangeStep::Uploading;
         channel->sendCommand(Opcode::WriteImage, writeImagePayload(0, takeUploadChunk(ex.uploadData)));
 
         confirmLastWrite();
         channel->onCharacteristicRead(CommandCharacteristicUuid, ack(false)); // still storing
         QCOMPARE(service->writes.size(), 1);
         QCOMPARE(service->reads, 2);
-        while (ex.exchangeStep == Uploading && service->writes.size() < 10) {
+        while (ex.exchangeStep == ExchangeStep::Uploading && service->writes.size() < 10) {
             ex.stepTimeout = 1;
             channel->onCharacteristicRead(CommandCharacteristicUuid, ack(true));
-            if (ex.exchangeStep == Uploading) {
+            if (ex.exchangeStep == ExchangeStep::Uploading) {
                 QCOMPARE(ex.stepTimeout, Timeouts::Upload);
                 confirmLastWrite();
             }
         }
 
-        QCOMPARE(ex.exchangeStep, int(Start));
-        QCOMPARE(ex.pendingReply, int(NoReply));
+        QCOMPARE(ex.exchangeStep, int(ExchangeStep::Start));
+        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
         QCOMPARE(service->writes.size(), 3);
         const QList<int> addresses = {0, 960, 1920};
         const QList<int> lengths = {0x03C0, 0x03C0, 0x0050};
@@ -314,11 +315,11 @@ private slots:
     {
         QFETCH(QByteArray, reply);
         ExchangeState &ex = exchange();
-        ex.pendingReply = StatusReply;
-        ex.exchangeStep = Polling;
+        ex.pendingReply = ReplyKind::StatusReply;
+        ex.exchangeStep = ExchangeStep::Polling;
         channel->onCharacteristicRead(CommandCharacteristicUuid, reply);
-        QCOMPARE(ex.exchangeStep, int(StatusReceived));
-        QCOMPARE(ex.pendingReply, int(NoReply));
+        QCOMPARE(ex.exchangeStep, int(ExchangeStep::StatusReceived));
+        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
         QVERIFY(ex.statusBytes.size() >= Frame::StatusRecordSize);
         QCOMPARE(ex.statusBytes.left(reply.size()), reply);
         QCOMPARE(ex.statusBytes.mid(reply.size()), QByteArray(ex.statusBytes.size() - reply.size(), '\0'));
@@ -327,24 +328,24 @@ private slots:
     void accountRepliesGoToTheListener()
     {
         ExchangeState &ex = exchange();
-        ex.pendingReply = SignInReply;
+        ex.pendingReply = ReplyKind::SignInReply;
         channel->onCharacteristicRead(CommandCharacteristicUuid, QByteArray("signin"));
-        ex.pendingReply = DeleteReply;
+        ex.pendingReply = ReplyKind::DeleteReply;
         channel->onCharacteristicRead(CommandCharacteristicUuid, QByteArray("delete"));
         QCOMPARE(listener.signIns, QList<QByteArray>{QByteArray("signin")});
         QCOMPARE(listener.deletes, QList<QByteArray>{QByteArray("delete")});
-        QCOMPARE(ex.pendingReply, int(NoReply));
+        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
     }
 
     void staleRepliesAreIgnored()
     {
         ExchangeState &ex = exchange();
-        ex.exchangeStep = Idle;
+        ex.exchangeStep = ExchangeStep::Idle;
         for (const QByteArray &reply : {blockReply(0), ack(true), QByteArray(1028, '\x05')})
             channel->onCharacteristicRead(CommandCharacteristicUuid, reply);
-        ex.pendingReply = StatusReply;
+        ex.pendingReply = ReplyKind::StatusReply;
         channel->onCharacteristicRead(0x2A00, QByteArray(1028, '\x05'));
-        QCOMPARE(ex.exchangeStep, int(Idle));
+        QCOMPARE(ex.exchangeStep, int(ExchangeStep::Idle));
         QVERIFY(ex.statusBytes.isEmpty());
         QVERIFY(ex.imageBuffer.isEmpty() && ex.logBuffer.isEmpty());
         QCOMPARE(service->reads + service->writes.size(), 0);
@@ -354,13 +355,13 @@ private slots:
     void followsTheCurrentService()
     {
         service->emitWritten(buildFrame(Opcode::GetStatus));
-        QCOMPARE(exchange().pendingReply, int(StatusReply));
+        QCOMPARE(exchange().pendingReply, int(ReplyKind::StatusReply));
 
         FakeService other;
         channel->setService(&other);
-        exchange().pendingReply = NoReply;
+        exchange().pendingReply = ReplyKind::NoReply;
         service->emitWritten(buildFrame(Opcode::GetStatus)); // the old service is no longer heard
-        QCOMPARE(exchange().pendingReply, int(NoReply));
+        QCOMPARE(exchange().pendingReply, int(ReplyKind::NoReply));
         QVERIFY(channel->sendCommand(Opcode::GetStatus));
         QCOMPARE(other.writes.size(), 1);
         QCOMPARE(service->writes.size(), 0);
@@ -383,7 +384,7 @@ private slots:
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^write op 0x0f len 1028: 5a 0f 00")));
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^read op 0x0f len 3: 01 02 03$")));
         channel->sendCommand(Opcode::GetStatus);
-        exchange().pendingReply = StatusReply;
+        exchange().pendingReply = ReplyKind::StatusReply;
         channel->onCharacteristicRead(CommandCharacteristicUuid, QByteArray("\x01\x02\x03", 3));
         QLoggingCategory::setFilterRules(QString());
     }
@@ -392,7 +393,7 @@ private slots:
     // this is where a disagreement about frames or replies shows.
     void againstTheSimulatedController()
     {
-        Clock::setFake(QDateTime(QDate(2026, 3, 10), QTime(12, 0)));
+        MockClock::set(QDateTime(QDate(2026, 3, 10), QTime(12, 0)));
         SimTransport transport;
         SimulatedController *device = transport.addController(QStringLiteral("VS-REZ-01"), 7);
         std::unique_ptr<BleLink> link(transport.createLink(device->advertisement(), nullptr));
@@ -421,51 +422,51 @@ private slots:
         header[2] = char((64 + 1100) & 0xFF);
         header[3] = char((64 + 1100) >> 8);
         ex.uploadData = header + body;
-        ex.exchangeStep = Uploading;
+        ex.exchangeStep = ExchangeStep::Uploading;
         channel->sendCommand(Opcode::WriteImage, writeImagePayload(0, takeUploadChunk(ex.uploadData)));
-        QTRY_COMPARE(ex.exchangeStep, int(Start));
+        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::Start));
 
         const BlockRange image = imageReadRange(1164);
-        ex.exchangeStep = ReadingImage;
+        ex.exchangeStep = ExchangeStep::ReadingImage;
         ex.transferEnd = image.end;
         channel->sendCommand(Opcode::ReadBlocks, readBlocksPayload(image.start, image.end));
-        QTRY_COMPARE(ex.exchangeStep, int(ImageRead));
+        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::ImageRead));
         QCOMPARE(ex.imageBuffer.size(), 2048);
         QCOMPARE(ex.imageBuffer.left(1100), body);
 
-        ex.exchangeStep = Polling;
+        ex.exchangeStep = ExchangeStep::Polling;
         channel->sendCommand(Opcode::GetStatus);
-        QTRY_COMPARE(ex.exchangeStep, int(StatusReceived));
+        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::StatusReceived));
         QCOMPARE(int(statusImageLength(ex.statusBytes)), 1164);
         QVERIFY(replyByte(ex.statusBytes, 0) & Frame::AccountExistsBit);
 
         // A block out of order starts the log read over.
         device->faults().blocksOutOfOrder = 1;
         const BlockRange log = logReadRange(1164);
-        ex.exchangeStep = ReadingLog;
+        ex.exchangeStep = ExchangeStep::ReadingLog;
         ex.logLength = logReadLength(1164);
         ex.transferEnd = log.end;
         channel->sendCommand(Opcode::ReadBlocks, readBlocksPayload(log.start, log.end));
         QTRY_VERIFY(ex.logReadRequest);
-        QCOMPARE(ex.exchangeStep, int(Idle));
+        QCOMPARE(ex.exchangeStep, int(ExchangeStep::Idle));
 
         ex.logBuffer.clear();
-        ex.exchangeStep = ReadingLog;
+        ex.exchangeStep = ExchangeStep::ReadingLog;
         channel->sendCommand(Opcode::ReadBlocks, readBlocksPayload(log.start, log.end));
-        QTRY_COMPARE(ex.exchangeStep, int(LogReceived));
+        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::LogReceived));
         QCOMPARE(ex.logBuffer.size(), 28 * 1024);
         QCOMPARE(listener.notes.last(), QStringLiteral("Обработка данных"));
 
-        ex.exchangeStep = CommandSent;
+        ex.exchangeStep = ExchangeStep::CommandSent;
         channel->sendCommand(Opcode::SetOutput, setOutputPayload(3, true));
-        QTRY_COMPARE(ex.exchangeStep, int(Idle));
+        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::Idle));
         QCOMPARE(device->manualLevel(2), 100u);
 
         channel->setService(nullptr);
         simService.reset();
         link.reset();
         drainEvents(0);
-        Clock::clearFake();
+        MockClock::clear();
     }
 };
 

@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "link/frames.h"
+#include "mockclock.h"
 #include "model/clock.h"
 
 namespace {
@@ -176,10 +177,10 @@ private slots:
 
         // Local wall-clock seconds: the tests run three hours ahead of UTC.
         const QDateTime now(QDate(2026, 3, 1), QTime(10, 0));
-        Clock::setFake(now);
+        MockClock::set(now);
         const qint64 expected = now.toSecsSinceEpoch() + 3 * 3600;
         QCOMPARE(setClockPayload(), setClockPayload(expected));
-        Clock::clearFake();
+        MockClock::clear();
     }
 
     void replyReadersNeverReadPastTheReply_data()

@@ -34,7 +34,7 @@ inline Condition timerRow(const TimerSlot &timer, int index, int action, int pri
     row.ref = TimerRef;
     row.source = TimerSource;
     row.text = timerRowText();
-    row.kind = Above;
+    row.kind = ConditionKind::Above;
     row.action = action;
     row.priority = priority;
     row.params = {double(timer.start), double(timer.duration), double(timer.period), double(timer.count), double(index)};
@@ -54,8 +54,8 @@ inline TimerSlot timer(int start, int duration, int period, int count)
 inline SocketProgram relayDefault()
 {
     SocketProgram program;
-    program.dayConditions = {baseStateCondition(On)};
-    program.nightConditions = {baseStateCondition(Off)};
+    program.dayConditions = {baseStateCondition(ConditionAction::On)};
+    program.nightConditions = {baseStateCondition(ConditionAction::Off)};
     return program;
 }
 
@@ -95,20 +95,20 @@ inline ControllerState build()
     SocketProgram &lamp = seedlings.sockets[1];
     const TimerSlot lampTimer = timer(480, 30, 120, 4);
     lamp.timers = {lampTimer};
-    lamp.dayConditions = {baseStateCondition(On),
-                          sensorRow(0, 5, QStringLiteral("Климат: Температура"), Above, 28.0f, Off, 2),
-                          timerRow(lampTimer, 0, On, 1)};
-    lamp.nightConditions = {baseStateCondition(Off), timerRow(lampTimer, 0, On, 1),
-                            sensorRow(0, 4, QStringLiteral("Климат: Влажность"), Interval, 40.0f, On, 3, {60.0})};
+    lamp.dayConditions = {baseStateCondition(ConditionAction::On),
+                          sensorRow(0, 5, QStringLiteral("Климат: Температура"), ConditionKind::Above, 28.0f, ConditionAction::Off, 2),
+                          timerRow(lampTimer, 0, ConditionAction::On, 1)};
+    lamp.nightConditions = {baseStateCondition(ConditionAction::Off), timerRow(lampTimer, 0, ConditionAction::On, 1),
+                            sensorRow(0, 4, QStringLiteral("Климат: Влажность"), ConditionKind::Interval, 40.0f, ConditionAction::On, 3, {60.0})};
     SocketProgram &fan = seedlings.sockets[2];
-    fan.dayConditions = {baseStateCondition(Off),
-                         sensorRow(3, 7, QStringLiteral("Уровень: Состояние"), Below, 1.0f, On, 1)};
-    fan.nightConditions = {baseStateCondition(Off)};
+    fan.dayConditions = {baseStateCondition(ConditionAction::Off),
+                         sensorRow(3, 7, QStringLiteral("Уровень: Состояние"), ConditionKind::Below, 1.0f, ConditionAction::On, 1)};
+    fan.nightConditions = {baseStateCondition(ConditionAction::Off)};
     SocketProgram pump;
     const TimerSlot pumpTimer = timer(600, 10, 10, 1);
     pump.timers = {pumpTimer};
-    pump.dayConditions = {baseStateCondition(Off), timerRow(pumpTimer, 0, On, 1)};
-    pump.nightConditions = {baseStateCondition(Off)};
+    pump.dayConditions = {baseStateCondition(ConditionAction::Off), timerRow(pumpTimer, 0, ConditionAction::On, 1)};
+    pump.nightConditions = {baseStateCondition(ConditionAction::Off)};
     seedlings.sockets.insert(7, pump);
 
     state.scenarios = {base, seedlings};

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "mockclock.h"
 #include "model/clock.h"
 
 class TestClock : public QObject
@@ -9,15 +10,15 @@ private slots:
     void fakeTimeAdvances()
     {
         const QDateTime t(QDate(2026, 3, 1), QTime(10, 0));
-        Clock::setFake(t);
+        MockClock::set(t);
         QCOMPARE(Clock::now(), t);
-        Clock::advanceFake(90 * 1000);
+        MockClock::advance(90 * 1000);
         QCOMPARE(Clock::now(), t.addSecs(90));
         // Tests run in a zone three hours ahead of UTC.
         QCOMPARE(Clock::utcOffsetSeconds(), 3 * 3600);
         QCOMPARE(Clock::nowLocalWallSeconds(), t.addSecs(90).toSecsSinceEpoch() + 3 * 3600);
-        Clock::clearFake();
-        QVERIFY(!Clock::isFake());
+        MockClock::clear();
+        QVERIFY(!MockClock::isSet());
     }
 };
 

@@ -4,6 +4,7 @@
 #include "richstate.h"
 #include "testsupport.h"
 
+#include "mockclock.h"
 #include "model/clock.h"
 #include "model/configimage.h"
 #include "model/numericutil.h"
@@ -51,8 +52,8 @@ class TestConfigImageDecode : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { Clock::setFake(Now); }
-    void cleanupTestCase() { Clock::clearFake(); }
+    void init() { MockClock::set(Now); }
+    void cleanupTestCase() { MockClock::clear(); }
 
     void emptyForm()
     {
@@ -147,17 +148,17 @@ private slots:
         const Condition &base = lamp.dayConditions[0];
         QCOMPARE(base.ref, -1);
         QCOMPARE(base.text, QStringLiteral("Базовое состоние"));
-        QCOMPARE(base.kind, int(Below));
-        QCOMPARE(base.action, int(On));
+        QCOMPARE(base.kind, int(ConditionKind::Below));
+        QCOMPARE(base.action, int(ConditionAction::On));
         QCOMPARE(base.value, quint32(0x447A0000));
 
         const Condition &hot = lamp.dayConditions[1];
         QCOMPARE(hot.ref, 0);
         QCOMPARE(hot.source, 5);
         QCOMPARE(hot.text, QStringLiteral("Климат: Температура"));
-        QCOMPARE(hot.kind, int(Above));
+        QCOMPARE(hot.kind, int(ConditionKind::Above));
         QCOMPARE(floatFromBits(hot.value), 28.0f);
-        QCOMPARE(hot.action, int(Off));
+        QCOMPARE(hot.action, int(ConditionAction::Off));
         QCOMPARE(hot.priority, 2);
         QVERIFY(hot.params.isEmpty());
 
@@ -165,14 +166,14 @@ private slots:
         QCOMPARE(timer.ref, -2);
         QCOMPARE(timer.source, -1);
         QCOMPARE(timer.text, QStringLiteral("Таймер                   "));
-        QCOMPARE(timer.kind, int(Above));
-        QCOMPARE(timer.action, int(On));
+        QCOMPARE(timer.kind, int(ConditionKind::Above));
+        QCOMPARE(timer.action, int(ConditionAction::On));
         QCOMPARE(timer.params, (QList<double>{480, 30, 120, 4, 0}));
 
         const Condition &humidity = lamp.nightConditions[2];
         QCOMPARE(humidity.text, QStringLiteral("Климат: Влажность"));
-        QCOMPARE(humidity.kind, int(Interval));
-        QCOMPARE(humidity.action, int(On));
+        QCOMPARE(humidity.kind, int(ConditionKind::Interval));
+        QCOMPARE(humidity.action, int(ConditionAction::On));
         QCOMPARE(floatFromBits(humidity.value), 40.0f);
         QCOMPARE(humidity.params, QList<double>{60.0});
 
@@ -205,7 +206,7 @@ private slots:
         ControllerState state;
         SocketProgram program;
         program.timers = {RichState::timer(10, 20, 30, 2)};
-        Condition stray = RichState::timerRow(program.timers[0], 0, On, 1);
+        Condition stray = RichState::timerRow(program.timers[0], 0, ConditionAction::On, 1);
         stray.params = {5};
         Condition good = stray;
         good.params = {0};
@@ -302,19 +303,19 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<int>("priority");
         QTest::addColumn<QList<double>>("params");
-        QTest::newRow("above, on") << condition(4, 6, 0, 100, 5) << int(Above) << int(On) << 5 << QList<double>{};
-        QTest::newRow("below, off") << condition(4, 7, 0, 0, 5) << int(Below) << int(Off) << 5 << QList<double>{};
-        QTest::newRow("unknown code is above") << condition(4, 99, 0, 1, 5) << int(Above) << int(On) << 5 << QList<double>{};
-        QTest::newRow("interval on") << intervalCondition(4, true, 1, 2.5f, 1) << int(Interval) << int(On) << 1
+        QTest::newRow("above, on") << condition(4, 6, 0, 100, 5) << int(ConditionKind::Above) << int(ConditionAction::On) << 5 << QList<double>{};
+        QTest::newRow("below, off") << condition(4, 7, 0, 0, 5) << int(ConditionKind::Below) << int(ConditionAction::Off) << 5 << QList<double>{};
+        QTest::newRow("unknown code is above") << condition(4, 99, 0, 1, 5) << int(ConditionKind::Above) << int(ConditionAction::On) << 5 << QList<double>{};
+        QTest::newRow("interval on") << intervalCondition(4, true, 1, 2.5f, 1) << int(ConditionKind::Interval) << int(ConditionAction::On) << 1
                                      << QList<double>{2.5};
-        QTest::newRow("interval off, zero bound") << intervalCondition(4, false, 1, 0.0f, 1) << int(Interval) << int(Off)
+        QTest::newRow("interval off, zero bound") << intervalCondition(4, false, 1, 0.0f, 1) << int(ConditionKind::Interval) << int(ConditionAction::Off)
                                                   << 1 << QList<double>{0.0};
-        QTest::newRow("priority with top bit") << condition(4, 6, 0, 0, 0x85) << int(Above) << int(Off) << 0
+        QTest::newRow("priority with top bit") << condition(4, 6, 0, 0, 0x85) << int(ConditionKind::Above) << int(ConditionAction::Off) << 0
                                                << QList<double>{};
         // A timer in slot 13 or 14 keeps its action: those codes mean intervals only on sensor rows.
-        QTest::newRow("timer slot 13") << condition(0xFF, 13, 0, 100, 2) << int(Above) << int(On) << 2
+        QTest::newRow("timer slot 13") << condition(0xFF, 13, 0, 100, 2) << int(ConditionKind::Above) << int(ConditionAction::On) << 2
                                        << QList<double>{13};
-        QTest::newRow("timer slot 14, off") << condition(0xFF, 14, 0, 0, 2) << int(Above) << int(Off) << 2
+        QTest::newRow("timer slot 14, off") << condition(0xFF, 14, 0, 0, 2) << int(ConditionKind::Above) << int(ConditionAction::Off) << 2
                                             << QList<double>{14};
     }
 
@@ -363,7 +364,7 @@ private slots:
         const QByteArray oldTz = qgetenv("TZ");
         qputenv("TZ", "Europe/Berlin");
         tzset();
-        Clock::setFake(QDateTime(QDate(2026, 1, 15), QTime(12, 0)));
+        MockClock::set(QDateTime(QDate(2026, 1, 15), QTime(12, 0)));
         if (Clock::utcOffsetSeconds() != 3600) {
             qputenv("TZ", oldTz);
             tzset();

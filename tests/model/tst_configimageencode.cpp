@@ -5,6 +5,7 @@
 #include "testsupport.h"
 
 #include "model/basescenario.h"
+#include "mockclock.h"
 #include "model/clock.h"
 #include "model/configimage.h"
 #include "model/textlimit.h"
@@ -63,7 +64,7 @@ QByteArray scenarioSBytes(const QByteArray &lists)
     return scenario(QStringLiteral("S")) + lists;
 }
 
-Condition timerRowFor(const TimerSlot &t, int index, int action = On, int priority = 1)
+Condition timerRowFor(const TimerSlot &t, int index, int action = ConditionAction::On, int priority = 1)
 {
     return RichState::timerRow(t, index, action, priority);
 }
@@ -74,8 +75,8 @@ class TestConfigImageEncode : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { Clock::setFake(Now); }
-    void cleanupTestCase() { Clock::clearFake(); }
+    void initTestCase() { MockClock::set(Now); }
+    void cleanupTestCase() { MockClock::clear(); }
 
     void emptyStateBytes()
     {
@@ -185,9 +186,9 @@ private slots:
         const TimerSlot t = RichState::timer(60, 10, 20, 1);
         SocketProgram program;
         program.timers = {t};
-        const Condition sensorRow = RichState::sensorRow(0, 4, QString(), Above, 25.0f, Off, 2);
-        program.dayConditions = {baseStateCondition(On), sensorRow};
-        program.nightConditions = {sensorRow, baseStateCondition(Off), timerRowFor(t, 0), sensorRow};
+        const Condition sensorRow = RichState::sensorRow(0, 4, QString(), ConditionKind::Above, 25.0f, ConditionAction::Off, 2);
+        program.dayConditions = {baseStateCondition(ConditionAction::On), sensorRow};
+        program.nightConditions = {sensorRow, baseStateCondition(ConditionAction::Off), timerRowFor(t, 0), sensorRow};
         ControllerState state = stateWithProgram(program, nightHours);
         state.sensors[0].type = 1;
         state.sensors[0].channels = {4};
@@ -212,10 +213,10 @@ private slots:
         const TimerSlot nightOnly = RichState::timer(1300, 5, 10, 3);
         SocketProgram program;
         program.timers = {unused, shared, nightOnly};
-        Condition stray = timerRowFor(shared, 1, Off, 2);
+        Condition stray = timerRowFor(shared, 1, ConditionAction::Off, 2);
         stray.params.last() = 9;  // names no timer
-        program.dayConditions = {baseStateCondition(On), timerRowFor(shared, 1)};
-        program.nightConditions = {baseStateCondition(Off), timerRowFor(nightOnly, 2), timerRowFor(shared, 1), stray};
+        program.dayConditions = {baseStateCondition(ConditionAction::On), timerRowFor(shared, 1)};
+        program.nightConditions = {baseStateCondition(ConditionAction::Off), timerRowFor(nightOnly, 2), timerRowFor(shared, 1), stray};
         ControllerState state = stateWithProgram(program);
 
         const QByteArray body = encodeBody(state);
@@ -235,8 +236,8 @@ private slots:
         const TimerSlot t = RichState::timer(1430, 5, 10, 1);
         SocketProgram program;
         program.timers = {t};
-        program.dayConditions = {baseStateCondition(On), timerRowFor(t, 0)};
-        program.nightConditions = {baseStateCondition(Off)};
+        program.dayConditions = {baseStateCondition(ConditionAction::On), timerRowFor(t, 0)};
+        program.nightConditions = {baseStateCondition(ConditionAction::Off)};
         ControllerState state = stateWithProgram(program);
         state.dayHours = 16;
         state.nightHours = 8;
@@ -250,22 +251,22 @@ private slots:
         QTest::addColumn<Condition>("row");
         QTest::addColumn<QByteArray>("record");
         const float v = 21.5f;
-        QTest::newRow("above, on") << 1 << RichState::sensorRow(0, 4, QString(), Above, v, On, 3)
+        QTest::newRow("above, on") << 1 << RichState::sensorRow(0, 4, QString(), ConditionKind::Above, v, ConditionAction::On, 3)
                                    << condition(4, 6, 0x41AC0000, 100, 3);
-        QTest::newRow("below, off") << 1 << RichState::sensorRow(0, 4, QString(), Below, v, Off, 9)
+        QTest::newRow("below, off") << 1 << RichState::sensorRow(0, 4, QString(), ConditionKind::Below, v, ConditionAction::Off, 9)
                                     << condition(4, 7, 0x41AC0000, 0, 9);
-        QTest::newRow("interval on") << 1 << RichState::sensorRow(0, 4, QString(), Interval, 20.0f, On, 4, {25.0})
+        QTest::newRow("interval on") << 1 << RichState::sensorRow(0, 4, QString(), ConditionKind::Interval, 20.0f, ConditionAction::On, 4, {25.0})
                                      << intervalCondition(4, true, 20.0f, 25.0f, 4);
-        QTest::newRow("interval off") << 1 << RichState::sensorRow(0, 4, QString(), Interval, 20.0f, Off, 4, {25.0})
+        QTest::newRow("interval off") << 1 << RichState::sensorRow(0, 4, QString(), ConditionKind::Interval, 20.0f, ConditionAction::Off, 4, {25.0})
                                       << intervalCondition(4, false, 20.0f, 25.0f, 4);
-        QTest::newRow("two-state sensor") << 3 << RichState::sensorRow(0, 4, QString(), Below, v, On, 1)
+        QTest::newRow("two-state sensor") << 3 << RichState::sensorRow(0, 4, QString(), ConditionKind::Below, v, ConditionAction::On, 1)
                                           << condition(4, 7, BitsHalf, 100, 1);
-        QTest::newRow("two-state sensor, any value") << 3 << RichState::sensorRow(0, 4, QString(), Above, -7.0f, Off, 1)
+        QTest::newRow("two-state sensor, any value") << 3 << RichState::sensorRow(0, 4, QString(), ConditionKind::Above, -7.0f, ConditionAction::Off, 1)
                                                      << condition(4, 6, BitsHalf, 0, 1);
-        Condition timerAsInterval = RichState::timerRow(RichState::timer(60, 5, 10, 1), 0, On, 1);
-        timerAsInterval.kind = Interval;  // a timer row carries its action, never a bound
+        Condition timerAsInterval = RichState::timerRow(RichState::timer(60, 5, 10, 1), 0, ConditionAction::On, 1);
+        timerAsInterval.kind = ConditionKind::Interval;  // a timer row carries its action, never a bound
         QTest::newRow("timer row, no timers") << 1 << timerAsInterval << condition(0xFF, 0, 0, 100, 1);
-        Condition base = baseStateCondition(On);
+        Condition base = baseStateCondition(ConditionAction::On);
         base.value = 0;  // the editor's automatic base rows carry 0.0
         QTest::newRow("base state always 1000") << 1 << base << condition(0, 7, Bits1000, 100, 0);
     }
@@ -277,7 +278,7 @@ private slots:
         QFETCH(QByteArray, record);
         SocketProgram program;
         program.dayConditions = {row};
-        program.nightConditions = {baseStateCondition(Off)};
+        program.nightConditions = {baseStateCondition(ConditionAction::Off)};
         ControllerState state = stateWithProgram(program);
         state.sensors[0].type = sensorType;
         state.sensors[0].channels = {4};

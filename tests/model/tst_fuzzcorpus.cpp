@@ -2,6 +2,7 @@
 
 #include "../../fuzz/imagedecodercheck.h"
 
+#include "mockclock.h"
 #include "model/clock.h"
 
 #include <QDir>
@@ -12,8 +13,8 @@ class TestFuzzCorpus : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { Clock::setFake(QDateTime(QDate(2026, 3, 1), QTime(12, 0))); }
-    void cleanupTestCase() { Clock::clearFake(); }
+    void initTestCase() { MockClock::set(QDateTime(QDate(2026, 3, 1), QTime(12, 0))); }
+    void cleanupTestCase() { MockClock::clear(); }
 
     void corpus_data()
     {

@@ -3,6 +3,7 @@
 #include "richstate.h"
 #include "testsupport.h"
 
+#include "mockclock.h"
 #include "model/clock.h"
 #include "model/configimage.h"
 
@@ -42,8 +43,8 @@ class TestImageCorruption : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { Clock::setFake(QDateTime(QDate(2026, 3, 1), QTime(12, 0))); }
-    void cleanupTestCase() { Clock::clearFake(); }
+    void initTestCase() { MockClock::set(QDateTime(QDate(2026, 3, 1), QTime(12, 0))); }
+    void cleanupTestCase() { MockClock::clear(); }
 
     void faults_data()
     {

@@ -3,6 +3,7 @@
 #include "richstate.h"
 #include "testsupport.h"
 
+#include "mockclock.h"
 #include "model/clock.h"
 #include "model/configimage.h"
 #include "model/statejson.h"
@@ -48,13 +49,13 @@ SocketProgram programWithTimers(int sensorRef, int channel)
     using RichState::timer;
     SocketProgram p;
     p.timers = {timer(0, 15, 30, 40), timer(90, 5, 60, 3), timer(200, 1, 1, 1), timer(1439, 1, 1440, 1), timer(700, 120, 240, 2)};
-    p.dayConditions = {baseStateCondition(On), RichState::timerRow(p.timers[0], 0, Off, 1),
-                       RichState::timerRow(p.timers[2], 2, On, 2),
-                       RichState::sensorRow(sensorRef, channel, QString(), Interval, -5.25f, Off, 7, {12.125}),
-                       RichState::timerRow(p.timers[4], 4, Off, 3)};
-    p.nightConditions = {baseStateCondition(Off), RichState::timerRow(p.timers[4], 4, Off, 3),
-                         RichState::timerRow(p.timers[1], 1, On, 4),
-                         RichState::sensorRow(sensorRef, channel, QString(), Below, 3.0e-3f, On, 127)};
+    p.dayConditions = {baseStateCondition(ConditionAction::On), RichState::timerRow(p.timers[0], 0, ConditionAction::Off, 1),
+                       RichState::timerRow(p.timers[2], 2, ConditionAction::On, 2),
+                       RichState::sensorRow(sensorRef, channel, QString(), ConditionKind::Interval, -5.25f, ConditionAction::Off, 7, {12.125}),
+                       RichState::timerRow(p.timers[4], 4, ConditionAction::Off, 3)};
+    p.nightConditions = {baseStateCondition(ConditionAction::Off), RichState::timerRow(p.timers[4], 4, ConditionAction::Off, 3),
+                         RichState::timerRow(p.timers[1], 1, ConditionAction::On, 4),
+                         RichState::sensorRow(sensorRef, channel, QString(), ConditionKind::Below, 3.0e-3f, ConditionAction::On, 127)};
     return p;
 }
 
@@ -120,8 +121,8 @@ class TestImageRoundTrip : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { Clock::setFake(Now); }
-    void cleanupTestCase() { Clock::clearFake(); }
+    void initTestCase() { MockClock::set(Now); }
+    void cleanupTestCase() { MockClock::clear(); }
 
     void fixtureComesBackByteForByte_data()
     {

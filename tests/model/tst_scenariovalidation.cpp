@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "model/basescenario.h"
+#include "mockclock.h"
 #include "model/clock.h"
 #include "model/numericutil.h"
 #include "model/timershift.h"
@@ -25,12 +26,12 @@ Condition sensorRow(int kind, int action, int priority, float value = 20.0f, QLi
     return row;
 }
 
-Condition timerRow(QList<double> params, int action = On, int priority = 1)
+Condition timerRow(QList<double> params, int action = ConditionAction::On, int priority = 1)
 {
     Condition row;
     row.ref = TimerRef;
     row.source = TimerSource;
-    row.kind = Above;
+    row.kind = ConditionKind::Above;
     row.action = action;
     row.priority = priority;
     row.params = params;
@@ -69,8 +70,8 @@ class TestScenarioValidation : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { Clock::setFake(Now); }
-    void cleanupTestCase() { Clock::clearFake(); }
+    void initTestCase() { MockClock::set(Now); }
+    void cleanupTestCase() { MockClock::clear(); }
 
     void baseScenarioRows()
     {
@@ -88,13 +89,13 @@ private slots:
             const Condition &day = program.dayConditions.at(0);
             QCOMPARE(day.ref, -1);
             QCOMPARE(day.text, QStringLiteral("Базовое состоние"));
-            QCOMPARE(day.kind, int(Below));
+            QCOMPARE(day.kind, int(ConditionKind::Below));
             QCOMPARE(day.value, quint32(0x447A0000));
             QCOMPARE(day.priority, 0);
             QCOMPARE(day.source, 0);
             QVERIFY(day.params.isEmpty());
-            QCOMPARE(day.action, int(On));
-            QCOMPARE(program.nightConditions.at(0).action, int(Off));
+            QCOMPARE(day.action, int(ConditionAction::On));
+            QCOMPARE(program.nightConditions.at(0).action, int(ConditionAction::Off));
         }
     }
 
@@ -105,31 +106,31 @@ private slots:
         QTest::addColumn<int>("output");
         QTest::addColumn<QString>("message");  // empty: the list passes
 
-        const Condition base = baseStateCondition(On);
+        const Condition base = baseStateCondition(ConditionAction::On);
         QTest::newRow("empty day list") << QList<Condition>{} << false << 1
                                         << QStringLiteral("Не задано дневное состояние  для <p>Лампа");
         QTest::newRow("empty night list") << QList<Condition>{} << true << 1
                                           << QStringLiteral("Не задано ночное состояние  для <p>Лампа");
         QTest::newRow("base row alone") << QList<Condition>{base} << false << 1 << QString();
-        QTest::newRow("on without off") << QList<Condition>{sensorRow(Above, On, 1)} << false << 1
+        QTest::newRow("on without off") << QList<Condition>{sensorRow(ConditionKind::Above, ConditionAction::On, 1)} << false << 1
                                         << QStringLiteral("Нет условия дневного выключения для <p> Лампа");
-        QTest::newRow("off without on, night") << QList<Condition>{sensorRow(Below, Off, 1)} << true << 1
+        QTest::newRow("off without on, night") << QList<Condition>{sensorRow(ConditionKind::Below, ConditionAction::Off, 1)} << true << 1
                                                << QStringLiteral("Нет условия ночного включения для <p> Лампа");
-        QTest::newRow("on and off pair") << QList<Condition>{sensorRow(Above, On, 1), sensorRow(Below, Off, 2)}
+        QTest::newRow("on and off pair") << QList<Condition>{sensorRow(ConditionKind::Above, ConditionAction::On, 1), sensorRow(ConditionKind::Below, ConditionAction::Off, 2)}
                                          << false << 1 << QString();
         QTest::newRow("on and off, same priority")
-            << QList<Condition>{sensorRow(Above, On, 2), sensorRow(Below, Off, 2)} << false << 1
+            << QList<Condition>{sensorRow(ConditionKind::Above, ConditionAction::On, 2), sensorRow(ConditionKind::Below, ConditionAction::Off, 2)} << false << 1
             << QStringLiteral("Одинаковый приоритет дневных условий ВКЛ и ВЫКЛ устройства: <p> Лампа");
         QTest::newRow("interval then on, same priority")
-            << QList<Condition>{base, sensorRow(Interval, Off, 3, 20, {25}), sensorRow(Above, On, 3)} << true << 1
+            << QList<Condition>{base, sensorRow(ConditionKind::Interval, ConditionAction::Off, 3, 20, {25}), sensorRow(ConditionKind::Above, ConditionAction::On, 3)} << true << 1
             << QStringLiteral("Одинаковый приоритет ночных условий ВКЛ и ВЫКЛ устройства: <p> Лампа");
         QTest::newRow("on then interval, same priority")
-            << QList<Condition>{base, sensorRow(Above, On, 3), sensorRow(Interval, On, 3, 20, {25})} << false << 1
+            << QList<Condition>{base, sensorRow(ConditionKind::Above, ConditionAction::On, 3), sensorRow(ConditionKind::Interval, ConditionAction::On, 3, 20, {25})} << false << 1
             << QStringLiteral("Одинаковый приоритет дневных условий ВКЛ и ВЫКЛ устройства: <p> Лампа");
         QTest::newRow("two on rows share a priority")
-            << QList<Condition>{base, sensorRow(Above, On, 3), sensorRow(Below, On, 3)} << false << 1 << QString();
+            << QList<Condition>{base, sensorRow(ConditionKind::Above, ConditionAction::On, 3), sensorRow(ConditionKind::Below, ConditionAction::On, 3)} << false << 1 << QString();
         QTest::newRow("off row at the base row's priority")
-            << QList<Condition>{base, sensorRow(Above, Off, 0)} << false << 1
+            << QList<Condition>{base, sensorRow(ConditionKind::Above, ConditionAction::Off, 0)} << false << 1
             << QStringLiteral("Одинаковый приоритет дневных условий ВКЛ и ВЫКЛ устройства: <p> Лампа");
 
         QTest::newRow("timer ok") << QList<Condition>{base, timerRow({480, 30, 60, 2, 0})} << false << 1 << QString();
@@ -150,7 +151,7 @@ private slots:
             << QStringLiteral("ОШИБКА! <p> Период работы таймера устройства: Лампа меньше длительности его работы");
 
         QTest::newRow("relay output named after its input")
-            << QList<Condition>{sensorRow(Above, On, 1)} << false << 6
+            << QList<Condition>{sensorRow(ConditionKind::Above, ConditionAction::On, 1)} << false << 6
             << QStringLiteral("Нет условия дневного выключения для <p> Полив");
     }
 
@@ -172,7 +173,7 @@ private slots:
     void scenarioStopsAtTheFirstFailure()
     {
         const ControllerState state = namedState();
-        Scenario scenario = scenarioWithDayList({sensorRow(Above, On, 1)});
+        Scenario scenario = scenarioWithDayList({sensorRow(ConditionKind::Above, ConditionAction::On, 1)});
         scenario.sockets[2].nightConditions.clear();
         NoteLog log;
         QVERIFY(!validateScenario(state, scenario, log.fn()));
@@ -221,13 +222,13 @@ private slots:
         state.editedNightHours = 0;
         state.editedStartTime = state.startTime.addSecs(-20 * 60);
         QCOMPARE(computeTimerShiftMinutes(state), 20);
-        QVERIFY(validateConditionList(state, {baseStateCondition(On), timerRow({1430, 5, 10, 1, 0})}, false, 1, NoteFn()));
+        QVERIFY(validateConditionList(state, {baseStateCondition(ConditionAction::On), timerRow({1430, 5, 10, 1, 0})}, false, 1, NoteFn()));
     }
 
     void commitRecountsUsage()
     {
         ControllerState state = namedState();
-        state.editedScenarios = {baseScenario(), scenarioWithDayList({baseStateCondition(On)}), baseScenario()};
+        state.editedScenarios = {baseScenario(), scenarioWithDayList({baseStateCondition(ConditionAction::On)}), baseScenario()};
         state.editedScenarios[2].usage = 7;
         state.editedDays = QList<CycleDay>(3);
         state.editedDays[1].scenarioIndex = 2;
@@ -275,7 +276,7 @@ private slots:
         Scenario base = baseScenario();
         if (failingBase)
             base.sockets[1].dayConditions.clear();
-        state.editedScenarios = {base, scenarioWithDayList({sensorRow(Above, On, 1)})};
+        state.editedScenarios = {base, scenarioWithDayList({sensorRow(ConditionKind::Above, ConditionAction::On, 1)})};
         state.editedDays = QList<CycleDay>(3);
         if (failingScenarioDay >= 0)
             state.editedDays[failingScenarioDay].scenarioIndex = 1;
@@ -300,7 +301,7 @@ private slots:
     void commitMakesTheEditedCopyLive()
     {
         ControllerState state = namedState();
-        state.editedScenarios = {baseScenario(), scenarioWithDayList({baseStateCondition(On)})};
+        state.editedScenarios = {baseScenario(), scenarioWithDayList({baseStateCondition(ConditionAction::On)})};
         state.editedDays = QList<CycleDay>(2);
         state.editedDays[1].scenarioIndex = 1;
         state.editedDayHours = 18;

@@ -3,6 +3,7 @@
 #include "richstate.h"
 #include "testsupport.h"
 
+#include "mockclock.h"
 #include "model/clock.h"
 #include "model/configimage.h"
 #include "model/statejson.h"
@@ -25,8 +26,8 @@ class TestStateJson : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { Clock::setFake(QDateTime(QDate(2026, 3, 1), QTime(12, 0))); }
-    void cleanupTestCase() { Clock::clearFake(); }
+    void initTestCase() { MockClock::set(QDateTime(QDate(2026, 3, 1), QTime(12, 0))); }
+    void cleanupTestCase() { MockClock::clear(); }
 
     void decodedImageAsJson()
     {
@@ -73,7 +74,7 @@ private slots:
         state.resetToEmptyForm();
         Scenario s;
         SocketProgram p;
-        Condition row = RichState::sensorRow(0, 4, QString(), Interval, 0, On, 1, {qQNaN()});
+        Condition row = RichState::sensorRow(0, 4, QString(), ConditionKind::Interval, 0, ConditionAction::On, 1, {qQNaN()});
         row.value = 0x7FC00001;  // a NaN with a payload
         p.dayConditions = {row};
         s.sockets.insert(1, p);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "mockclock.h"
 #include "model/clock.h"
 #include "sim/simlink.h"
 #include "sim/simtransport.h"
@@ -309,11 +310,11 @@ class TestSimContract : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { Clock::setFake(T0); }
+    void init() { MockClock::set(T0); }
     void cleanup()
     {
         drainEvents(0);
-        Clock::clearFake();
+        MockClock::clear();
     }
 
     // ---- advertising and accounts ----
@@ -520,7 +521,7 @@ private slots:
         QVERIFY(bench.open());
         QVERIFY(bench.upload(sensorsAndSockets().image()));
         for (int minute = 0; minute < 24 * 60; minute += 97) {
-            Clock::setFake(T0.addSecs(minute * 60));
+            MockClock::set(T0.addSecs(minute * 60));
             const QByteArray s = bench.status();
             QVERIFY(f32At(s, 32) >= 22 && f32At(s, 32) <= 26);  // ch 4 temperature
             QVERIFY(f32At(s, 36) >= 50 && f32At(s, 36) <= 70);  // ch 5 humidity
@@ -530,10 +531,10 @@ private slots:
             QCOMPARE(u32At(s, 52), 0u);                         // ch 9 relay, off
         }
         // Deterministic for a given clock time, and moving between times.
-        Clock::setFake(T0);
+        MockClock::set(T0);
         const QByteArray a = bench.status().mid(32, 24);
         QCOMPARE(bench.status().mid(32, 24), a);
-        Clock::setFake(T0.addSecs(3 * 3600));
+        MockClock::set(T0.addSecs(3 * 3600));
         QVERIFY(bench.status().mid(32, 24) != a);
     }
 
@@ -653,7 +654,7 @@ private slots:
         QCOMPARE(byteAt(s, 1), 2);
         QCOMPARE(byteAt(s, 2), 15);
         // The device clock runs on from there.
-        Clock::advanceFake(10 * 60 * 1000);
+        MockClock::advance(10 * 60 * 1000);
         s = bench.status();
         QCOMPARE(byteAt(s, 2), 25);
     }
@@ -666,7 +667,7 @@ private slots:
         QVERIFY(bench.open());
         const QByteArray image = sensorsAndSockets().image();
         QVERIFY(bench.upload(image));
-        Clock::advanceFake(2 * 3600 * 1000);
+        MockClock::advance(2 * 3600 * 1000);
         bench.status();
 
         const QList<LogRecord> log = bench.readLog(image.size());
@@ -696,7 +697,7 @@ private slots:
         QVERIFY(bench.open());
         const QByteArray image = sensorsAndSockets().image();
         QVERIFY(bench.upload(image));
-        Clock::advanceFake(qint64(400) * 86400 * 1000); // far more than the area holds
+        MockClock::advance(qint64(400) * 86400 * 1000); // far more than the area holds
         bench.status();
 
         const QList<LogRecord> log = bench.readLog(image.size());
@@ -746,12 +747,12 @@ private slots:
         QVERIFY(bench.upload(image));
         QVERIFY(bench.send(OpRunState, QByteArray(1, char(0))));
         QVERIFY(bench.send(OpOutput, outputPayload(1, 100)));
-        Clock::advanceFake(3600 * 1000);
+        MockClock::advance(3600 * 1000);
         const int records = int(bench.device->logRecords().size());
         QVERIFY(records > 0);
         QVERIFY(bench.device->saveTo(dir.path()));
 
-        Clock::advanceFake(5 * 3600 * 1000); // switched off for five hours
+        MockClock::advance(5 * 3600 * 1000); // switched off for five hours
         SimulatedController again(QStringLiteral("VS-REZ-01"), 1);
         QVERIFY(again.loadFrom(dir.path()));
         QCOMPARE(again.credentials(), credentials("grower", "secret"));

@@ -9,39 +9,18 @@
 
 #include "app/mainwindow.h"
 #include "link/exchangestate.h"
-#include "link/regform.h"
+#include "signin/regform.h"
+#include "mockclock.h"
 #include "model/clock.h"
 #include "model/controllerstate.h"
 #include "programstate.h"
+#include "simaccount.h"
 #include "sim/simtransport.h"
 #include "sim/simulatedcontroller.h"
 #include "testsupport.h"
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
 #include "widgets/viewstate.h"
-
-// The 120 credential bytes of a sign-in: login zero-padded to 80, password to 40.
-inline QByteArray credentialBytes(const QByteArray &login, const QByteArray &password)
-{
-    QByteArray c = login.left(80);
-    c.append(80 - c.size(), '\0');
-    c += password;
-    c.append(120 - c.size(), '\0');
-    return c.left(120);
-}
-
-// Makes an account on a simulated controller the way a first sign-in does.
-inline void createSimAccount(SimulatedController *c, const QByteArray &login, const QByteArray &password)
-{
-    QByteArray frame(1028, '\0');
-    frame[0] = char(0x5A);
-    frame[1] = char(0x0E);
-    frame.replace(2, 120, credentialBytes(login, password));
-    c->beginSession();
-    c->receiveFrame(frame);
-    c->readReply();
-    c->endSession();
-}
 
 // The whole program against simulated controllers, driven tick by tick with a fake clock that
 // advances 100 ms per tick.
@@ -53,7 +32,7 @@ struct E2EFixture
     explicit E2EFixture(const QDateTime &now = QDateTime(QDate(2026, 3, 10), QTime(12, 0)))
     {
         resetProgramState();
-        Clock::setFake(now);
+        MockClock::set(now);
         transport.reset(new SimTransport);
         window.reset(new MainWindow(transport.get()));
         window->tickTimer->stop();
@@ -65,7 +44,7 @@ struct E2EFixture
         window.reset();
         transport.reset();
         drainEvents(0);
-        Clock::clearFake();
+        MockClock::clear();
     }
 
     SimulatedController *addController(const QString &name = QStringLiteral("VS-REZ-01"), quint64 address = 0x0A0B0C0D0E01ULL)
@@ -76,7 +55,7 @@ struct E2EFixture
     void tick(int n = 1)
     {
         for (int i = 0; i < n; ++i) {
-            Clock::advanceFake(100);
+            MockClock::advance(100);
             window->exchangeTick();
             drainEvents(0);
         }
@@ -112,14 +91,14 @@ struct E2EFixture
     {
         typeCredentials(login, password);
         pressLogin();
-        return tickUntil([] { return exchange().linkState == SignedIn; }, maxTicks);
+        return tickUntil([] { return exchange().linkState == LinkState::SignedIn; }, maxTicks);
     }
     // Signed in and the first configuration decoded.
     bool reachIdle(int maxTicks = 400)
     {
-        return tickUntil([] { return exchange().linkState == SignedIn && exchange().exchangeStep == Idle; }, maxTicks);
+        return tickUntil([] { return exchange().linkState == LinkState::SignedIn && exchange().exchangeStep == ExchangeStep::Idle; }, maxTicks);
     }
-    QString noteText() const { return currentNote ? currentNote->text() : QString(); }
+    QString noteText() const { return currentNote() ? currentNote()->text() : QString(); }
 
     // A controller with the account grower / green42 (and the image, when given), the program
     // signed in; nothing read yet. Null when it does not get that far.

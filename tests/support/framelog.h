@@ -1,46 +1,31 @@
 #pragma once
 
-#include <QList>
-#include <QLoggingCategory>
-#include <QRegularExpression>
-#include <QString>
+#include "sim/simtransport.h"
 
-// Records the opcodes of the frames the program writes, from the link's diagnostic lines.
+#include <QList>
+#include <QObject>
+
+// Records the opcodes of the frames the program writes to the simulated controllers.
 class FrameLog
 {
 public:
-    FrameLog()
+    explicit FrameLog(SimTransport *transport)
     {
-        instance() = this;
-        QLoggingCategory::setFilterRules(QStringLiteral("vireosant.link.debug=true"));
-        m_previous = qInstallMessageHandler(&FrameLog::handler);
+        m_connection = QObject::connect(transport, &SimTransport::frameWritten, transport,
+                                        [this](SimulatedController *, const QByteArray &frame) {
+                                            if (frame.size() > 1)
+                                                written << static_cast<quint8>(frame.at(1));
+                                        });
     }
-    ~FrameLog()
-    {
-        qInstallMessageHandler(m_previous);
-        QLoggingCategory::setFilterRules(QString());
-        instance() = nullptr;
-    }
+    ~FrameLog() { QObject::disconnect(m_connection); }
+    FrameLog(const FrameLog &) = delete;
+    FrameLog &operator=(const FrameLog &) = delete;
+
     void clear() { written.clear(); }
     int count(int opcode) const { return int(written.count(opcode)); }
 
     QList<int> written;
 
 private:
-    static FrameLog *&instance()
-    {
-        static FrameLog *log = nullptr;
-        return log;
-    }
-    static void handler(QtMsgType, const QMessageLogContext &context, const QString &message)
-    {
-        FrameLog *log = instance();
-        if (!log || qstrcmp(context.category, "vireosant.link") != 0)
-            return;
-        static const QRegularExpression re(QStringLiteral("^write op 0x([0-9a-f]{2})"));
-        const auto m = re.match(message);
-        if (m.hasMatch())
-            log->written << m.captured(1).toInt(nullptr, 16);
-    }
-    QtMessageHandler m_previous = nullptr;
+    QMetaObject::Connection m_connection;
 };

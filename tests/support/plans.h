@@ -19,15 +19,15 @@ inline Scenario largeScenario(const QString &name)
     sc.name = name;
     for (int output = 1; output <= 4; ++output) {
         SocketProgram p;
-        p.dayConditions << baseStateCondition(On);
-        p.nightConditions << baseStateCondition(Off);
+        p.dayConditions << baseStateCondition(ConditionAction::On);
+        p.nightConditions << baseStateCondition(ConditionAction::Off);
         for (int r = 0; r < 8; ++r) {
             Condition c;
             c.ref = 0;
             c.text = QStringLiteral("Климат: Температура");
-            c.kind = Above;
+            c.kind = ConditionKind::Above;
             c.value = floatBitsOf(20.0f + r);
-            c.action = On;
+            c.action = ConditionAction::On;
             c.priority = r + 1;
             c.source = 5;
             p.dayConditions << c;

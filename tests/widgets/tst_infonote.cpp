@@ -10,21 +10,21 @@ private slots:
     {
         closeNote();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(openNotes, 0);
+        QCOMPARE(openNotes(), 0);
     }
 
     void atMostOneNote()
     {
         QWidget parent;
         showNote(&parent, QStringLiteral("first"), NoteClose::AfterTicks, 10);
-        QVERIFY(currentNote);
-        infonote *first = currentNote;
+        QVERIFY(currentNote());
+        infonote *first = currentNote();
         showNote(&parent, QStringLiteral("second"), NoteClose::AfterTicks, 10);
-        QCOMPARE(currentNote, first);
-        QCOMPARE(currentNote->text(), QStringLiteral("first"));
-        QCOMPARE(openNotes, 1);
+        QCOMPARE(currentNote(), first);
+        QCOMPARE(currentNote()->text(), QStringLiteral("first"));
+        QCOMPARE(openNotes(), 1);
         setNoteText(QStringLiteral("changed"));
-        QCOMPARE(currentNote->text(), QStringLiteral("changed"));
+        QCOMPARE(currentNote()->text(), QStringLiteral("changed"));
     }
 
     void shortenInsteadOfSecondNote()
@@ -32,8 +32,8 @@ private slots:
         QWidget parent;
         showNoteOrShorten(&parent, QStringLiteral("a"), NoteClose::AfterTicks, 20);
         showNoteOrShorten(&parent, QStringLiteral("b"), NoteClose::AfterTicks, 20);
-        QCOMPARE(currentNote->ticksLeft, 19);
-        QCOMPARE(currentNote->text(), QStringLiteral("a"));
+        QCOMPARE(currentNote()->ticksLeft, 19);
+        QCOMPARE(currentNote()->text(), QStringLiteral("a"));
     }
 
     void closesByFlag_data()
@@ -61,16 +61,16 @@ private slots:
         QWidget parent;
         showNote(&parent, QStringLiteral("n"), flags, ticks);
         int n = 0;
-        while (currentNote && n < 50) {
+        while (currentNote() && n < 50) {
             tickNote(atDiscovery, idle);
             ++n;
         }
         if (ticksUntilClosed < 0) {
-            QVERIFY(currentNote);
+            QVERIFY(currentNote());
         } else {
             QCOMPARE(n, ticksUntilClosed);
-            QVERIFY(!currentNote);
-            QCOMPARE(openNotes, 0);
+            QVERIFY(!currentNote());
+            QCOMPARE(openNotes(), 0);
         }
     }
 
@@ -78,20 +78,20 @@ private slots:
     {
         QWidget parent;
         showNote(&parent, QStringLiteral("popup"), NoteClose::Popup, 10);
-        QVERIFY(currentNote);
-        QVERIFY(!currentNote->isModal());
-        QTest::mouseClick(currentNote, Qt::LeftButton);
-        QVERIFY(!currentNote);
-        QCOMPARE(openNotes, 0);
+        QVERIFY(currentNote());
+        QVERIFY(!currentNote()->isModal());
+        QTest::mouseClick(currentNote(), Qt::LeftButton);
+        QVERIFY(!currentNote());
+        QCOMPARE(openNotes(), 0);
     }
 
     void nonPopupIsModal()
     {
         QWidget parent;
         showNote(&parent, QStringLiteral("modal"), NoteClose::AfterTicks, 10);
-        QVERIFY(currentNote->isModal());
-        QTest::mouseClick(currentNote, Qt::LeftButton);
-        QVERIFY(currentNote);
+        QVERIFY(currentNote()->isModal());
+        QTest::mouseClick(currentNote(), Qt::LeftButton);
+        QVERIFY(currentNote());
     }
 
     void deletedParentFreesTheSlot()
@@ -99,10 +99,10 @@ private slots:
         auto *parent = new QWidget;
         showNote(parent, QStringLiteral("x"), NoteClose::AfterTicks, 10);
         delete parent;
-        QVERIFY(!currentNote);
-        QCOMPARE(openNotes, 0);
+        QVERIFY(!currentNote());
+        QCOMPARE(openNotes(), 0);
         showNote(nullptr, QStringLiteral("again"), NoteClose::AfterTicks, 10);
-        QVERIFY(currentNote);
+        QVERIFY(currentNote());
     }
 };
 

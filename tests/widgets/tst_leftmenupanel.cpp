@@ -5,6 +5,7 @@
 #include <QTest>
 #include <memory>
 
+#include "model/statusrecord.h"
 #include "widgets/leftmenupanel.h"
 #include "widgets/viewstate.h"
 
@@ -117,7 +118,7 @@ private slots:
     {
         // The work view gives the panel a 300 px frame; the widest day bar must still fit.
         panel->setDayBar(days(80, 3), 77);
-        panel->setStatus(0, LEFTMENUPANEL::ClockFailure);
+        panel->setStatus(0, StatusKind::ClockFailure);
         QVERIFY2(panel->minimumSizeHint().width() <= 300,
                  qPrintable(QString::number(panel->minimumSizeHint().width())));
         QVERIFY(panel->minimumSizeHint().height() <= 700);

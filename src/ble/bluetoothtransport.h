@@ -2,7 +2,7 @@
 
 // The Qt Bluetooth backend of the transport seam: each class wraps one Qt object one to one.
 
-#include "link/transport.h"
+#include "ble/transport.h"
 
 #include <QBluetoothDeviceInfo>
 #include <QHash>
@@ -54,7 +54,7 @@ class BluetoothLink : public BleLink
     Q_OBJECT
 public:
     BluetoothLink(const QBluetoothDeviceInfo &device, QObject *parent);
-    LinkState state() const override;
+    ControllerState state() const override;
     void connectToDevice() override;
     void disconnectFromDevice() override;
     void discoverServices() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/signinmode.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -13,7 +15,10 @@ class regform : public QWidget
 {
     Q_OBJECT
 public:
-    enum FormMode { Offline = 0, CreateAccount = 1, SignIn = 2 };
+    // The link's form modes, under the form's own name.
+    static constexpr int Offline = SignInMode::Offline;
+    static constexpr int CreateAccount = SignInMode::CreateAccount;
+    static constexpr int SignIn = SignInMode::SignIn;
 
     explicit regform(QWidget *parent = nullptr);
     ~regform() override;

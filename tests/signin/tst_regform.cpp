@@ -5,7 +5,7 @@
 #include <QStackedWidget>
 #include <QTest>
 
-#include "link/regform.h"
+#include "signin/regform.h"
 #include "widgets/infonote.h"
 
 class TestRegForm : public QObject
@@ -116,7 +116,7 @@ private slots:
         QSignalSpy spy(&f, &regform::LoadAccount);
         QTest::mouseClick(child<QPushButton>(f, "loginButton"), Qt::LeftButton);
         QCOMPARE(spy.count(), emitted);
-        QCOMPARE(currentNote ? currentNote->text() : QString(), note);
+        QCOMPARE(currentNote() ? currentNote()->text() : QString(), note);
         if (emitted)
             QCOMPARE(spy.first().at(2).toInt(), 0);
     }

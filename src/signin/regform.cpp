@@ -1,4 +1,4 @@
-#include "link/regform.h"
+#include "signin/regform.h"
 
 #include "widgets/infonote.h"
 

@@ -1,4 +1,4 @@
-#include "link/transport.h"
+#include "ble/transport.h"
 
 QString BleDeviceInfo::addressText() const
 {

@@ -1,4 +1,5 @@
-#include "link/bluetoothtransport.h"
+#include "ble/bluetoothtransport.h"
+#include "ble/bluetoothbackend.h"
 
 #include <QBluetoothAddress>
 #include <QBluetoothDeviceDiscoveryAgent>
@@ -142,10 +143,10 @@ BluetoothLink::BluetoothLink(const QBluetoothDeviceInfo &device, QObject *parent
     connect(m_controller, &QLowEnergyController::discoveryFinished, this, &BleLink::discoveryFinished);
 }
 
-BleLink::LinkState BluetoothLink::state() const
+BleLink::ControllerState BluetoothLink::state() const
 {
     const int state = int(m_controller->state());
-    return state <= ClosingState ? LinkState(state) : UnconnectedState;
+    return state <= ClosingState ? ControllerState(state) : UnconnectedState;
 }
 
 void BluetoothLink::connectToDevice()
@@ -187,4 +188,9 @@ BleLink *BluetoothTransport::createLink(const BleDeviceInfo &device, QObject *pa
         info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
     }
     return new BluetoothLink(info, parent);
+}
+
+std::unique_ptr<Transport> createBluetoothTransport()
+{
+    return std::make_unique<BluetoothTransport>();
 }

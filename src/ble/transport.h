@@ -71,10 +71,10 @@ class BleLink : public QObject
     Q_OBJECT
 public:
     // Mirrors QLowEnergyController::ControllerState.
-    enum LinkState { UnconnectedState = 0, ConnectingState, ConnectedState, DiscoveringState, DiscoveredState, ClosingState };
+    enum ControllerState { UnconnectedState = 0, ConnectingState, ConnectedState, DiscoveringState, DiscoveredState, ClosingState };
 
     using QObject::QObject;
-    virtual LinkState state() const = 0;
+    virtual ControllerState state() const = 0;
     virtual void connectToDevice() = 0;
     virtual void disconnectFromDevice() = 0;
     virtual void discoverServices() = 0;
