@@ -44,9 +44,12 @@ void ExchangeSequencer::timeoutTick()
 
 void ExchangeSequencer::linkLost()
 {
-    if (m_uploadUnconfirmed) {
+    // An upload that was not confirmed is repeated after the next sign-in to the same controller;
+    // signing in to another one drops it (LinkController).
+    ExchangeState &ex = exchange();
+    if (ex.uploadUnconfirmed) {
         controllerState().uploadRequest = true;
-        m_uploadUnconfirmed = false;
+        ex.uploadUnconfirmed = false;
     }
 }
 
@@ -124,7 +127,7 @@ void ExchangeSequencer::stepImageRead()
         return;
     }
     m_channel->sendCommand(Opcode::CommitImage);
-    m_uploadUnconfirmed = false;
+    ex.uploadUnconfirmed = false;
     ex.lastImage = ex.imageBuffer;
     takeImage();
 }
@@ -134,9 +137,13 @@ void ExchangeSequencer::takeImage()
     ExchangeState &ex = exchange();
     ControllerState &state = controllerState();
     if (state.uploadRequest) {
-        // Changed while the image was read: the upload follows, nothing is decoded.
-        ex.exchangeStep = ExchangeStep::Idle;
-        return;
+        if (ex.stateAddress != 0 && ex.stateAddress == ex.linkAddress) {
+            // Changed while the image was read: the upload follows, nothing is decoded.
+            ex.exchangeStep = ExchangeStep::Idle;
+            return;
+        }
+        // Raised against a state that was not read from this controller: it must not be written.
+        state.uploadRequest = false;
     }
     state.imageIsCurrent = false;
     state.scenarios.clear();
@@ -150,6 +157,7 @@ void ExchangeSequencer::takeImage()
     state.editedCycleCount = state.cycleCount;
     state.editedStartTime = state.startTime;
 
+    ex.stateAddress = ex.linkAddress;
     const bool fallback = state.scenarios.isEmpty() || state.scenarios.first().name.isEmpty();
     if (fallback) {
         // The controller holds no usable scenario: start from the base scenario and write it.
@@ -163,9 +171,19 @@ void ExchangeSequencer::takeImage()
         state.days.clear();
         state.editedDays.clear();
         ex.cycleDayStates.clear();
-        state.uploadRequest = true;
+        if (ex.imageLength == 0) {
+            // an empty controller gets the base plan at once
+            state.uploadRequest = true;
+        } else {
+            // A plan the program cannot read stays on the controller until the user changes
+            // something here.
+            m_notes->note(QStringLiteral("Конфигурация контроллера не распознана<p>Она не изменится, пока вы не сохраните свою"),
+                          NoteClose::Popup, 30);
+        }
         emit scenarioButtonWanted(false);
         emit configurationDecoded(result, true);
+        emit dayBarChanged(ex.cycleDayStates, 0);
+        emit cycleDatesChanged(QString(), QString());
     } else {
         ex.cycleDayStates = QList<int>(state.cycleCount, 2);
         state.editedScenarios = state.scenarios;
@@ -231,6 +249,13 @@ bool ExchangeSequencer::startUpload()
     const QByteArray header = encodeConfigImage(state, ex.heldBody);
     if (ex.heldBody.isEmpty())
         return false;
+    if (header.isEmpty()) {
+        // Larger than the controller's memory: nothing is sent, the plan stays here to be cut down.
+        ex.heldBody.clear();
+        m_notes->note(QStringLiteral("План слишком велик для памяти контроллера<p>Сократите сценарии: ничего не записано"),
+                      NoteClose::Popup, 30);
+        return false;
+    }
     ex.uploadData = header + ex.heldBody;
     ex.imageLength = quint16(ex.uploadData.size());
     m_notes->closeNote();
@@ -240,7 +265,7 @@ bool ExchangeSequencer::startUpload()
     ex.stepTimeout = Timeouts::Upload;
     ex.exchangeStep = ExchangeStep::Uploading;
     ex.refreshHistory = true;
-    m_uploadUnconfirmed = true;
+    ex.uploadUnconfirmed = true;
     return true;
 }
 

@@ -53,5 +53,4 @@ private:
 
     CommandChannel *m_channel;
     LinkNotes *m_notes;
-    bool m_uploadUnconfirmed = false;
 };

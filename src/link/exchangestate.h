@@ -113,6 +113,11 @@ struct ExchangeState
     quint16 imageLength = 0;
     QList<int> cycleDayStates;
 
+    // whose plan the state holds: pending changes belong to that controller only
+    quint64 linkAddress = 0;       // controller of the connection under way or made
+    quint64 stateAddress = 0;      // controller whose image was last decoded into the state; 0 = none
+    bool uploadUnconfirmed = false; // an upload was sent and not yet read back and committed
+
     // account
     bool saveLoginOnSuccess = false;
     bool controllerSeen = false;

@@ -3,6 +3,7 @@
 #include "link/exchangestate.h"
 #include "link/frames.h"
 #include "link/loginfile.h"
+#include "model/controllerstate.h"
 #include "model/workfolders.h"
 
 #include <QDir>
@@ -151,6 +152,7 @@ void LinkController::stepConnectRequested()
     ex.uploadData.clear();
     ex.refreshHistory = true;
     ex.exchangeStep = ExchangeStep::Start;
+    bindPendingChanges(m_selectedDevice.address);
 
     dropService();
     dropController();
@@ -168,6 +170,23 @@ void LinkController::stepConnectRequested()
     if (m_controller)
         m_controller->connectToDevice();
     m_foundDevices.clear();
+}
+
+// Pending changes belong to the controller whose plan the state holds. Connecting to another one
+// drops them with that plan, so that nothing of one box is ever written to another.
+void LinkController::bindPendingChanges(quint64 address)
+{
+    ExchangeState &ex = exchange();
+    ex.linkAddress = address;
+    if (ex.stateAddress == address)
+        return;
+    ControllerState &state = controllerState();
+    state.reset();
+    ex.stateAddress = 0;
+    ex.uploadUnconfirmed = false;
+    ex.switchOnRequest = 0;
+    ex.switchOffRequest = 0;
+    ex.cycleDayStates.clear();
 }
 
 void LinkController::stepConnecting()

@@ -74,6 +74,7 @@ private:
     void stepConnecting();
     void stepServicesDiscovered();
     void selectDevice(const BleDeviceInfo &device);
+    void bindPendingChanges(quint64 address);
     bool tryNextService();
     void dropController();
     void dropService();

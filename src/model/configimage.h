@@ -7,6 +7,8 @@
 
 constexpr int ImageHeaderSize = 64;
 constexpr int ImageBodyGranule = 64;  // the body is zero-padded to a multiple of this
+// The controller keeps header and body below its event log area.
+constexpr int MaxImageSize = 0x7F00;
 
 // What a decode reports besides the state it filled.
 struct DecodeResult
@@ -25,7 +27,7 @@ struct DecodeResult
 // Builds the body into heldBody from the state (unless imageIsCurrent is set and a body is held)
 // and returns the 64-byte header for it. Clears imageIsCurrent. Stores start seconds, scenario
 // image offsets and timer slot numbers in the state, and drops night sensor rows when the cycle
-// has no night.
+// has no night. An image larger than MaxImageSize gets an empty header: it must not be sent.
 QByteArray encodeConfigImage(ControllerState &state, QByteArray &heldBody);
 
 // Reads an image body into a state the caller has put into its empty form

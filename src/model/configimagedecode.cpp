@@ -81,12 +81,11 @@ private:
             return Stop;
         const int index = byteAt(m_body, p);
         const int type = byteAt(m_body, p + 2);  // p + 1: model code, carried, not read
-        // A section for an input met before, or of a type the table lacks, is not one the
-        // program could have written.
-        if (index >= ControllerState::SensorCount || m_sensorSeen[index])
-            return Stop;
-        if (type == SensorOff || type >= SensorTypeCount)
-            return Stop;
+        // A section for an input met before, of an input the box lacks, or of a type the table
+        // lacks is not one the program could have written: it is passed over, not a reason to
+        // lose the plan behind it.
+        bool usable = index < ControllerState::SensorCount && !m_sensorSeen[index] && type != SensorOff
+                      && type < SensorTypeCount;
         p += 3;
 
         QList<CalibrationEntry> calibration;
@@ -111,8 +110,9 @@ private:
                 // on it belong to whichever input came first.
                 if (channel < 1 || channel >= ControllerState::ChannelIdCount || m_channelTaken[channel]
                     || channels.contains(channel))
-                    return Stop;
-                channels.append(channel);
+                    usable = false;
+                else
+                    channels.append(channel);
                 ++p;
             }
         }
@@ -120,6 +120,8 @@ private:
         if (!has(p + 5) || byteAt(m_body, p) != ImageTag::SensorTrailer || byteAt(m_body, p + 5) != ImageTag::SensorEnd)
             return Stop;
         const qsizetype end = p + 6;
+        if (!usable)
+            return end;
 
         SensorSlot &sensor = m_state.sensors[index];
         sensor.section = m_body.mid(i, end - i);
@@ -198,6 +200,10 @@ private:
         if (length > m_size - (i + 3))
             return Stop;
         m_pending.name = QString::fromUtf8(m_body.constData() + i + 3, length);
+        m_pendingOpen = true;
+        // its first list starts right after the name; a scenario without lists is named by this
+        // offset in the day map
+        m_pending.imageOffset = int(i + 3 + length);
         return i + 3 + length;
     }
 
@@ -242,7 +248,8 @@ private:
                 row.ref = BaseStateRef;
                 row.text = baseStateText();
             } else if (!captionSensorRow(source, &row)) {
-                return Stop;  // a channel no input offers: no sensor to read it from
+                // a channel no input offers: no sensor to read it from, so the row is passed over
+                return i + ConditionRecordSize;
             }
             if (code == ConditionCode::Below) {
                 row.kind = ConditionKind::Below;
@@ -315,7 +322,12 @@ private:
         for (int k = 0; k < runs; ++k) {
             const qsizetype p = i + 2 + qsizetype(DayMapRunSize) * k;
             const int lastDay = readU16(m_body, p);
-            const auto found = m_scenarioByOffset.constFind(readU32(m_body, p + 2));
+            const quint32 offset = readU32(m_body, p + 2);
+            if (!m_scenarioByOffset.contains(offset) && m_emptyByOffset.contains(offset)) {
+                m_scenarioByOffset.insert(offset, int(m_state.scenarios.size()));
+                m_state.scenarios.append(m_emptyByOffset.take(offset));
+            }
+            const auto found = m_scenarioByOffset.constFind(offset);
             if (found == m_scenarioByOffset.constEnd())
                 return Stop;  // a run naming a scenario the image does not hold
             const int scenario = found.value();
@@ -328,13 +340,17 @@ private:
         return end + 1;
     }
 
-    // A pending scenario with at least one program joins the list.
+    // A pending scenario with at least one program joins the list; one without programs joins it
+    // only when a day runs it.
     void closePending()
     {
         if (!m_pending.sockets.isEmpty()) {
             m_scenarioByOffset.insert(quint32(m_pending.imageOffset), int(m_state.scenarios.size()));
             m_state.scenarios.append(m_pending);
+        } else if (m_pendingOpen && !m_emptyByOffset.contains(quint32(m_pending.imageOffset))) {
+            m_emptyByOffset.insert(quint32(m_pending.imageOffset), m_pending);
         }
+        m_pendingOpen = false;
         m_pending = Scenario();
         m_output = 0;
         m_night = false;
@@ -347,6 +363,8 @@ private:
     bool m_sensorSeen[ControllerState::SensorCount] = {};
     bool m_channelTaken[ControllerState::ChannelIdCount] = {};
     Scenario m_pending;
+    bool m_pendingOpen = false;  // a scenario header was read for m_pending
+    QHash<quint32, Scenario> m_emptyByOffset;
     int m_output = 0;  // output number of the current list; 0 = none yet
     bool m_night = false;
     int m_nextDay = 0;

@@ -251,6 +251,8 @@ QByteArray encodeConfigImage(ControllerState &state, QByteArray &heldBody)
         heldBody = buildBody(state);
     state.imageIsCurrent = false;
 
+    if (heldBody.size() + ImageHeaderSize > MaxImageSize)
+        return QByteArray();  // the length field cannot hold it and the memory cannot take it
     QByteArray header(ImageHeaderSize, '\0');
     header[0] = char(0x11);
     header[1] = char(0x22);

@@ -144,8 +144,13 @@ void LeftMenuPanel::rebuildBarLabels(int count)
 void LeftMenuPanel::setDayBar(const QList<int> &dayStates, int remainingDays)
 {
     const int n = int(dayStates.size());
-    if (n == 0)
+    if (n == 0) {
+        // no cycle days: nothing of an earlier plan may stay on the bar
+        rebuildBarLabels(0);
+        viewState().lastRemainingShown = -1;
+        ui->daysLeftLabel->setText(QStringLiteral("РАБОТА В ДНЯХ • "));
         return;
+    }
     const int segments = std::min(n, MaxSegments);
     QLayout *bar = ui->barframe->layout();
     if (bar->count() != segments)

@@ -112,22 +112,47 @@ private slots:
         QCOMPARE(controllerState().sockets[1].name, QStringLiteral("Вытяжка"));
     }
 
-    void uploadRequestDuringReadWaits()
+    void uploadRequestDuringFirstReadIsNotWritten()
     {
+        // The state was not read from this controller yet: a request raised now must not carry an
+        // empty plan over the controller's 30-day one.
         E2EFixture f;
         FrameLog frames(f.transport.get());
-        SimulatedController *c = f.signInTo(DemoSeed::imageBody());
+        const QByteArray body = DemoSeed::imageBody();
+        SimulatedController *c = f.signInTo(body);
         QVERIFY(c);
+        const QByteArray before = c->memory();
         QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::ReadingImage; }, 20));
         controllerState().uploadRequest = true;
-        // both reads complete, nothing is decoded, and the upload starts right after
-        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::Idle; }, 200));
-        QCOMPARE(frames.count(OpReadBlocks), 2);
-        QCOMPARE(controllerState().cycleCount, 0);
+        QVERIFY(f.reachIdle());
+        f.tick(30);
+        QCOMPARE(controllerState().cycleCount, 30);
         QCOMPARE(frames.count(OpWriteImage), 0);
+        QCOMPARE(c->memory(), before);
+    }
+
+    void uploadRequestDuringReadBackWaits()
+    {
+        // The state is this controller's: a change made while its image is read again is uploaded
+        // right after the read, without decoding over it.
+        E2EFixture f;
+        FrameLog frames(f.transport.get());
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        controllerState().sockets[1].name = QStringLiteral("Вытяжка");
+        controllerState().uploadRequest = true;
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::ReadingImage; }, 100));
+        controllerState().sockets[2].name = QStringLiteral("Насос");
+        controllerState().uploadRequest = true;
+        frames.clear();
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::Idle; }, 200));
+        QCOMPARE(frames.count(OpCommitImage), 0);
         f.tick();
         QVERIFY(frames.count(OpWriteImage) >= 1);
-        QCOMPARE(frames.written.at(frames.written.indexOf(OpWriteImage) - 1), OpReadBlocks);
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 400));
+        QVERIFY(f.reachIdle());
+        QCOMPARE(controllerState().sockets[2].name, QStringLiteral("Насос"));
+        QCOMPARE(controllerState().sockets[1].name, QStringLiteral("Вытяжка"));
     }
 
     void pauseIsRepeatedUntilStopped()

@@ -73,17 +73,24 @@ private slots:
         QTest::newRow("cut in a trailer") << rich.left(35) << 0 << 64 << none << none << 0 << none << 0;
         QTest::newRow("cut after a sensor") << rich.left(37) << 37 << -1 << QList<int>{0} << none << 0 << none << 0;
         QTest::newRow("name longer than the data") << withByte(1, 0xF0).left(100) << 0 << 64 << none << none << 0 << none << 0;
-        QTest::newRow("sensor index 6") << withByte(14, 6) << 0 << 64 << none << none << 0 << none << 0;
-        QTest::newRow("sensor type 9") << withByte(16, 9) << 0 << 64 << none << none << 0 << none << 0;
-        QTest::newRow("sensor type 0") << withByte(16, 0) << 0 << 64 << none << none << 0 << none << 0;
-        QTest::newRow("usable channel id 0") << withByte(18, 0) << 0 << 64 << none << none << 0 << none << 0;
-        QTest::newRow("usable channel id 20") << withByte(18, 20) << 0 << 64 << none << none << 0 << none << 0;
+        QTest::newRow("sensor index 6: skipped") << withByte(14, 6) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
+        QTest::newRow("sensor type 9: skipped") << withByte(16, 9) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
+        QTest::newRow("sensor type 0: skipped") << withByte(16, 0) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
+        QTest::newRow("usable channel id 0: skipped") << withByte(18, 0) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
+        QTest::newRow("usable channel id 20: skipped") << withByte(18, 20) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
         QTest::newRow("trailer tag wrong") << withByte(31, 0x15) << 0 << 64 << none << none << 0 << none << 0;
         QTest::newRow("sensor end wrong") << withByte(36, 0x04) << 0 << 64 << none << none << 0 << none << 0;
-        QTest::newRow("channel taken by an earlier input") << withByte(53, 5) << 37 << 64 << QList<int>{0} << none << 0
-                                                           << none << 0;
-        QTest::newRow("one channel twice in a section") << withByte(27, 4) << 0 << 64 << none << none << 0 << none << 0;
-        QTest::newRow("second section for input 0") << withByte(49, 0) << 37 << 64 << QList<int>{0} << none << 0 << none << 0;
+        QTest::newRow("channel taken by an earlier input: skipped") << withByte(53, 5) << 705 << 768 << QList<int>{0, 3}
+                << allSockets << 2 << QList<int>{0, 1, 1, 0} << 1;
+        QTest::newRow("one channel twice in a section: skipped") << withByte(27, 4) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
+        QTest::newRow("second section for input 0: skipped") << withByte(49, 0) << 705 << 768 << QList<int>{0, 3} << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
 
         // sockets and the work cycle
         QTest::newRow("socket index 4") << withByte(105, 4) << 93 << 128 << allSensors << none << 0 << none << 0;
@@ -99,10 +106,12 @@ private slots:
                                                             << 0 << noDayMap << 0;
         QTest::newRow("cut in a condition") << rich.left(420) << 413 << 448 << allSensors << allSockets << 1 << noDayMap << 0;
         QTest::newRow("condition end wrong") << withByte(425, 0x0C) << 413 << 448 << allSensors << allSockets << 1 << noDayMap << 0;
-        QTest::newRow("condition source 20") << withByte(414, 20) << 413 << 448 << allSensors << allSockets << 1 << noDayMap << 0;
-        QTest::newRow("condition source -2") << withByte(414, 0xFE) << 413 << 448 << allSensors << allSockets << 1 << noDayMap << 0;
-        QTest::newRow("condition on a channel no input offers") << withByte(427, 9) << 426 << 448 << allSensors << allSockets
-                                                                << 1 << noDayMap << 0;
+        QTest::newRow("condition source 20: row skipped") << withByte(414, 20) << 705 << 768 << allSensors << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
+        QTest::newRow("condition source -2: row skipped") << withByte(414, 0xFE) << 705 << 768 << allSensors << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
+        QTest::newRow("condition on a channel no input offers: row skipped") << withByte(427, 9) << 705 << 768 << allSensors << allSockets << 2
+                << QList<int>{0, 1, 1, 0} << 1;
         QTest::newRow("list index 10") << withByte(411, 10) << 410 << 448 << allSensors << allSockets << 1 << noDayMap << 0;
         QTest::newRow("cut in a list header") << rich.left(412) << 410 << 448 << allSensors << allSockets << 1 << noDayMap << 0;
         QTest::newRow("timer block end wrong") << withByte(505, 0) << 494 << 512 << allSensors << allSockets << 1 << noDayMap << 0;

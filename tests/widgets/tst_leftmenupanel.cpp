@@ -216,11 +216,17 @@ private slots:
         auto *label = child<QLabel>("daysLeftLabel");
         const QString caption = label->text();
 
-        panel->setDayBar({}, 5); // no cycle: nothing changes
+        panel->setDayBar({}, 5); // no cycle: an empty bar and the bare caption
         QCOMPARE(label->text(), caption);
         QCOMPARE(barStyles(), QStringList());
         QCOMPARE(viewState().lastRemainingShown, -1);
 
+        panel->setDayBar(days(120, 1), 119);
+        QCOMPARE(label->text(), u"РАБОТА В ДНЯХ • ОСТАЛОСЬ 99 ДНЕЙ"_s);
+        // a plan without cycle days leaves nothing of the old one behind
+        panel->setDayBar({}, 0);
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(barStyles(), QStringList());
         panel->setDayBar(days(120, 1), 119);
         QCOMPARE(label->text(), u"РАБОТА В ДНЯХ • ОСТАЛОСЬ 99 ДНЕЙ"_s);
         QCOMPARE(viewState().lastRemainingShown, 99);
