@@ -356,6 +356,8 @@ void MainWindow::configurationTaken(const DecodeResult &result, bool fallback)
     m_devices->daysymena(state.nightHours != 0 ? 1 : 0);
     if (fallback)
         return;
+    if (exchange().refreshHistory)
+        m_settings->buildColumns();
     m_leftMenu->setDayBar(exchange().cycleDayStates, state.cycleCount);
     m_leftMenu->setDates(state.startTime.toString(QStringLiteral("dd.MM.yyyy")),
                          state.startTime.addDays(state.cycleCount).toString(QStringLiteral("dd.MM.yyyy")));
@@ -378,6 +380,12 @@ void MainWindow::dayBarChanged(const QList<int> &dayStates, int remainingDays)
 void MainWindow::logTaken(const QByteArray &log)
 {
     Q_UNUSED(log)
+    m_settings->logTaken();
+}
+
+void MainWindow::logReadTimedOut()
+{
+    m_settings->logReadTimedOut();
 }
 
 void MainWindow::refreshEditorForUpload()

@@ -75,6 +75,7 @@ private:
     void statusTaken(const QByteArray &status, int running, int kind, int buttonVisibility) override;
     void dayBarChanged(const QList<int> &dayStates, int remainingDays) override;
     void logTaken(const QByteArray &log) override;
+    void logReadTimedOut() override;
     void refreshEditorForUpload() override;
 
     void carouselStep();

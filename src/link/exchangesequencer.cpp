@@ -6,6 +6,7 @@
 #include "model/basescenario.h"
 #include "model/clock.h"
 #include "model/controllerstate.h"
+#include "model/eventlog.h"
 #include "model/wallclock.h"
 #include "model/workcyclecommit.h"
 #include "widgets/infonote.h"
@@ -39,9 +40,11 @@ void ExchangeSequencer::timeoutTick()
         controllerState().uploadRequest = true;
         break;
     case ReadingLog:
-        // silence during the log read: give up; the history page can ask again
+        // silence during the log read: give up; the history page says so and can ask again
         ex.exchangeStep = Idle;
-        break;
+        ex.pendingReply = NoReply;
+        m_view->logReadTimedOut();
+        return;
     default:
         return;
     }
@@ -66,6 +69,7 @@ void ExchangeSequencer::step()
         stepImageRead();
         break;
     case LogReceived:
+        parseEventLog(controllerState(), exchange().logBuffer);
         m_view->logTaken(exchange().logBuffer);
         exchange().exchangeStep = Idle;
         break;

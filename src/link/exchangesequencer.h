@@ -23,7 +23,10 @@ public:
     // buttonVisibility is -1 (leave), 0 (hide) or 1 (show) for the start/pause button.
     virtual void statusTaken(const QByteArray &status, int running, int kind, int buttonVisibility) = 0;
     virtual void dayBarChanged(const QList<int> &dayStates, int remainingDays) = 0;
+    // The log was read and parsed into the controller state's records.
     virtual void logTaken(const QByteArray &log) = 0;
+    // The log read met silence and was given up.
+    virtual void logReadTimedOut() {}
     // The editor must hand its relay outputs to the state before an upload.
     virtual void refreshEditorForUpload() = 0;
 };
