@@ -53,7 +53,9 @@ SettingsForm::SettingsForm(QWidget *parent)
     logtd->setObjectName(QStringLiteral("logtd"));
     logtd->setModel(m_model);
     logtd->setItemDelegate(new RichCellDelegate(logtd));
-    logtd->setStyleSheet(QStringLiteral("QTableView { background-color: %1; border: none; }").arg(DevicesStyle::PageBackground));
+    logtd->setStyleSheet(QStringLiteral("QTableView { background-color: %1; border: none; }"
+                                        " QHeaderView::section { background-color: %2; padding: 6px 10px; }")
+                             .arg(DevicesStyle::PageBackground, DevicesStyle::CardBackground));
     logtd->setFont(QFont(QStringLiteral("IBM Plex Mono"), 11));
     auto *header = new MyHeaderView(Qt::Horizontal, logtd);
     header->setObjectName(QStringLiteral("logtdHeader"));
