@@ -40,8 +40,10 @@ void ExchangeSequencer::timeoutTick()
         controllerState().uploadRequest = true;
         break;
     case ReadingLog:
-        // silence during the log read: give up; the history page says so and can ask again
+        // silence during the log read: give up; the history page says so and can ask again, and
+        // the part read is no log to fill rows from
         ex.exchangeStep = Idle;
+        ex.logBuffer.clear();
         ex.pendingReply = NoReply;
         m_view->logReadTimedOut();
         return;
