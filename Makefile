@@ -32,17 +32,20 @@ demo: build
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
 
-# Fuzzes the configuration-image decoder for FUZZ_SECONDS with clang's libFuzzer.
+# Fuzzes the configuration-image decoder, then the event-log parser, each for FUZZ_SECONDS with
+# clang's libFuzzer.
 fuzz: deps
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVIREOSANT_FUZZ=ON
-	cmake --build build-fuzz --target fuzz_image_decoder
-	mkdir -p fuzz/corpus-work
+	cmake --build build-fuzz -j2 --target fuzz_image_decoder fuzz_event_log
+	mkdir -p fuzz/corpus-work fuzz/corpus-log-work
 	./build-fuzz/fuzz/fuzz_image_decoder -max_total_time=$(FUZZ_SECONDS) fuzz/corpus-work fuzz/corpus
+	./build-fuzz/fuzz/fuzz_event_log -max_total_time=$(FUZZ_SECONDS) fuzz/corpus-log-work fuzz/corpus-log
 
 # Prints the exchange figures, then the CPU use of 60 s signed in and idle.
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks
 	./$(BUILD_DIR)/bench/bench_exchange
+	./$(BUILD_DIR)/bench/bench_history
 	/usr/bin/time -v ./$(BUILD_DIR)/bench/bench_idle 60 2>&1 | grep -E "signed in|User time|System time|Percent of CPU|Maximum resident"
 
 clean:

@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-connectivity-dev qt6-multimedia-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-connectivity-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev
   qt6-qpa-plugins libgl-dev fonts-inter xvfb xauth tzdata
 )
 missing=()

@@ -124,11 +124,12 @@ QByteArray imageBody()
     for (int i = 0; i < sockets.size(); ++i)
         s.sockets[i].name = sockets.at(i);
 
-    // A 30-day cycle of 18 + 6 hours that began five days ago at 06:00.
+    // A 30-day cycle of 18 + 6 hours that began fifteen days ago at 06:00, so that the two weeks
+    // of history lie inside it and the history page shows both scenarios at work.
     s.dayHours = 18;
     s.nightHours = 6;
     s.cycleCount = 30;
-    s.startTime = QDateTime(Clock::now().date().addDays(-5), QTime(6, 0));
+    s.startTime = QDateTime(Clock::now().date().addDays(-15), QTime(6, 0));
     s.scenarios = {baseScenario(), growScenario(s, QStringLiteral("Вегетация"), 27.0f, 55.0f, 30),
                    growScenario(s, QStringLiteral("Цветение"), 25.0f, 45.0f, 60)};
     s.scenarios[1].usage = 12;
@@ -148,8 +149,12 @@ void prepare(SimTransport &transport, const QString &stateFolder)
 {
     transport.setScanPeriod(5000);
     SimulatedController *c = transport.addController(DemoName, DemoAddress);
-    if (!QDir(stateFolder).exists() || !c->loadFrom(stateFolder))
+    if (!QDir(stateFolder).exists() || !c->loadFrom(stateFolder)) {
+        // Hourly records: the log area then holds about twelve days of the five measured channels,
+        // the power cut half-way included.
+        c->setLogPeriodMinutes(60);
         c->seedDemo(imageBody(), 14);
+    }
 }
 
 void save(SimTransport &transport, const QString &stateFolder)

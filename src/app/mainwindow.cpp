@@ -81,6 +81,9 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_sequencer, &ExchangeSequencer::dayBarChanged, m_leftMenu, &LeftMenuPanel::setDayBar);
     connect(m_sequencer, &ExchangeSequencer::cycleDatesChanged, m_leftMenu, &LeftMenuPanel::setDates);
     connect(m_sequencer, &ExchangeSequencer::scenarioButtonWanted, m_leftMenu, &LeftMenuPanel::setScenariosButtonVisible);
+    connect(m_sequencer, &ExchangeSequencer::configurationDecoded, m_settings, &SettingsForm::takeConfiguration);
+    connect(m_sequencer, &ExchangeSequencer::logTaken, m_settings, &SettingsForm::logTaken);
+    connect(m_sequencer, &ExchangeSequencer::logReadTimedOut, m_settings, &SettingsForm::logReadTimedOut);
     m_router = std::make_unique<PageRouter>(
         PageRouter::Pages{ui->mainStackedWidget, m_leftMenu, m_devices, m_scenario, m_workCycle}, m_link);
     m_tick = std::make_unique<ExchangeTick>(m_link, m_sequencer, m_notes.get());

@@ -1,15 +1,297 @@
 #include "history/settingsform.h"
 
+#include "devices/devicestyle.h"
+#include "history/historychart.h"
+#include "history/historytablemodel.h"
+#include "history/logicsavedialog.h"
+#include "link/exchangestate.h"
+#include "model/controllerstate.h"
+#include "model/wallclock.h"
+#include "widgets/dialogs.h"
+#include "widgets/infonote.h"
+#include "widgets/myheaderview.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStackedWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
-SettingsForm::SettingsForm(QWidget *parent) : QWidget(parent)
+namespace {
+
+constexpr int HelpPage = 3;
+constexpr int NoteTicks = 10;
+constexpr int TimeoutNoteTicks = 40;
+
+QString toggleStyle()
+{
+    return DevicesStyle::actionButtonStyle()
+        + QStringLiteral(" QPushButton:checked { background-color: rgba(60, 207, 145, 90); border-color: rgba(60, 207, 145, 1); }");
+}
+
+} // namespace
+
+SettingsForm::SettingsForm(QWidget *parent)
+    : QWidget(parent), helpButton(new QPushButton(QStringLiteral("Справка"), this)),
+      titleLabel(new QLabel(QStringLiteral("История"), this)),
+      updatebutt(new QPushButton(QStringLiteral("   Выбрать период"), this)), startdata(new QLabel(this)),
+      stopdata(new QLabel(this)), loadbutt(new QPushButton(QStringLiteral("Выгрузка в CSV"), this)),
+      logtd(new QTableView(this)), tableButton(new QPushButton(QStringLiteral("Таблица"), this)),
+      chartButton(new QPushButton(QStringLiteral("График"), this)), chart(new HistoryChart(this)),
+      m_model(new HistoryTableModel(this)), m_views(new QStackedWidget(this))
 {
     setObjectName(QStringLiteral("SettingsForm"));
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral("QWidget#SettingsForm { background-color: %1; }").arg(DevicesStyle::PageBackground));
+
+    logtd->setObjectName(QStringLiteral("logtd"));
+    logtd->setModel(m_model);
+    logtd->setItemDelegate(new RichCellDelegate(logtd));
+    logtd->setStyleSheet(QStringLiteral("QTableView { background-color: %1; border: none; }"
+                                        " QHeaderView::section { background-color: %2; padding: 6px 10px; }")
+                             .arg(DevicesStyle::PageBackground, DevicesStyle::CardBackground));
+    logtd->setFont(QFont(QStringLiteral("IBM Plex Mono"), 11));
+    auto *header = new MyHeaderView(Qt::Horizontal, logtd);
+    header->setObjectName(QStringLiteral("logtdHeader"));
+    logtd->setHorizontalHeader(header);
+
+    m_views->addWidget(logtd);
+    m_views->addWidget(chart);
+
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 20, 20, 20);
-    auto *title = new QLabel(QStringLiteral("История"), this);
-    title->setObjectName(QStringLiteral("titleLabel"));
-    title->setStyleSheet(QStringLiteral("color: rgb(230, 232, 233); font-family: Inter; font-size: 22px; font-weight: 700;"));
-    layout->addWidget(title, 0, Qt::AlignTop);
+    layout->setContentsMargins(20, 16, 20, 16);
+    layout->setSpacing(14);
+    layout->addWidget(buildHeader());
+    layout->addWidget(buildPeriodBar());
+    layout->addWidget(m_views, 1);
+
+    connect(helpButton, &QPushButton::released, this, &SettingsForm::on_helpButton_released);
+    connect(updatebutt, &QPushButton::released, this, &SettingsForm::on_updatebutt_released);
+    connect(loadbutt, &QPushButton::released, this, &SettingsForm::on_loadbutt_released);
+    buildColumns();
+}
+
+QWidget *SettingsForm::buildHeader()
+{
+    auto *bar = new QWidget(this);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    titleLabel->setStyleSheet(QStringLiteral("color: %1; font-family: Inter; font-size: 24px; font-weight: 600;")
+                                  .arg(DevicesStyle::Text));
+    helpButton->setObjectName(QStringLiteral("helpButton"));
+    helpButton->setIcon(QIcon(QStringLiteral(":/pict/info.png")));
+    helpButton->setIconSize(QSize(22, 22));
+    helpButton->setCursor(Qt::PointingHandCursor);
+    helpButton->setStyleSheet(DevicesStyle::actionButtonStyle());
+    row->addWidget(titleLabel);
+    row->addStretch(1);
+    row->addWidget(helpButton);
+    return bar;
+}
+
+QWidget *SettingsForm::buildPeriodBar()
+{
+    auto *bar = new QFrame(this);
+    bar->setObjectName(QStringLiteral("periodFrame"));
+    bar->setStyleSheet(DevicesStyle::cardStyle(bar->objectName()));
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(16, 10, 16, 10);
+    row->setSpacing(12);
+
+    updatebutt->setObjectName(QStringLiteral("updatebutt"));
+    updatebutt->setIcon(QIcon(QStringLiteral(":/pict/refresh.svg")));
+    loadbutt->setObjectName(QStringLiteral("loadbutt"));
+    tableButton->setObjectName(QStringLiteral("tableButton"));
+    chartButton->setObjectName(QStringLiteral("chartButton"));
+    for (QPushButton *b : {updatebutt, loadbutt}) {
+        b->setCursor(Qt::PointingHandCursor);
+        b->setStyleSheet(DevicesStyle::actionButtonStyle());
+    }
+    auto *group = new QButtonGroup(this);
+    for (QPushButton *b : {tableButton, chartButton}) {
+        b->setCheckable(true);
+        b->setCursor(Qt::PointingHandCursor);
+        b->setStyleSheet(toggleStyle());
+        group->addButton(b);
+    }
+    tableButton->setChecked(true);
+    connect(tableButton, &QPushButton::clicked, this, [this] { showView(0); });
+    connect(chartButton, &QPushButton::clicked, this, [this] { showView(1); });
+
+    const QString dateStyle = QStringLiteral("color: %1; background: transparent; border: none;"
+                                             " font-family: 'IBM Plex Mono'; font-size: 16px; font-weight: 500;")
+                                  .arg(DevicesStyle::Text);
+    startdata->setObjectName(QStringLiteral("startdata"));
+    stopdata->setObjectName(QStringLiteral("stopdata"));
+    auto *dash = new QLabel(QStringLiteral("—"), bar);
+    dash->setObjectName(QStringLiteral("dashLabel"));
+    for (QLabel *l : {startdata, stopdata, dash})
+        l->setStyleSheet(dateStyle);
+
+    row->addWidget(updatebutt);
+    row->addSpacing(8);
+    row->addWidget(startdata);
+    row->addWidget(dash);
+    row->addWidget(stopdata);
+    row->addStretch(1);
+    row->addWidget(tableButton);
+    row->addWidget(chartButton);
+    row->addSpacing(8);
+    row->addWidget(loadbutt);
+    return bar;
+}
+
+logicsavedialog *SettingsForm::periodDialog() const
+{
+    return m_dialog.data();
+}
+
+void SettingsForm::on_helpButton_released()
+{
+    emit helpRequested(HelpPage);
+}
+
+void SettingsForm::on_updatebutt_released()
+{
+    if (m_dialog)
+        return;  // one period dialog at a time
+    m_dialog = new logicsavedialog(this);
+    m_dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_dialog->setModal(true);
+    connect(m_dialog, &logicsavedialog::contin, this, &SettingsForm::applyPeriod);
+    m_dialog->show();
+}
+
+void SettingsForm::applyPeriod()
+{
+    const ControllerState &state = controllerState();
+    HistoryPeriod &period = historyPeriod();
+    const QDate start = QDate::fromString(period.periodStartText, dateFormat());
+    if (start.isValid() && state.startTime.isValid() && start < state.startTime.date())
+        period.periodStartText = state.startTime.toString(dateFormat());
+    const QDate first = QDate::fromString(period.periodStartText, dateFormat());
+    const QDate last = QDate::fromString(period.periodEndText, dateFormat());
+    if (first.isValid() && last.isValid() && last < first)
+        period.periodEndText = period.periodStartText;
+    startdata->setText(period.periodStartText);
+    stopdata->setText(period.periodEndText);
+    if (!exchange().logBuffer.isEmpty())
+        fillRows();
+    else
+        exchange().logReadRequest = true;
+}
+
+void SettingsForm::takeConfiguration(const DecodeResult &, bool fallback)
+{
+    if (!fallback && exchange().refreshHistory)
+        buildColumns();
+}
+
+void SettingsForm::buildColumns()
+{
+    m_columns = buildHistoryColumns(controllerState());
+    csvHeader = m_columns.csvHeader;
+    m_model->setHeaders(m_columns.headers);
+
+    logtd->verticalHeader()->hide();
+    logtd->setShowGrid(false);
+    logtd->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    logtd->setFocusPolicy(Qt::NoFocus);
+    logtd->setSelectionMode(QAbstractItemView::NoSelection);
+    QHeaderView *header = logtd->horizontalHeader();
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter | Qt::Alignment(Qt::TextWordWrap));
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setSectionsClickable(false);
+    header->setStyleSheet(QStringLiteral("color: white; font: 100 12pt \"IBM Plex Mono Medium\";  border: 0px solid black;"
+                                         " border-top: 1px solid black; border-bottom: 1px solid black; border-radius: 0px;"));
+    logtd->resizeRowsToContents();
+    m_chartStale = true;
+}
+
+void SettingsForm::fillRows()
+{
+    m_model->setRows({});
+    const QDate first = QDate::fromString(startdata->text(), dateFormat());
+    const QDate last = QDate::fromString(stopdata->text(), dateFormat());
+    QWidget *parent = window();
+    if (!first.isValid()) {
+        showNote(parent, QStringLiteral("Некорректно задана дата начала"), NoteClose::Popup, NoteTicks);
+        return;
+    }
+    if (!last.isValid()) {
+        showNote(parent, QStringLiteral("Некорректно задана дата окончания"), NoteClose::Popup, NoteTicks);
+        return;
+    }
+    if (last < first) {
+        showNote(parent, QStringLiteral("Ошибка! <p> Дата остановки раньше начала"), NoteClose::Popup, NoteTicks);
+        return;
+    }
+    HistoryFill fill = fillHistory(m_columns, controllerState().events, first, last, QLocale::system());
+    csvLines = std::move(fill.csvLines);
+    m_model->setRows(std::move(fill.rows));
+    logtd->resizeRowsToContents();
+
+    m_chartFrom = QDateTime(first, QTime(0, 0));
+    m_chartTo = QDateTime(last.addDays(1), QTime(0, 0));
+    m_chartStale = true;
+    if (m_views->currentWidget() == chart)
+        refreshChart();
+}
+
+void SettingsForm::logTaken()
+{
+    fillRows();
+}
+
+void SettingsForm::logReadTimedOut()
+{
+    // the progress note would stay until the next idle step; the failure replaces it
+    closeNote();
+    showNote(window(), QStringLiteral("Лог контроллера не получен: нет ответа.<p>Выберите период ещё раз"),
+             NoteClose::AfterTicks | NoteClose::Popup, TimeoutNoteTicks);
+}
+
+void SettingsForm::showView(int view)
+{
+    (view == 1 ? chartButton : tableButton)->setChecked(true);
+    m_views->setCurrentIndex(view == 1 ? 1 : 0);
+    if (view == 1 && m_chartStale)
+        refreshChart();
+}
+
+void SettingsForm::refreshChart()
+{
+    m_chartStale = false;
+    if (!m_chartFrom.isValid())
+        return;
+    chart->showPeriod(controllerState(), m_columns, m_chartFrom, m_chartTo);
+}
+
+void SettingsForm::on_loadbutt_released()
+{
+    const QString name = Dialogs::getSaveFileName(this, QStringLiteral("Open File"), QDir::currentPath(),
+                                                  QStringLiteral("data (*.csv)"));
+    if (name.isEmpty())
+        return;
+    // Written in one step: a failed export never leaves half a file in place of an earlier one.
+    QSaveFile file(name);
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate);
+    for (const QString &line : std::as_const(csvLines)) {
+        if (!ok)
+            break;
+        ok = file.write(line.toLocal8Bit()) >= 0;
+    }
+    ok = ok && file.commit();
+    if (!ok) {
+        file.cancelWriting();
+        showNote(window(), QStringLiteral("Не удалось сохранить файл %1").arg(QDir::toNativeSeparators(name)),
+                 NoteClose::Popup, NoteTicks);
+    }
 }

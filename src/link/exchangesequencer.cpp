@@ -6,6 +6,7 @@
 #include "model/basescenario.h"
 #include "model/clock.h"
 #include "model/controllerstate.h"
+#include "model/eventlog.h"
 #include "model/wallclock.h"
 #include "model/workcyclecommit.h"
 #include "link/linknotes.h"
@@ -33,9 +34,13 @@ void ExchangeSequencer::timeoutTick()
         controllerState().uploadRequest = true;
         break;
     case ExchangeStep::ReadingLog:
-        // silence during the log read: give up; the history page can ask again
+        // silence during the log read: give up; the history page says so and can ask again, and
+        // the part read is no log to fill rows from
         ex.exchangeStep = ExchangeStep::Idle;
-        break;
+        ex.logBuffer.clear();
+        ex.pendingReply = ReplyKind::NoReply;
+        emit logReadTimedOut();
+        return;
     default:
         return;
     }
@@ -63,6 +68,7 @@ void ExchangeSequencer::step()
         stepImageRead();
         break;
     case ExchangeStep::LogReceived:
+        parseEventLog(controllerState(), exchange().logBuffer);
         emit logTaken(exchange().logBuffer);
         exchange().exchangeStep = ExchangeStep::Idle;
         break;

@@ -36,7 +36,10 @@ signals:
     void dayBarChanged(const QList<int> &dayStates, int remainingDays);
     // Start and end of the decoded work cycle as "dd.MM.yyyy".
     void cycleDatesChanged(const QString &start, const QString &end);
+    // The log was read and parsed into the controller state's records.
     void logTaken(const QByteArray &log);
+    // The log read met silence and was given up.
+    void logReadTimedOut();
     // Emitted right before an upload is encoded while editorRefresh is set: the editor hands its
     // relay outputs to the state.
     void editorRefreshWanted();

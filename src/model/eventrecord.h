@@ -12,6 +12,7 @@ struct EventRecord
     QDateTime time;       // local time
     int channel = 0;      // position in the sensor's channels at parse, then the channel id
     int seq = 0;          // position when appended
+    int position = 0;     // channel position in the sensor's channels, kept after placement
     float min = 0;
     float avg = 0;
     float max = 0;

@@ -5,6 +5,8 @@
 
 // Text form of start times: date, three blanks, time of day.
 inline QString startTimeFormat() { return QStringLiteral("dd.MM.yyyy   hh:mm"); }
+// Text form of dates.
+inline QString dateFormat() { return QStringLiteral("dd.MM.yyyy"); }
 
 // Now, cut to the minute by a round trip through the start-time text.
 QDateTime nowCutToMinute();

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "../../fuzz/eventlogcheck.h"
 #include "../../fuzz/imagedecodercheck.h"
 
 #include "mockclock.h"
@@ -32,6 +33,26 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString problem = ImageDecoderCheck::run(file.readAll());
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
+    // The same for the event-log parser's corpus.
+    void eventLogCorpus_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QDir dir(QStringLiteral(VIREOSANT_SOURCE_DIR "/fuzz/corpus-log"));
+        const QStringList files = dir.entryList(QDir::Files, QDir::Name);
+        QVERIFY(!files.isEmpty());
+        for (const QString &name : files)
+            QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    }
+
+    void eventLogCorpus()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString problem = EventLogCheck::run(file.readAll());
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 };

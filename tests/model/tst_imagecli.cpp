@@ -1,8 +1,10 @@
 #include <QTest>
 
+#include "eventlogbytes.h"
 #include "richstate.h"
 #include "testsupport.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -89,6 +91,41 @@ private slots:
         }
     }
 
+    // Log records decoded with the rich image's sensors, cycle and scenarios at a fixed "now".
+    void logRecords()
+    {
+        const QByteArray image = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        const QDateTime t(QDate(2026, 3, 3), QTime(10, 0));  // day 2 of the cycle runs "Рассада"
+        const QByteArray log = LogBytes::measurement(t, 0, 1, 20.0f, 24.5f, 29.0f) + LogBytes::marker(t.addSecs(-3600), 1, 1)
+            + QByteArray(7, '\xFF');
+        const Run r = run({QStringLiteral("log"), file(QStringLiteral("body.bin"), image), file(QStringLiteral("log.bin"), log),
+                           QStringLiteral("--now"), QStringLiteral("2026-03-05T12:00:00")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.err.isEmpty());
+        const QJsonArray records = QJsonDocument::fromJson(r.out).array();
+        QCOMPARE(records.size(), 2);
+        const QJsonObject power = records.at(0).toObject();
+        QCOMPARE(power.value(QStringLiteral("sensor")).toInt(), -1);
+        QCOMPARE(power.value(QStringLiteral("time")).toString(), QStringLiteral("2026-03-03T09:00:00"));
+        const QJsonObject m = records.at(1).toObject();
+        QCOMPARE(m.value(QStringLiteral("sensor")).toInt(), 0);
+        QCOMPARE(m.value(QStringLiteral("channel")).toInt(), 5);
+        QCOMPARE(m.value(QStringLiteral("time")).toString(), QStringLiteral("2026-03-03T10:00:00"));
+        QCOMPARE(m.value(QStringLiteral("cycle")).toInt(), 1);
+        QCOMPARE(m.value(QStringLiteral("hourInCycle")).toInt(), 2);
+        QCOMPARE(m.value(QStringLiteral("min")).toDouble(), 20.0);
+        QCOMPARE(m.value(QStringLiteral("avg")).toDouble(), 24.5);
+        QCOMPARE(m.value(QStringLiteral("max")).toDouble(), 29.0);
+        QCOMPARE(m.value(QStringLiteral("minHit")).toInt(), 0);
+        QCOMPARE(m.value(QStringLiteral("maxHit")).toInt(), 1);
+
+        // ten years later every record is outside the window
+        const Run later = run({QStringLiteral("log"), file(QStringLiteral("body.bin"), image), file(QStringLiteral("log.bin"), log),
+                               QStringLiteral("--now"), QStringLiteral("2036-03-05T12:00:00")});
+        QCOMPARE(later.exitCode, 0);
+        QCOMPARE(QJsonDocument::fromJson(later.out).array().size(), 0);
+    }
+
     void badInput_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -108,6 +145,17 @@ private slots:
         QTest::newRow("bad field") << QStringList{QStringLiteral("encode"), QStringLiteral("bad.json")}
                                    << QByteArray(R"({"sockets": [{"index": 9}]})")
                                    << QByteArray("sockets[0].index: expected an integer in 0..3");
+        QTest::newRow("log: missing image") << QStringList{QStringLiteral("log"), QStringLiteral("/nonexistent/body.bin"),
+                                                           QStringLiteral("/nonexistent/log.bin")}
+                                            << QByteArray() << QByteArray("vireosant-inspect: /nonexistent/body.bin: ");
+        QTest::newRow("log: bad now") << QStringList{QStringLiteral("log"), QStringLiteral("a"), QStringLiteral("b"),
+                                                     QStringLiteral("--now"), QStringLiteral("tomorrow")}
+                                      << QByteArray() << QByteArray("tomorrow: expected a time");
+        QTest::newRow("log: unknown option") << QStringList{QStringLiteral("log"), QStringLiteral("a"), QStringLiteral("b"),
+                                                            QStringLiteral("--then"), QStringLiteral("x")}
+                                             << QByteArray() << QByteArray("usage: ");
+        QTest::newRow("log: missing log") << QStringList{QStringLiteral("log"), QStringLiteral("a")} << QByteArray()
+                                          << QByteArray("usage: ");
     }
 
     void badInput()

@@ -1,9 +1,13 @@
 #include "imagecommands.h"
 
+#include "model/clock.h"
 #include "model/configimage.h"
+#include "model/eventlog.h"
 #include "model/statejson.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QJsonDocument>
 #include <QJsonParseError>
 
@@ -74,5 +78,49 @@ InspectOutput encodeImage(const QString &path)
     InspectOutput out;
     out.ok = true;
     out.data = body;
+    return out;
+}
+
+InspectOutput inspectLog(const QString &imagePath, const QString &logPath, const QString &nowText)
+{
+    QDateTime now = Clock::now();
+    if (!nowText.isEmpty()) {
+        now = QDateTime::fromString(nowText, Qt::ISODate);
+        if (!now.isValid())
+            return failure(nowText, QStringLiteral("expected a time like 2026-03-01T12:00:00"));
+        now = now.toLocalTime();
+    }
+    QByteArray body;
+    QByteArray log;
+    QString error;
+    if (!readFile(imagePath, &body, &error))
+        return failure(imagePath, error);
+    if (!readFile(logPath, &log, &error))
+        return failure(logPath, error);
+
+    ControllerState state;
+    state.resetToEmptyForm();
+    decodeConfigImage(state, body);
+    linkTimerRows(state);
+    parseEventLog(state, log, now);
+
+    QJsonArray records;
+    for (const EventRecord &e : std::as_const(state.events)) {
+        QJsonObject o;
+        o.insert(QStringLiteral("sensor"), e.sensor);
+        o.insert(QStringLiteral("channel"), e.channel);
+        o.insert(QStringLiteral("time"), e.time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+        o.insert(QStringLiteral("cycle"), e.cycle);
+        o.insert(QStringLiteral("hourInCycle"), e.hourInCycle);
+        o.insert(QStringLiteral("min"), double(e.min));
+        o.insert(QStringLiteral("avg"), double(e.avg));
+        o.insert(QStringLiteral("max"), double(e.max));
+        o.insert(QStringLiteral("minHit"), e.minHit);
+        o.insert(QStringLiteral("maxHit"), e.maxHit);
+        records.append(o);
+    }
+    InspectOutput out;
+    out.ok = true;
+    out.data = QJsonDocument(records).toJson(QJsonDocument::Indented);
     return out;
 }

@@ -16,3 +16,8 @@ InspectOutput inspectImage(const QString &path);
 
 // Reads the JSON form of a state and gives the encoded image body.
 InspectOutput encodeImage(const QString &path);
+
+// Decodes an image body for the sensors, work cycle and scenarios, then parses a log block with
+// them and gives the records as a JSON array. nowText (ISO 8601, local time) fixes the window's
+// "now"; empty = the current time.
+InspectOutput inspectLog(const QString &imagePath, const QString &logPath, const QString &nowText);

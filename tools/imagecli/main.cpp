@@ -1,6 +1,7 @@
 // vireosant-inspect: looks into configuration images outside the program.
 //   vireosant-inspect image FILE        decoded state of an image body as JSON
 //   vireosant-inspect encode FILE.json  image body of such JSON
+//   vireosant-inspect log IMAGE LOG [--now ISO-TIME]   log records decoded with an image, as JSON
 // Errors give one line on standard error and exit status 2.
 
 #include "imagecommands.h"
@@ -23,7 +24,14 @@ int fail(const QString &message)
     return ExitFailure;
 }
 
-const char usage[] = "usage: vireosant-inspect image FILE | vireosant-inspect encode FILE.json\n";
+const char usage[] = "usage: vireosant-inspect image FILE | vireosant-inspect encode FILE.json"
+                     " | vireosant-inspect log IMAGE LOG [--now ISO-TIME]\n";
+
+bool logCall(const QStringList &args)
+{
+    return args.size() >= 2 && args.at(1) == QLatin1String("log")
+        && (args.size() == 4 || (args.size() == 6 && args.at(4) == QLatin1String("--now")));
+}
 
 } // namespace
 
@@ -35,12 +43,15 @@ int main(int argc, char *argv[])
         std::fputs(usage, stdout);
         return 0;
     }
-    if (args.size() != 3 || (args.at(1) != QLatin1String("image") && args.at(1) != QLatin1String("encode"))) {
+    const bool log = logCall(args);
+    if (!log && (args.size() != 3 || (args.at(1) != QLatin1String("image") && args.at(1) != QLatin1String("encode")))) {
         std::fputs(usage, stderr);
         return ExitFailure;
     }
 
-    const InspectOutput out = args.at(1) == QLatin1String("image") ? inspectImage(args.at(2)) : encodeImage(args.at(2));
+    const InspectOutput out = log ? inspectLog(args.at(2), args.at(3), args.value(5))
+        : args.at(1) == QLatin1String("image") ? inspectImage(args.at(2))
+                                               : encodeImage(args.at(2));
     if (!out.ok)
         return fail(out.error);
 

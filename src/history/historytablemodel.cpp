@@ -1,0 +1,84 @@
+#include "history/historytablemodel.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QTextDocument>
+
+const char *const RichCellDelegate::CellBackground = "#2A2E30";
+
+void HistoryTableModel::setHeaders(const QStringList &headers)
+{
+    beginResetModel();
+    m_headers = headers;
+    m_rows.clear();
+    endResetModel();
+}
+
+void HistoryTableModel::setRows(QList<HistoryRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+int HistoryTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int HistoryTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_headers.size());
+}
+
+QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
+        return QVariant();
+    return m_rows.at(index.row()).cells.value(index.column());
+}
+
+QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
+        return m_headers.value(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags HistoryTableModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+}
+
+void RichCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    painter->save();
+    painter->fillRect(option.rect, QColor(QLatin1String(CellBackground)));
+    const QString text = index.data().toString();
+    if (!text.isEmpty()) {
+        QTextDocument doc;
+        doc.setDocumentMargin(0);
+        doc.setDefaultFont(option.font);
+        doc.setDefaultStyleSheet(QStringLiteral("body { color: #E6E8E9; }"));
+        if (Qt::mightBeRichText(text))
+            doc.setHtml(text);
+        else
+            doc.setPlainText(text);
+        const QRect area = option.rect.adjusted(Padding, Padding, -Padding, -Padding);
+        painter->translate(area.topLeft());
+        painter->setClipRect(QRect(QPoint(0, 0), area.size()));
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette.setColor(QPalette::Text, QColor(0xE6, 0xE8, 0xE9));
+        doc.documentLayout()->draw(painter, context);
+    }
+    painter->restore();
+}
+
+QSize RichCellDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const QString text = index.data().toString();
+    const int paragraphs = qMax<qsizetype>(1, text.count(QLatin1String("<p ")));
+    const QFontMetrics metrics(option.font);
+    return QSize(metrics.horizontalAdvance(QStringLiteral("00.00.0000  00:00")) + 2 * Padding,
+                 paragraphs * metrics.lineSpacing() + 2 * Padding);
+}
