@@ -9,6 +9,7 @@
 #include "link/frames.h"
 #include "link/regform.h"
 #include "model/controllerstate.h"
+#include "model/daycomments.h"
 #include "model/wallclock.h"
 #include "model/workfolders.h"
 #include "scenario/scenarioform.h"
@@ -69,6 +70,7 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_workCycle, &WorkCycleSettingsForm::openDevicesPage, this, &MainWindow::openDevicesPage);
     connect(m_regform, &regform::setBlurEffect, this, &MainWindow::setBlurEffect);
     connect(m_devices, &DevicesForm::setBlurEffect, this, &MainWindow::setBlurEffect);
+    connect(m_workCycle, &WorkCycleSettingsForm::setBlurEffect, this, &MainWindow::setBlurEffect);
     m_regform->setFormMode(regform::Offline);
 
     m_link = new LinkController(m_transport, m_regform, this, this);
@@ -84,6 +86,8 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     // A folder that cannot be made (read-only current directory) is reported once the window is up;
     // the link and the live pages still work, only saving files is impossible.
     m_folderNoticePending = !workFolders().prepare();
+    dayComments().load();
+    m_workCycle->refreshDescriptionButton();
 
     connect(m_workCycle, &WorkCycleSettingsForm::ChangeDayPhase, m_devices, &DevicesForm::daysymena);
 }
@@ -182,27 +186,43 @@ void MainWindow::handlePageRequest()
     switch (ex.pageRequest) {
     case 1:
     case 2:
-        // the scenario page saved: the calendar takes the plan (its page is not built yet);
-        // the next tick shows it
+        // the scenario page saved: the calendar takes the plan; the next tick shows it
+        m_workCycle->applyScenarioSave(ex.pageRequest);
         ex.pageRequest = 3;
         break;
     case 3:
         showPage(m_workCycle);
         m_leftMenu->showMenu();
         m_leftMenu->checkWorkCycleButton();
+        m_workCycle->clearSelection(true);
         ex.pageRequest = 0;
         break;
     case 4:
         showPage(m_devices);
         m_leftMenu->showMenu();
         m_leftMenu->checkDevicesButton();
+        m_workCycle->clearSelection(false);
         ex.pageRequest = 0;
         break;
     case 6:
-        // a scenario file was loaded: its image is taken as if read from the controller
+        // A scenario file was loaded: its image is taken as if read from the controller. Only
+        // between exchanges, so that no reply under way overwrites the step or the buffer.
+        if (ex.linkState != SignedIn || ex.exchangeStep != Idle)
+            break;
+        ex.imageBuffer = ex.loadedImage;
+        ex.loadedImage.clear();
         ex.exchangeStep = ImageRead;
         ex.lastImage = ex.imageBuffer;
         ex.heldBody.clear();
+        controllerState().loadedFromFile = true;
+        ex.pageRequest = 0;
+        break;
+    case 7:
+        m_workCycle->refreshCommentMark();
+        ex.pageRequest = 0;
+        break;
+    case 8:
+        m_workCycle->refreshDescriptionButton();
         ex.pageRequest = 0;
         break;
     case 9:
@@ -324,10 +344,14 @@ void MainWindow::linkLost()
     state.workCycleKnown = false;
     state.events.clear();
     m_sequencer->linkLost();
+    m_workCycle->clearCycle();
 }
 
 void MainWindow::accountDeleted()
 {
+    // the notes went with the account
+    dayComments().load();
+    m_workCycle->refreshCommentMark();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -354,6 +378,7 @@ void MainWindow::configurationTaken(const DecodeResult &result, bool fallback)
     m_devices->updateRelaySwitches();
     // the day/night symbol follows whether the cycle has a night
     m_devices->daysymena(state.nightHours != 0 ? 1 : 0);
+    m_workCycle->takeDecodedCycle();
     if (fallback)
         return;
     m_leftMenu->setDayBar(exchange().cycleDayStates, state.cycleCount);
