@@ -15,6 +15,7 @@
 #include "widgets/switchbuttononly.h"
 #include "widgets/viewstate.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -167,6 +168,7 @@ void WorkCycleSettingsForm::buildUi()
     m_month2->setObjectName(QStringLiteral("mounth2"));
     m_month2->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: 600;"));
     m_month2->hide();
+    m_calendar->installEventFilter(this);
     layout->addWidget(m_calendar, 1);
 
     auto *actions = new QHBoxLayout;
@@ -533,10 +535,11 @@ void WorkCycleSettingsForm::movePage(bool forward)
     layoutPage();
 }
 
-void WorkCycleSettingsForm::resizeEvent(QResizeEvent *event)
+bool WorkCycleSettingsForm::eventFilter(QObject *watched, QEvent *event)
 {
-    QWidget::resizeEvent(event);
-    layoutPage();
+    if (watched == m_calendar && event->type() == QEvent::Resize)
+        layoutPage();
+    return QWidget::eventFilter(watched, event);
 }
 
 // ---- selection ----

@@ -53,7 +53,7 @@ public slots:
     void on_infoButton_released();
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildUi();
