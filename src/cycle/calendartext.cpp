@@ -43,12 +43,12 @@ QString cardText(int index, const QDateTime &start, const QDateTime &end, bool h
     if (end.date().dayOfWeek() != start.date().dayOfWeek())
         weekdays += QLatin1Char('-') + weekdayName(end.date().dayOfWeek());
     QString html = QStringLiteral("<html><body>"
-                                  "<p align=\"center\" style=\"margin:0\"><span style=\"color:#ffffff; font-size:16px; font-weight:700;\">%1</span></p>"
-                                  "<p align=\"center\" style=\"margin:0\"><span style=\"font-size:12px; text-decoration:overline;\">%2•%3</span></p>")
+                                  "<p align=\"center\" style=\"margin:0; white-space:nowrap\"><span style=\"color:#ffffff; font-size:16px; font-weight:700;\">%1</span></p>"
+                                  "<p align=\"center\" style=\"margin:0; white-space:nowrap\"><span style=\"font-size:12px; text-decoration:overline;\">%2•%3</span></p>")
                        .arg(index + 1)
                        .arg(days, weekdays);
     if (hasComment)
-        html += QStringLiteral("<p align=\"center\" style=\"margin:0\"><span style=\"color:#3FDD78; font-size:19px;\">•</span></p>");
+        html += QStringLiteral("<p align=\"center\" style=\"margin:0; white-space:nowrap\"><span style=\"color:#3FDD78; font-size:19px;\">•</span></p>");
     return html + QStringLiteral("</body></html>");
 }
 

@@ -75,7 +75,7 @@ QLineEdit *numberEdit(const QString &objectName, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(objectName);
-    edit->setMaximumWidth(120);
+    edit->setFixedWidth(90);
     return edit;
 }
 
@@ -117,12 +117,10 @@ void WorkCycleSettingsForm::buildUi()
     titleRow->addWidget(info);
     layout->addLayout(titleRow);
 
-    auto *fields = new QGridLayout;
-    fields->setHorizontalSpacing(18);
     m_start = new QLineEdit(this);
     m_start->setObjectName(QStringLiteral("starttime"));
     m_start->setInputMask(QStringLiteral("00.00.0000   00:00;_"));
-    m_start->setMinimumWidth(200);
+    m_start->setFixedWidth(190);
     m_count = numberEdit(QStringLiteral("lenday"), this);
     m_dayHours = numberEdit(QStringLiteral("dayHoursEdit"), this);
     m_nightHours = numberEdit(QStringLiteral("nightHoursEdit"), this);
@@ -130,20 +128,46 @@ void WorkCycleSettingsForm::buildUi()
     m_phase->setObjectName(QStringLiteral("phaseena"));
     m_phase->setFixedSize(52, 26);
     m_nightLabel = caption(QStringLiteral("ДЛИТЕЛЬНОСТЬ НОЧИ, в часах"), this);
-    fields->addWidget(caption(QStringLiteral("НАЧАЛО РАБОТЫ"), this), 0, 0);
-    fields->addWidget(caption(QStringLiteral("КОЛИЧЕСТВО ЦИКЛОВ"), this), 0, 1);
-    fields->addWidget(caption(QStringLiteral("ДЛИТЕЛЬНОСТЬ ДНЯ, в часах"), this), 0, 3);
-    fields->addWidget(m_nightLabel, 0, 4);
-    fields->addWidget(m_start, 1, 0);
-    fields->addWidget(m_count, 1, 1);
-    auto *phaseBox = new QHBoxLayout;
-    phaseBox->addWidget(m_phase);
-    phaseBox->addWidget(caption(QStringLiteral("РАЗДЕЛИТЬ ЦИКЛ НА ФАЗЫ ДНЯ И НОЧИ"), this));
-    fields->addLayout(phaseBox, 1, 2);
-    fields->addWidget(m_dayHours, 1, 3);
-    fields->addWidget(m_nightHours, 1, 4);
-    fields->setColumnStretch(5, 1);
+
+    // Each field under its caption; long captions wrap so that the row fits a narrow window.
+    auto *fields = new QHBoxLayout;
+    fields->setSpacing(18);
+    auto addField = [this, fields](QLabel *label, QWidget *field, QWidget *extra = nullptr) {
+        auto *box = new QVBoxLayout;
+        box->setSpacing(4);
+        label->setWordWrap(true);
+        label->setFixedWidth(qMax(field->width(), 120));
+        box->addWidget(label, 0, Qt::AlignBottom);
+        auto *row = new QHBoxLayout;
+        row->addWidget(field);
+        if (extra)
+            row->addWidget(extra);
+        row->addStretch(1);
+        box->addLayout(row);
+        fields->addLayout(box);
+    };
+    addField(caption(QStringLiteral("НАЧАЛО РАБОТЫ"), this), m_start);
+    addField(caption(QStringLiteral("КОЛИЧЕСТВО ЦИКЛОВ"), this), m_count);
+    addField(caption(QStringLiteral("РАЗДЕЛИТЬ ЦИКЛ НА ФАЗЫ ДНЯ И НОЧИ"), this), m_phase);
+    addField(caption(QStringLiteral("ДЛИТЕЛЬНОСТЬ ДНЯ, в часах"), this), m_dayHours);
+    addField(m_nightLabel, m_nightHours);
+    fields->addStretch(1);
     layout->addLayout(fields);
+
+    m_selectAll = pageButton(QStringLiteral("selectall"), QStringLiteral("Выбрать все дни"), this);
+    QPushButton *createScenario = pageButton(QStringLiteral("setsc"), QStringLiteral("Создать сценарий"), this);
+    m_commentIcon = new QLabel(this);
+    m_commentIcon->setObjectName(QStringLiteral("commlbl"));
+    m_commentIcon->setText(QStringLiteral("✎"));
+    m_comment = pageButton(QStringLiteral("createcomment"), QStringLiteral("Создать описание сценария"), this);
+    auto *selection = new QHBoxLayout;
+    selection->addWidget(m_selectAll);
+    selection->addWidget(createScenario);
+    selection->addSpacing(12);
+    selection->addWidget(m_commentIcon);
+    selection->addWidget(m_comment);
+    selection->addStretch(1);
+    layout->addLayout(selection);
 
     auto *header = new QHBoxLayout;
     m_month1 = new QLabel(this);
@@ -172,23 +196,13 @@ void WorkCycleSettingsForm::buildUi()
     layout->addWidget(m_calendar, 1);
 
     auto *actions = new QHBoxLayout;
-    m_selectAll = pageButton(QStringLiteral("selectall"), QStringLiteral("Выбрать все дни"), this);
-    QPushButton *createScenario = pageButton(QStringLiteral("setsc"), QStringLiteral("Создать сценарий"), this);
-    m_commentIcon = new QLabel(this);
-    m_commentIcon->setObjectName(QStringLiteral("commlbl"));
-    m_commentIcon->setText(QStringLiteral("✎"));
-    m_comment = pageButton(QStringLiteral("createcomment"), QStringLiteral("Создать описание сценария"), this);
     QPushButton *load = pageButton(QStringLiteral("loadscenario"), QStringLiteral("Загрузить"), this);
     QPushButton *upload = pageButton(QStringLiteral("uploadscenario"), QStringLiteral("Выгрузить"), this);
     QPushButton *cancel = pageButton(QStringLiteral("cancelButton"), QStringLiteral("Отмена"), this);
     QPushButton *accept = pageButton(QStringLiteral("acceptButton"), QStringLiteral("Сохранить"), this);
-    actions->addWidget(m_selectAll);
-    actions->addWidget(createScenario);
-    actions->addWidget(m_commentIcon);
-    actions->addWidget(m_comment);
-    actions->addStretch(1);
     actions->addWidget(load);
     actions->addWidget(upload);
+    actions->addStretch(1);
     actions->addWidget(cancel);
     actions->addWidget(accept);
     layout->addLayout(actions);
