@@ -1,8 +1,10 @@
 #include <QTest>
 
 #include "richstate.h"
+#include "model/scenariofile.h"
 #include "testsupport.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -77,6 +79,28 @@ private slots:
         QCOMPARE(encoded.out, image);
     }
 
+    void scenarioFile()
+    {
+        const QByteArray image = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        ScenarioFileContent c;
+        c.image = image;
+        c.index = "0,3\n4,1\n";
+        c.notes = {{3, QByteArray("посев")}, {1, QByteArray("pH 6.1")}};
+        c.description = "Томаты";
+        const Run r = run({QStringLiteral("scn"), file(QStringLiteral("plan.scn"), writeScenarioFile(c))});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.err.isEmpty());
+        const QJsonObject json = QJsonDocument::fromJson(r.out).object();
+        const Run plain = run({QStringLiteral("image"), file(QStringLiteral("body.bin"), image)});
+        QCOMPARE(json.value(QStringLiteral("image")).toObject(), QJsonDocument::fromJson(plain.out).object());
+        QCOMPARE(json.value(QStringLiteral("index")).toArray(), (QJsonArray{QStringLiteral("0,3"), QStringLiteral("4,1")}));
+        const QJsonArray comments = json.value(QStringLiteral("comments")).toArray();
+        QCOMPARE(comments.size(), 2);
+        QCOMPARE(comments.at(0).toObject().value(QStringLiteral("number")).toInt(), 3);
+        QCOMPARE(comments.at(0).toObject().value(QStringLiteral("text")).toString(), QStringLiteral("посев"));
+        QCOMPARE(json.value(QStringLiteral("description")).toString(), QStringLiteral("Томаты"));
+    }
+
     void anyBytesDecode()
     {
         QByteArray noise;
@@ -108,6 +132,12 @@ private slots:
         QTest::newRow("bad field") << QStringList{QStringLiteral("encode"), QStringLiteral("bad.json")}
                                    << QByteArray(R"({"sockets": [{"index": 9}]})")
                                    << QByteArray("sockets[0].index: expected an integer in 0..3");
+        QTest::newRow("scenario file cut short") << QStringList{QStringLiteral("scn"), QStringLiteral("cut.scn")}
+                                                 << QByteArray("\x40\x00\x00\x00\x02", 5)
+                                                 << QByteArray("damaged scenario file: a length runs past the end");
+        QTest::newRow("scenario file without a plan") << QStringList{QStringLiteral("scn"), QStringLiteral("empty.scn")}
+                                                      << QByteArray(4, '\0')
+                                                      << QByteArray("damaged scenario file: the image holds no whole plan");
     }
 
     void badInput()

@@ -1,6 +1,7 @@
 // vireosant-inspect: looks into configuration images outside the program.
 //   vireosant-inspect image FILE        decoded state of an image body as JSON
 //   vireosant-inspect encode FILE.json  image body of such JSON
+//   vireosant-inspect scn FILE          plan, comment index, comments and description of a scenario file
 // Errors give one line on standard error and exit status 2.
 
 #include "imagecommands.h"
@@ -23,7 +24,7 @@ int fail(const QString &message)
     return ExitFailure;
 }
 
-const char usage[] = "usage: vireosant-inspect image FILE | vireosant-inspect encode FILE.json\n";
+const char usage[] = "usage: vireosant-inspect image FILE | vireosant-inspect encode FILE.json | vireosant-inspect scn FILE\n";
 
 } // namespace
 
@@ -35,12 +36,16 @@ int main(int argc, char *argv[])
         std::fputs(usage, stdout);
         return 0;
     }
-    if (args.size() != 3 || (args.at(1) != QLatin1String("image") && args.at(1) != QLatin1String("encode"))) {
+    const QString command = args.value(1);
+    if (args.size() != 3
+        || (command != QLatin1String("image") && command != QLatin1String("encode") && command != QLatin1String("scn"))) {
         std::fputs(usage, stderr);
         return ExitFailure;
     }
 
-    const InspectOutput out = args.at(1) == QLatin1String("image") ? inspectImage(args.at(2)) : encodeImage(args.at(2));
+    const InspectOutput out = command == QLatin1String("image")  ? inspectImage(args.at(2))
+                              : command == QLatin1String("scn") ? inspectScenarioFile(args.at(2))
+                                                                : encodeImage(args.at(2));
     if (!out.ok)
         return fail(out.error);
 
