@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 DEMO_DIR ?= run
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build demo test fuzz bench clean
+.PHONY: all deps configure build demo test fuzz fuzz-scn bench clean
 
 all: build
 
@@ -34,6 +34,13 @@ fuzz: deps
 	cmake --build build-fuzz --target fuzz_image_decoder
 	mkdir -p fuzz/corpus-work
 	./build-fuzz/fuzz/fuzz_image_decoder -max_total_time=$(FUZZ_SECONDS) fuzz/corpus-work fuzz/corpus
+
+# Fuzzes the scenario-file reader the same way.
+fuzz-scn: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVIREOSANT_FUZZ=ON
+	cmake --build build-fuzz --target fuzz_scenario_file
+	mkdir -p fuzz/scn-corpus-work
+	./build-fuzz/fuzz/fuzz_scenario_file -max_total_time=$(FUZZ_SECONDS) fuzz/scn-corpus-work fuzz/scn-corpus
 
 # Prints the exchange figures, then the CPU use of 60 s signed in and idle.
 bench: build
