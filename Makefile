@@ -46,6 +46,7 @@ fuzz-scn: deps
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks
 	./$(BUILD_DIR)/bench/bench_exchange
+	./$(BUILD_DIR)/bench/bench_calendar
 	/usr/bin/time -v ./$(BUILD_DIR)/bench/bench_idle 60 2>&1 | grep -E "signed in|User time|System time|Percent of CPU|Maximum resident"
 
 clean:

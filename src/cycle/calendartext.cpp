@@ -6,17 +6,14 @@ namespace {
 const char *const Months[] = {"ЯНВАРЬ", "ФЕВРАЛЬ", "МАРТ", "АПРЕЛЬ", "МАЙ", "ИЮНЬ",
                               "ИЮЛЬ", "АВГУСТ", "СЕНТЯБРЬ", "ОКТЯБРЬ", "НОЯБРЬ", "ДЕКАБРЬ"};
 const char *const Weekdays[] = {"ПН", "ВТ", "СР", "ЧТ", "ПТ", "СБ", "ВС"};
-const char *const Colours[ColourCount] = {
-    "rgba(62, 144, 240, 62)", "rgba(222, 31, 240, 62)", "#F08080", "#FFA07A", "#B22222", "#008B8B",
-    "#008000", "#D2B48C", "#FF4500", "#D2691E", "#FF00FF", "#9400D3", "#00FFFF", "#EE82EE",
-    "#8A2BE2", "#8B008B", "#4B0082", "#6A5ACD", "#66CDAA", "#20B2AA", "#00008B", "#808080"};
-
-QString cardStyle(const QString &background, const QString &border)
-{
-    return QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; border-radius: 6px; "
-                          "color: rgb(200, 204, 206); }")
-        .arg(background, border);
-}
+// The card colours by number (1..22); the first two are translucent.
+const QColor Colours[ColourCount] = {
+    QColor(62, 144, 240, 62), QColor(222, 31, 240, 62), QColor(0xF0, 0x80, 0x80), QColor(0xFF, 0xA0, 0x7A),
+    QColor(0xB2, 0x22, 0x22), QColor(0x00, 0x8B, 0x8B), QColor(0x00, 0x80, 0x00), QColor(0xD2, 0xB4, 0x8C),
+    QColor(0xFF, 0x45, 0x00), QColor(0xD2, 0x69, 0x1E), QColor(0xFF, 0x00, 0xFF), QColor(0x94, 0x00, 0xD3),
+    QColor(0x00, 0xFF, 0xFF), QColor(0xEE, 0x82, 0xEE), QColor(0x8A, 0x2B, 0xE2), QColor(0x8B, 0x00, 0x8B),
+    QColor(0x4B, 0x00, 0x82), QColor(0x6A, 0x5A, 0xCD), QColor(0x66, 0xCD, 0xAA), QColor(0x20, 0xB2, 0xAA),
+    QColor(0x00, 0x00, 0x8B), QColor(0x80, 0x80, 0x80)};
 
 QString twoDigits(int day)
 {
@@ -73,16 +70,16 @@ QList<int> colourNumbers(const QList<int> &scenarioIndexes)
     return colours;
 }
 
-QString colourStyle(int colour)
+CardLook colourLook(int colour)
 {
     if (colour < 1 || colour > ColourCount)
-        return cardStyle(QStringLiteral("#2A2E30"), QStringLiteral("#1F2325"));
-    return cardStyle(QString::fromLatin1(Colours[colour - 1]), QStringLiteral("#3E90F0"));
+        return {QColor(0x2A, 0x2E, 0x30), QColor(0x1F, 0x23, 0x25)};
+    return {Colours[colour - 1], QColor(0x3E, 0x90, 0xF0)};
 }
 
-QString selectedStyle()
+CardLook selectedLook()
 {
-    return cardStyle(QStringLiteral("rgba(63, 144, 120, 62)"), QStringLiteral("#3FDD78"));
+    return {QColor(63, 144, 120, 62), QColor(0x3F, 0xDD, 0x78)};
 }
 
 QString cycleWord(int count)

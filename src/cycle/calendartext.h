@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -21,8 +22,15 @@ QString cardText(int index, const QDateTime &start, const QDateTime &end, bool h
 // previous coloured card's.
 QList<int> colourNumbers(const QList<int> &scenarioIndexes);
 
-QString colourStyle(int colour);  // a coloured, unselected card; 0 gives the plain dark card
-QString selectedStyle();
+// Background and border of an unselected card of a colour number (0: the plain dark card), and of
+// a selected card.
+struct CardLook
+{
+    QColor background;
+    QColor border;
+};
+CardLook colourLook(int colour);
+CardLook selectedLook();
 
 // The word after the cycle count in the summary (" ЦИКЛ•", " ЦИКЛА • ", " ЦИКЛОВ•").
 QString cycleWord(int count);

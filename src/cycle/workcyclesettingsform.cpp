@@ -378,16 +378,9 @@ void WorkCycleSettingsForm::clearCycle()
         edit->clear();
     m_filling = false;
     clearSelection(false);
-    qDeleteAll(m_cards);
     m_cards.clear();
-    qDeleteAll(m_placeholders);
-    m_placeholders.clear();
     m_pageFirst = 0;
-    m_month1->clear();
-    m_month2->hide();
-    m_summary->clear();
-    m_previous->hide();
-    m_next->hide();
+    layoutPage();
 }
 
 bool WorkCycleSettingsForm::editedDiffersFromLive() const
@@ -430,7 +423,6 @@ void WorkCycleSettingsForm::rebuildCalendar()
 {
     ControllerState &state = controllerState();
     clearSelection(false);
-    qDeleteAll(m_cards);
     m_cards.clear();
 
     const int cycleHours = state.editedDayHours + state.editedNightHours;
@@ -449,13 +441,20 @@ void WorkCycleSettingsForm::rebuildCalendar()
     for (int i = 0; i < count; ++i) {
         const QDateTime t = state.editedStartTime.addSecs(cycleSeconds * i);
         const QDateTime e = t.addSecs(cycleSeconds - 1);
-        auto *card = new DayCard(i, false, m_calendar);
+        // Cards are kept and reused: making 80 widgets anew on every change costs a tick.
+        if (i == m_cardPool.size()) {
+            auto *made = new DayCard(i, false, m_calendar);
+            made->hide();
+            connect(made, &QPushButton::clicked, this, &WorkCycleSettingsForm::Daypushed);
+            m_cardPool.append(made);
+        }
+        DayCard *card = m_cardPool.at(i);
         card->setDateTime(t);
-        card->setText(CalendarText::cardText(i, t, e, comments.hasComment(i)));
+        card->setCardText(CalendarText::cardText(i, t, e, comments.hasComment(i)));
         card->setToolTip(comments.preview(i));
         card->scenarioIndex = i < state.days.size() ? state.days.at(i).scenarioIndex : 0;
+        card->selectState = 0;
         scenarios.append(card->scenarioIndex);
-        connect(card, &QPushButton::clicked, this, &WorkCycleSettingsForm::Daypushed);
         m_cards.append(card);
     }
 
@@ -483,10 +482,10 @@ void WorkCycleSettingsForm::rebuildCalendar()
 
 void WorkCycleSettingsForm::layoutPage()
 {
-    qDeleteAll(m_placeholders);
-    m_placeholders.clear();
-    for (DayCard *card : m_cards)
+    for (DayCard *card : std::as_const(m_cardPool))
         card->hide();
+    for (DayCard *placeholder : std::as_const(m_placeholders))
+        placeholder->hide();
     m_month2->hide();
     if (m_cards.isEmpty()) {
         m_month1->clear();
@@ -499,14 +498,16 @@ void WorkCycleSettingsForm::layoutPage()
     const CalendarPage page = CalendarPage::compute(monthKeys(), m_pageFirst, m_calendar->width(), m_calendar->height());
     const int cellW = CalendarPage::CellWidth;
     const int cellH = CalendarPage::CellHeight;
-    auto place = [this, &page, cellW, cellH](int from, int shown, int rows, int top) {
+    int placeholders = 0;
+    auto place = [this, &page, &placeholders, cellW, cellH](int from, int shown, int rows, int top) {
         for (int cell = 0; cell < rows * page.columns; ++cell) {
             DayCard *card = nullptr;
             if (cell < shown) {
                 card = m_cards.at(from + cell);
             } else {
-                card = new DayCard(-1, true, m_calendar);
-                m_placeholders.append(card);
+                if (placeholders == m_placeholders.size())
+                    m_placeholders.append(new DayCard(-1, true, m_calendar));
+                card = m_placeholders.at(placeholders++);
             }
             card->setGeometry((cell % page.columns) * cellW, top + (cell / page.columns) * cellH, cellW - 3, cellH - 4);
             card->show();
@@ -560,8 +561,9 @@ bool WorkCycleSettingsForm::eventFilter(QObject *watched, QEvent *event)
 
 void WorkCycleSettingsForm::restyle(DayCard *card)
 {
-    card->setStyleSheet(card->selectState == DayCard::Selected ? CalendarText::selectedStyle()
-                                                               : CalendarText::colourStyle(card->colour));
+    const CalendarText::CardLook look = card->selectState == DayCard::Selected ? CalendarText::selectedLook()
+                                                                               : CalendarText::colourLook(card->colour);
+    card->setLook(look.background, look.border);
 }
 
 void WorkCycleSettingsForm::setSelected(DayCard *card, bool selected)
@@ -691,7 +693,7 @@ void WorkCycleSettingsForm::refreshCommentMark()
     const DayComments &comments = dayComments();
     for (DayCard *card : std::as_const(m_cards)) {
         const QDateTime t = card->dateTime();
-        card->setText(CalendarText::cardText(card->index(), t, t.addSecs(cycleSeconds - 1), comments.hasComment(card->index())));
+        card->setCardText(CalendarText::cardText(card->index(), t, t.addSecs(cycleSeconds - 1), comments.hasComment(card->index())));
         card->setToolTip(comments.preview(card->index()));
     }
     updateCommentButton();

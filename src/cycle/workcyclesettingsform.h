@@ -92,8 +92,9 @@ private:
     QPushButton *m_comment;
     QLabel *m_commentIcon;
 
-    QList<DayCard *> m_cards;
-    QList<DayCard *> m_placeholders;
+    QList<DayCard *> m_cards;         // the cards of the current cycle: the first of m_cardPool
+    QList<DayCard *> m_cardPool;
+    QList<DayCard *> m_placeholders;  // reused as well; only those placed are shown
     int m_pageFirst = 0;
     int m_mode = 0;      // 0 none, 1 one anchor card, 2 a range or a Ctrl set
     int m_anchor = -1;
