@@ -78,14 +78,14 @@ void WorkCycleSettingsForm::on_loadscenario_released()
     if (path.isEmpty())
         return;
     closeNote();
-    QByteArray data;
-    if (!readWholeFile(path, &data)) {
+    QByteArray bytes;
+    if (!readWholeFile(path, &bytes)) {
         note(fileNote(QStringLiteral("Не удалось открыть файл"), path));
         return;
     }
     // Everything is checked before anything changes: a damaged file leaves plan and notes alone.
     ScenarioFileContent content;
-    if (!readScenarioFile(data, &content) || !imageHoldsWholePlan(content.image)) {
+    if (!readScenarioFile(bytes, &content) || !imageHoldsWholePlan(content.image)) {
         note(fileNote(QStringLiteral("Файл сценария поврежден"), path));
         return;
     }
