@@ -206,8 +206,9 @@ void MainWindow::handlePageRequest()
         break;
     case 6:
         // A scenario file was loaded: its image is taken as if read from the controller. Only
-        // between exchanges, so that no reply under way overwrites the step or the buffer.
-        if (ex.linkState != SignedIn || ex.exchangeStep != Idle)
+        // between exchanges, so that no reply under way overwrites the step or the buffer, and
+        // after a pending upload, which would otherwise skip decoding it.
+        if (ex.linkState != SignedIn || ex.exchangeStep != Idle || controllerState().uploadRequest)
             break;
         ex.imageBuffer = ex.loadedImage;
         ex.loadedImage.clear();

@@ -81,9 +81,17 @@ private slots:
     void init() { m_dir.reset(new TempWorkDir); }
     void cleanup() { m_dir.reset(); }
 
+    void loadedPlanReachesController_data()
+    {
+        QTest::addColumn<bool>("uploadPending");
+        QTest::newRow("idle") << false;
+        // a change of the page still on its way out goes first; the file's plan follows
+        QTest::newRow("upload pending") << true;
+    }
     // A box running another plan takes the file's plan exactly, with the start moved to today.
     void loadedPlanReachesController()
     {
+        QFETCH(bool, uploadPending);
         E2EFixture f;
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
@@ -98,9 +106,12 @@ private slots:
         FrameLog frames;
         Dialogs::scriptFileName(path);
         WorkCycleSettingsForm *page = f.window->workCycleForm();
+        controllerState().uploadRequest = uploadPending;
         page->on_loadscenario_released();
-        QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 400));
+        const int commits = uploadPending ? 2 : 1;
+        QVERIFY(f.tickUntil([&frames, commits] { return frames.count(OpCommitImage) == commits; }, 800));
         QVERIFY(f.reachIdle());
+        QCOMPARE(exchange().pageRequest, 0);
 
         QDateTime fileStart;
         QDateTime controllerStart;
