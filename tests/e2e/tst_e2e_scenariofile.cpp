@@ -84,14 +84,18 @@ private slots:
     void loadedPlanReachesController_data()
     {
         QTest::addColumn<bool>("uploadPending");
-        QTest::newRow("idle") << false;
+        QTest::addColumn<bool>("whilePolling");
+        QTest::newRow("idle") << false << false;
+        // the load waits until the status request under way is answered or timed out
+        QTest::newRow("while polling") << false << true;
         // a change of the page still on its way out goes first; the file's plan follows
-        QTest::newRow("upload pending") << true;
+        QTest::newRow("upload pending") << true << false;
     }
     // A box running another plan takes the file's plan exactly, with the start moved to today.
     void loadedPlanReachesController()
     {
         QFETCH(bool, uploadPending);
+        QFETCH(bool, whilePolling);
         E2EFixture f;
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
@@ -107,6 +111,10 @@ private slots:
         Dialogs::scriptFileName(path);
         WorkCycleSettingsForm *page = f.window->workCycleForm();
         controllerState().uploadRequest = uploadPending;
+        if (whilePolling) {
+            c->faults().dropReplies = 1;
+            QVERIFY(f.tickUntil([] { return exchange().exchangeStep == Polling; }, 20));
+        }
         page->on_loadscenario_released();
         const int commits = uploadPending ? 2 : 1;
         QVERIFY(f.tickUntil([&frames, commits] { return frames.count(OpCommitImage) == commits; }, 800));
