@@ -348,6 +348,19 @@ private slots:
         QCOMPARE(CycleFixture::noteText(), QStringLiteral("Только один день доступен для создания/редактирования комментария"));
     }
 
+    // A note that cannot be written is named; the card stays without a dot.
+    void commentThatCannotBeWritten()
+    {
+        CycleFixture f;
+        f.setPlan(3);
+        QVERIFY(QDir().mkpath(DayComments::notePath(0)));
+        f.click(1);
+        answerCommentDialog(QStringLiteral("полив"), "save");
+        f.press("createcomment");
+        QCOMPARE(CycleFixture::noteText(), QStringLiteral("Не удалось записать файл<p>0.txt"));
+        QVERIFY(!f.page->cards().at(1)->text().contains(QStringLiteral("#3FDD78")));
+    }
+
     void description()
     {
         CycleFixture f;
