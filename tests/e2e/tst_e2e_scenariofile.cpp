@@ -184,6 +184,22 @@ private slots:
         QCOMPARE(start, movedStart(fileStart));
     }
 
+    // The work-cycle fields follow the link: filled from the decoded plan, emptied when it drops.
+    void fieldsFollowTheLink()
+    {
+        E2EFixture f;
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        WorkCycleSettingsForm *page = f.window->workCycleForm();
+        auto *count = page->findChild<QLineEdit *>(QStringLiteral("lenday"));
+        QCOMPARE(count->text(), QStringLiteral("30"));
+        QCOMPARE(page->cards().size(), 30);
+        c->faults().disconnectAfterFrames = 1;
+        QVERIFY(f.tickUntil([] { return exchange().linkState != SignedIn; }, 50));
+        QCOMPARE(count->text(), QString());
+        QVERIFY(page->cards().isEmpty());
+    }
+
     // A damaged file never reaches the controller.
     void damagedFileSendsNothing()
     {
