@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 DEMO_DIR ?= run
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build demo test fuzz bench clean
+.PHONY: all deps configure build demo test fuzz fuzz-scn bench clean
 
 all: build
 
@@ -41,11 +41,19 @@ fuzz: deps
 	./build-fuzz/fuzz/fuzz_image_decoder -max_total_time=$(FUZZ_SECONDS) fuzz/corpus-work fuzz/corpus
 	./build-fuzz/fuzz/fuzz_event_log -max_total_time=$(FUZZ_SECONDS) fuzz/corpus-log-work fuzz/corpus-log
 
+# Fuzzes the scenario-file reader the same way.
+fuzz-scn: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVIREOSANT_FUZZ=ON
+	cmake --build build-fuzz --target fuzz_scenario_file
+	mkdir -p fuzz/scn-corpus-work
+	./build-fuzz/fuzz/fuzz_scenario_file -max_total_time=$(FUZZ_SECONDS) fuzz/scn-corpus-work fuzz/scn-corpus
+
 # Prints the exchange figures, then the CPU use of 60 s signed in and idle.
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks
 	./$(BUILD_DIR)/bench/bench_exchange
 	./$(BUILD_DIR)/bench/bench_history
+	./$(BUILD_DIR)/bench/bench_calendar
 	/usr/bin/time -v ./$(BUILD_DIR)/bench/bench_idle 60 2>&1 | grep -E "signed in|User time|System time|Percent of CPU|Maximum resident"
 
 clean:

@@ -10,6 +10,7 @@
 #include "link/exchangetick.h"
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
+#include "model/daycomments.h"
 #include "model/workfolders.h"
 #include "scenario/scenarioform.h"
 #include "signin/regform.h"
@@ -69,6 +70,7 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_workCycle, &WorkCycleSettingsForm::openDevicesPage, this, &MainWindow::openDevicesPage);
     connect(m_regform, &regform::setBlurEffect, this, &MainWindow::setBlurEffect);
     connect(m_devices, &DevicesForm::setBlurEffect, this, &MainWindow::setBlurEffect);
+    connect(m_workCycle, &WorkCycleSettingsForm::setBlurEffect, this, &MainWindow::setBlurEffect);
     m_regform->setFormMode(regform::Offline);
 
     m_link = new LinkController(m_transport, this, m_notes.get(), this);
@@ -82,6 +84,7 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_sequencer, &ExchangeSequencer::cycleDatesChanged, m_leftMenu, &LeftMenuPanel::setDates);
     connect(m_sequencer, &ExchangeSequencer::scenarioButtonWanted, m_leftMenu, &LeftMenuPanel::setScenariosButtonVisible);
     connect(m_sequencer, &ExchangeSequencer::configurationDecoded, m_settings, &SettingsForm::takeConfiguration);
+    connect(m_sequencer, &ExchangeSequencer::configurationDecoded, m_workCycle, &WorkCycleSettingsForm::takeDecodedCycle);
     connect(m_sequencer, &ExchangeSequencer::logTaken, m_settings, &SettingsForm::logTaken);
     connect(m_sequencer, &ExchangeSequencer::logReadTimedOut, m_settings, &SettingsForm::logReadTimedOut);
     m_router = std::make_unique<PageRouter>(
@@ -97,6 +100,8 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     // A folder that cannot be made (read-only current directory) is reported once the window is up;
     // the link and the live pages still work, only saving files is impossible.
     m_folderNoticePending = !workFolders().prepare();
+    dayComments().load();
+    m_workCycle->refreshDescriptionButton();
 
     connect(m_workCycle, &WorkCycleSettingsForm::ChangeDayPhase, m_devices, &DevicesForm::daysymena);
 }
@@ -279,10 +284,14 @@ void MainWindow::linkLost()
     state.workCycleKnown = false;
     state.events.clear();
     m_sequencer->linkLost();
+    m_workCycle->clearCycle();
 }
 
 void MainWindow::accountDeleted()
 {
+    // the notes went with the account
+    dayComments().load();
+    m_workCycle->refreshCommentMark();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -3,6 +3,7 @@
 #include "cycle/workcyclesettingsform.h"
 #include "link/exchangestate.h"
 #include "link/linkcontroller.h"
+#include "model/controllerstate.h"
 #include "scenario/scenarioform.h"
 #include "widgets/leftmenupanel.h"
 
@@ -18,24 +19,41 @@ void PageRouter::handle()
         return;
     case PageRequest::CalendarTakesSelection:
     case PageRequest::CalendarTakesScenario:
-        // the calendar takes the plan; the next tick shows it
+        // the scenario page saved: the calendar takes the plan; the next tick shows it
+        m_pages.workCycle->applyScenarioSave(ex.pageRequest);
         ex.pageRequest = PageRequest::ShowCalendar;
         return;
     case PageRequest::ShowCalendar:
         m_pages.stack->setCurrentWidget(m_pages.workCycle);
         m_pages.panel->showMenu();
         m_pages.panel->checkWorkCycleButton();
+        m_pages.workCycle->clearSelection(true);
         break;
     case PageRequest::ShowDevices:
         m_pages.stack->setCurrentWidget(m_pages.devices);
         m_pages.panel->showMenu();
         m_pages.panel->checkDevicesButton();
+        m_pages.workCycle->clearSelection(false);
         break;
     case PageRequest::TakeLoadedImage:
-        // a scenario file was loaded: its image is taken as if read from the controller
+        // A scenario file was loaded: its image is taken as if read from the controller. Only
+        // between exchanges, so that no reply under way overwrites the step or the buffer, and
+        // after a pending upload, which would otherwise skip decoding it.
+        if (ex.linkState != LinkState::SignedIn || ex.exchangeStep != ExchangeStep::Idle
+            || controllerState().uploadRequest)
+            return;
+        ex.imageBuffer = ex.loadedImage;
+        ex.loadedImage.clear();
         ex.exchangeStep = ExchangeStep::ImageRead;
         ex.lastImage = ex.imageBuffer;
         ex.heldBody.clear();
+        controllerState().loadedFromFile = true;
+        break;
+    case PageRequest::RedrawCommentMark:
+        m_pages.workCycle->refreshCommentMark();
+        break;
+    case PageRequest::RefreshDescription:
+        m_pages.workCycle->refreshDescriptionButton();
         break;
     case PageRequest::DisconnectAfterDeletion:
         m_link->disconnectController();

@@ -110,6 +110,7 @@ struct ExchangeState
     QByteArray lastImage;
     QByteArray heldBody;
     QByteArray uploadData;
+    QByteArray loadedImage;   // image body of a loaded scenario file, taken on page request 6
     quint16 imageLength = 0;
     QList<int> cycleDayStates;
 

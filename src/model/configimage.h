@@ -18,6 +18,8 @@ struct DecodeResult
     int usedLength = -1;
     // Body offset where decoding ended (the data's length when it was consumed whole).
     int stopPosition = 0;
+    // The day map was read whole: the image holds a complete plan up to its end.
+    bool dayMapRead = false;
     // Inputs and sockets whose sections were accepted, in the order met; their tiles show the
     // new names.
     QList<int> acceptedSensors;

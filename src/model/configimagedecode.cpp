@@ -337,6 +337,7 @@ private:
             if (scenario != 0 && !m_state.scenarioOrder.contains(scenario))
                 m_state.scenarioOrder.insert(scenario, int(m_state.scenarioOrder.size()));
         }
+        m_result.dayMapRead = true;
         return end + 1;
     }
 

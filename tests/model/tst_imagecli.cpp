@@ -2,6 +2,7 @@
 
 #include "eventlogbytes.h"
 #include "richstate.h"
+#include "model/scenariofile.h"
 #include "testsupport.h"
 
 #include <QJsonArray>
@@ -77,6 +78,28 @@ private slots:
         const Run encoded = run({QStringLiteral("encode"), file(QStringLiteral("state.json"), decoded.out)});
         QCOMPARE(encoded.exitCode, 0);
         QCOMPARE(encoded.out, image);
+    }
+
+    void scenarioFile()
+    {
+        const QByteArray image = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        ScenarioFileContent c;
+        c.image = image;
+        c.index = "0,3\n4,1\n";
+        c.notes = {{3, QByteArray("посев")}, {1, QByteArray("pH 6.1")}};
+        c.description = "Томаты";
+        const Run r = run({QStringLiteral("scn"), file(QStringLiteral("plan.scn"), writeScenarioFile(c))});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.err.isEmpty());
+        const QJsonObject json = QJsonDocument::fromJson(r.out).object();
+        const Run plain = run({QStringLiteral("image"), file(QStringLiteral("body.bin"), image)});
+        QCOMPARE(json.value(QStringLiteral("image")).toObject(), QJsonDocument::fromJson(plain.out).object());
+        QCOMPARE(json.value(QStringLiteral("index")).toArray(), (QJsonArray{QStringLiteral("0,3"), QStringLiteral("4,1")}));
+        const QJsonArray comments = json.value(QStringLiteral("comments")).toArray();
+        QCOMPARE(comments.size(), 2);
+        QCOMPARE(comments.at(0).toObject().value(QStringLiteral("number")).toInt(), 3);
+        QCOMPARE(comments.at(0).toObject().value(QStringLiteral("text")).toString(), QStringLiteral("посев"));
+        QCOMPARE(json.value(QStringLiteral("description")).toString(), QStringLiteral("Томаты"));
     }
 
     void anyBytesDecode()
@@ -156,6 +179,12 @@ private slots:
                                              << QByteArray() << QByteArray("usage: ");
         QTest::newRow("log: missing log") << QStringList{QStringLiteral("log"), QStringLiteral("a")} << QByteArray()
                                           << QByteArray("usage: ");
+        QTest::newRow("scenario file cut short") << QStringList{QStringLiteral("scn"), QStringLiteral("cut.scn")}
+                                                 << QByteArray("\x40\x00\x00\x00\x02", 5)
+                                                 << QByteArray("damaged scenario file: a length runs past the end");
+        QTest::newRow("scenario file without a plan") << QStringList{QStringLiteral("scn"), QStringLiteral("empty.scn")}
+                                                      << QByteArray(4, '\0')
+                                                      << QByteArray("damaged scenario file: the image holds no whole plan");
     }
 
     void badInput()

@@ -3,6 +3,7 @@
 #include "model/clock.h"
 #include "model/configimage.h"
 #include "model/eventlog.h"
+#include "model/scenariofile.h"
 #include "model/statejson.h"
 
 #include <QFile>
@@ -35,6 +36,15 @@ bool readFile(const QString &path, QByteArray *data, QString *error)
     return true;
 }
 
+QJsonObject imageJson(const QByteArray &body)
+{
+    ControllerState state;
+    state.resetToEmptyForm();
+    const DecodeResult result = decodeConfigImage(state, body);
+    linkTimerRows(state);
+    return stateToJson(state, result);
+}
+
 } // namespace
 
 InspectOutput inspectImage(const QString &path)
@@ -44,14 +54,38 @@ InspectOutput inspectImage(const QString &path)
     if (!readFile(path, &body, &error))
         return failure(path, error);
 
-    ControllerState state;
-    state.resetToEmptyForm();
-    const DecodeResult result = decodeConfigImage(state, body);
-    linkTimerRows(state);
-
     InspectOutput out;
     out.ok = true;
-    out.data = QJsonDocument(stateToJson(state, result)).toJson(QJsonDocument::Indented);
+    out.data = QJsonDocument(imageJson(body)).toJson(QJsonDocument::Indented);
+    return out;
+}
+
+InspectOutput inspectScenarioFile(const QString &path)
+{
+    QByteArray data;
+    QString error;
+    if (!readFile(path, &data, &error))
+        return failure(path, error);
+    ScenarioFileContent content;
+    if (!readScenarioFile(data, &content))
+        return failure(path, QStringLiteral("damaged scenario file: a length runs past the end or bytes are left over"));
+    if (!imageHoldsWholePlan(content.image))
+        return failure(path, QStringLiteral("damaged scenario file: the image holds no whole plan"));
+
+    QJsonArray index;
+    const QStringList lines = QString::fromUtf8(content.index).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &line : lines)
+        index.append(line);
+    QJsonArray comments;
+    for (const ScenarioNote &note : std::as_const(content.notes))
+        comments.append(QJsonObject{{QStringLiteral("number"), note.number}, {QStringLiteral("text"), QString::fromUtf8(note.text)}});
+    const QJsonObject json{{QStringLiteral("image"), imageJson(content.image)},
+                           {QStringLiteral("index"), index},
+                           {QStringLiteral("comments"), comments},
+                           {QStringLiteral("description"), QString::fromUtf8(content.description)}};
+    InspectOutput out;
+    out.ok = true;
+    out.data = QJsonDocument(json).toJson(QJsonDocument::Indented);
     return out;
 }
 

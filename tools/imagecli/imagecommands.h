@@ -14,6 +14,10 @@ struct InspectOutput
 // Decodes an image body file and gives the decoded state as JSON.
 InspectOutput inspectImage(const QString &path);
 
+// Reads a scenario file and gives its plan (as inspectImage does), its comment index lines, its
+// day comments by number and its description as JSON. A damaged file is an error.
+InspectOutput inspectScenarioFile(const QString &path);
+
 // Reads the JSON form of a state and gives the encoded image body.
 InspectOutput encodeImage(const QString &path);
 

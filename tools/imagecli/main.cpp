@@ -2,6 +2,7 @@
 //   vireosant-inspect image FILE        decoded state of an image body as JSON
 //   vireosant-inspect encode FILE.json  image body of such JSON
 //   vireosant-inspect log IMAGE LOG [--now ISO-TIME]   log records decoded with an image, as JSON
+//   vireosant-inspect scn FILE          plan, comment index, comments and description of a scenario file
 // Errors give one line on standard error and exit status 2.
 
 #include "imagecommands.h"
@@ -25,7 +26,7 @@ int fail(const QString &message)
 }
 
 const char usage[] = "usage: vireosant-inspect image FILE | vireosant-inspect encode FILE.json"
-                     " | vireosant-inspect log IMAGE LOG [--now ISO-TIME]\n";
+                     " | vireosant-inspect log IMAGE LOG [--now ISO-TIME] | vireosant-inspect scn FILE\n";
 
 bool logCall(const QStringList &args)
 {
@@ -44,14 +45,17 @@ int main(int argc, char *argv[])
         return 0;
     }
     const bool log = logCall(args);
-    if (!log && (args.size() != 3 || (args.at(1) != QLatin1String("image") && args.at(1) != QLatin1String("encode")))) {
+    const QString command = args.value(1);
+    if (!log && (args.size() != 3
+                 || (command != QLatin1String("image") && command != QLatin1String("encode") && command != QLatin1String("scn")))) {
         std::fputs(usage, stderr);
         return ExitFailure;
     }
 
     const InspectOutput out = log ? inspectLog(args.at(2), args.at(3), args.value(5))
-        : args.at(1) == QLatin1String("image") ? inspectImage(args.at(2))
-                                               : encodeImage(args.at(2));
+        : command == QLatin1String("image") ? inspectImage(args.at(2))
+        : command == QLatin1String("scn")   ? inspectScenarioFile(args.at(2))
+                                            : encodeImage(args.at(2));
     if (!out.ok)
         return fail(out.error);
 

@@ -1,0 +1,189 @@
+#include <QTest>
+
+#include "../model/richstate.h"
+#include "cyclefixture.h"
+#include "link/exchangestate.h"
+#include "model/filewrite.h"
+#include "model/scenariofile.h"
+#include "widgets/dialogs.h"
+
+// Scenario files from the work-cycle page: what is written, what loading restores, and that a
+// damaged file changes nothing.
+class TestWorkCycleFiles : public QObject
+{
+    Q_OBJECT
+
+    static QByteArray richImage() { return RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex"))); }
+
+    // The page over the rich plan as read from a controller, with notes on days 0 and 2 and a
+    // description.
+    static void prepare(CycleFixture &f)
+    {
+        const QByteArray image = richImage();
+        exchange().imageBuffer = image + QByteArray(1024 - image.size() % 1024, '\x5a');  // read in whole blocks
+        exchange().imageLength = quint16(image.size() + 64);
+        f.setPlan(16, 8, QDateTime(QDate(2026, 3, 1), QTime(8, 0)), {0, 1, 1, 0});
+        DayComments &c = dayComments();
+        QVERIFY(c.saveComment(0, QStringLiteral("посев")).isEmpty());
+        QVERIFY(c.saveComment(2, QStringLiteral("подкормка")).isEmpty());
+        QVERIFY(c.saveDescription(QStringLiteral("Томаты, партия 2")).isEmpty());
+    }
+    static QByteArray bytesOf(const QString &path)
+    {
+        QByteArray data;
+        readWholeFile(path, &data);
+        return data;
+    }
+    // Everything a load could change: the notes on disk and the plan handed on.
+    static QByteArray snapshot()
+    {
+        QByteArray s;
+        const QDir dir = workFolders().commentDir;
+        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+            s += name.toUtf8() + '=' + bytesOf(dir.filePath(name)) + ';';
+        s += bytesOf(DayComments::descriptionPath());
+        s += '|' + exchange().loadedImage + '|' + QByteArray::number(exchange().pageRequest);
+        s += '|' + QByteArray::number(controllerState().loadedFromFile) + QByteArray::number(controllerState().uploadRequest);
+        return s;
+    }
+
+private slots:
+    void saveAndLoadBack()
+    {
+        CycleFixture f;
+        prepare(f);
+        const QString chosen = f.dir.path() + QStringLiteral("/plans/tomato");
+        QVERIFY(QDir().mkpath(f.dir.path() + QStringLiteral("/plans")));
+        Dialogs::scriptFileName(chosen);
+        f.press("uploadscenario");
+        QCOMPARE(CycleFixture::noteText(), QStringLiteral("Сценарий сохранен"));
+        closeNote();
+
+        ScenarioFileContent saved;
+        QVERIFY(readScenarioFile(bytesOf(chosen + QStringLiteral(".scn")), &saved));
+        QCOMPARE(saved.image, richImage());
+        QCOMPARE(saved.index, QByteArray("0,0\n2,1\n"));
+        QCOMPARE(saved.notes.size(), 2);
+        QCOMPARE(QString::fromUtf8(bytesOf(chosen + QStringLiteral(".txt"))), QStringLiteral("Томаты, партия 2"));
+
+        // a note of another plan, and one deleted: loading gives back exactly the file's notes
+        QVERIFY(dayComments().deleteComment(2).isEmpty());
+        QVERIFY(dayComments().saveComment(3, QStringLiteral("чужая")).isEmpty());
+        QVERIFY(dayComments().deleteDescription().isEmpty());
+        f.page->refreshCommentMark();
+        QVERIFY(!f.page->cards().at(2)->text().contains(QStringLiteral("#3FDD78")));
+
+        Dialogs::scriptFileName(chosen + QStringLiteral(".scn"));
+        f.press("loadscenario");
+        QCOMPARE(CycleFixture::noteText(), QStringLiteral("Загрузка данных"));
+        QCOMPARE(dayComments().commentFiles, (QMap<int, int>{{0, 0}, {2, 1}}));
+        QCOMPARE(dayComments().descriptionText, QStringLiteral("Томаты, партия 2"));
+        QVERIFY(f.page->cards().at(2)->text().contains(QStringLiteral("#3FDD78")));
+        QVERIFY(!f.page->cards().at(3)->text().contains(QStringLiteral("#3FDD78")));
+        QCOMPARE(f.button("createcomment")->text(), QStringLiteral("Описание сценария"));
+        // the plan goes to the sequencer, which takes it once the exchange is idle
+        QCOMPARE(exchange().loadedImage, richImage());
+        QCOMPARE(exchange().pageRequest, 6);
+    }
+
+    void saveRefused_data()
+    {
+        QTest::addColumn<int>("cycles");
+        QTest::addColumn<bool>("imageRead");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("no work cycle") << 0 << true << "Задайте рабочий сценарий";
+        QTest::newRow("image not read yet") << 3 << false << "Сценарий еще не прочитан из контроллера";
+    }
+    void saveRefused()
+    {
+        QFETCH(int, cycles);
+        QFETCH(bool, imageRead);
+        QFETCH(QString, note);
+        CycleFixture f;
+        f.setPlan(cycles);
+        if (imageRead)
+            exchange().imageBuffer = richImage();
+        else
+            exchange().imageBuffer = richImage().left(100);  // a read-back under way
+        Dialogs::scriptFileName(f.dir.path() + QStringLiteral("/x"));
+        f.press("uploadscenario");
+        QCOMPARE(CycleFixture::noteText(), note);
+        QVERIFY(!QFile::exists(f.dir.path() + QStringLiteral("/x.scn")));
+    }
+
+    void unwritableFile_data()
+    {
+        QTest::addColumn<QString>("blocked");  // made a folder, so that it cannot be written
+        QTest::addColumn<QString>("note");
+        QTest::newRow("scenario file") << "plan.scn" << "Не удалось записать файл<p>plan.scn";
+        QTest::newRow("companion") << "plan.txt" << "Не удалось записать файл<p>plan.txt";
+    }
+    void unwritableFile()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(QString, note);
+        CycleFixture f;
+        prepare(f);
+        QVERIFY(QDir().mkpath(f.dir.path() + QLatin1Char('/') + blocked));
+        Dialogs::scriptFileName(f.dir.path() + QStringLiteral("/plan"));
+        f.press("uploadscenario");
+        QCOMPARE(CycleFixture::noteText(), note);
+    }
+
+    void damagedFile_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        ScenarioFileContent c;
+        c.image = richImage();
+        c.index = "1,0\n";
+        c.notes = {{0, QByteArray("новая")}};
+        c.description = "новое описание";
+        const QByteArray whole = writeScenarioFile(c);
+        const int imageEnd = 4 + int(c.image.size());
+        QTest::newRow("cut in the image") << whole.left(imageEnd - 100);
+        QTest::newRow("cut in the index") << whole.left(imageEnd + 6);
+        QTest::newRow("cut in the description") << whole.left(whole.size() - 4);
+        QByteArray pastEnd = whole;
+        qToLittleEndian<quint32>(quint32(whole.size()), pastEnd.data() + imageEnd);
+        QTest::newRow("index length past the end") << pastEnd;
+        QByteArray negative = whole;
+        qToLittleEndian<quint32>(0xFFFFFFFFu, negative.data() + imageEnd + 4 + 4 + 2);
+        QTest::newRow("item of negative length") << negative;
+        QTest::newRow("garbage after the items") << whole + QByteArray("\x01\x02\x03", 3);
+        ScenarioFileContent cut = c;
+        cut.image = c.image.left(c.image.size() - 70);  // the day map lost, the blocks consistent
+        QTest::newRow("image without its day map") << writeScenarioFile(cut);
+        ScenarioFileContent noisy = c;
+        noisy.image += QByteArray("\x07\x01", 2);
+        QTest::newRow("garbage after the image") << writeScenarioFile(noisy);
+        QTest::newRow("empty image") << QByteArray(4, '\0');
+    }
+    void damagedFile()
+    {
+        QFETCH(QByteArray, file);
+        CycleFixture f;
+        prepare(f);
+        const QString path = f.dir.path() + QStringLiteral("/bad.scn");
+        QVERIFY(writeWholeFile(path, file));
+        const QByteArray before = snapshot();
+        Dialogs::scriptFileName(path);
+        f.press("loadscenario");
+        QCOMPARE(CycleFixture::noteText(), QStringLiteral("Файл сценария поврежден<p>bad.scn"));
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(dayComments().commentFiles, (QMap<int, int>{{0, 0}, {2, 1}}));
+        QVERIFY(dayComments().hasDescription);
+    }
+
+    void missingFile()
+    {
+        CycleFixture f;
+        prepare(f);
+        Dialogs::scriptFileName(f.dir.path() + QStringLiteral("/none.scn"));
+        f.press("loadscenario");
+        QCOMPARE(CycleFixture::noteText(), QStringLiteral("Не удалось открыть файл<p>none.scn"));
+        QCOMPARE(exchange().pageRequest, 0);
+    }
+};
+
+QTEST_MAIN(TestWorkCycleFiles)
+#include "tst_workcyclefiles.moc"

@@ -1,0 +1,145 @@
+#include <QTest>
+
+#include "model/daycomments.h"
+#include "model/filewrite.h"
+#include "model/workfolders.h"
+#include "testsupport.h"
+
+#include <memory>
+
+// Day notes, their index "main.txt" and the description, on disk and in memory.
+class TestDayComments : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TempWorkDir> m_dir;
+
+    static QByteArray fileBytes(const QString &path)
+    {
+        QByteArray data;
+        readWholeFile(path, &data);
+        return data;
+    }
+    static void put(const QString &path, const QByteArray &data) { QVERIFY(writeWholeFile(path, data)); }
+
+private slots:
+    void init()
+    {
+        m_dir.reset(new TempWorkDir);
+        QVERIFY(workFolders().prepare());
+        dayComments().reset();
+    }
+    void cleanup() { m_dir.reset(); }
+
+    // A new note takes the smallest number no other note uses; a deleted note's file stays.
+    void numbering()
+    {
+        DayComments &c = dayComments();
+        QVERIFY(c.saveComment(0, QStringLiteral("полив")).isEmpty());
+        QVERIFY(c.saveComment(1, QStringLiteral("подкормка")).isEmpty());
+        QVERIFY(c.saveComment(3, QStringLiteral("обрезка")).isEmpty());
+        QCOMPARE(c.commentFiles, (QMap<int, int>{{0, 0}, {1, 1}, {3, 2}}));
+
+        QVERIFY(c.deleteComment(1).isEmpty());
+        QVERIFY(QFile::exists(DayComments::notePath(1)));
+        QVERIFY(c.saveComment(5, QStringLiteral("сбор")).isEmpty());
+        QCOMPARE(c.commentFiles.value(5), 1);
+        QCOMPARE(fileBytes(DayComments::indexPath()), QByteArray("0,0\n3,2\n5,1\n"));
+        QCOMPARE(QString::fromUtf8(fileBytes(DayComments::notePath(1))), QStringLiteral("сбор"));
+
+        // what was written is what a fresh start reads
+        c.reset();
+        c.load();
+        QCOMPARE(c.commentFiles, (QMap<int, int>{{0, 0}, {3, 2}, {5, 1}}));
+        QCOMPARE(c.commentText(5), QStringLiteral("сбор"));
+    }
+
+    void indexLines_data()
+    {
+        QTest::addColumn<QByteArray>("index");
+        QTest::addColumn<QList<int>>("days");
+        QTest::newRow("valid") << QByteArray("7,0\n") << QList<int>{7};
+        QTest::newRow("file number not a number") << QByteArray("7,x\n") << QList<int>{};
+        QTest::newRow("note file missing") << QByteArray("7,2\n") << QList<int>{};
+        QTest::newRow("day not a number") << QByteArray("x,0\n") << QList<int>{};
+        QTest::newRow("no comma, blank lines") << QByteArray("70\n\n\n") << QList<int>{};
+        QTest::newRow("negative day") << QByteArray("-1,0\n") << QList<int>{};
+        QTest::newRow("windows line ends") << QByteArray("7,0\r\n8,0\r\n") << QList<int>{7, 8};
+        QTest::newRow("mixed") << QByteArray("7,x\n4,0\n7,2\n9,0") << QList<int>{4, 9};
+    }
+    void indexLines()
+    {
+        QFETCH(QByteArray, index);
+        QFETCH(QList<int>, days);
+        put(DayComments::notePath(0), "заметка");
+        put(DayComments::indexPath(), index);
+        dayComments().load();
+        QCOMPARE(dayComments().commentFiles.keys(), days);
+    }
+
+    void preview_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("preview");
+        QTest::newRow("100 characters") << QString(100, QLatin1Char('a')) << QString(30, QLatin1Char('a'));
+        QTest::newRow("short") << QStringLiteral("короткая") << QStringLiteral("короткая");
+        QTest::newRow("first line only") << QStringLiteral("строка 1\nстрока 2") << QStringLiteral("строка 1");
+    }
+    void preview()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, preview);
+        QVERIFY(dayComments().saveComment(2, text).isEmpty());
+        QCOMPARE(dayComments().preview(2), preview);
+        dayComments().load();
+        QCOMPARE(dayComments().preview(2), preview);
+    }
+
+    void description()
+    {
+        DayComments &c = dayComments();
+        QVERIFY(c.saveDescription(QStringLiteral("Томаты, вторая партия")).isEmpty());
+        QVERIFY(c.hasDescription);
+        c.reset();
+        c.load();
+        QCOMPARE(c.descriptionText, QStringLiteral("Томаты, вторая партия"));
+        QVERIFY(c.deleteDescription().isEmpty());
+        QVERIFY(!c.hasDescription);
+        QVERIFY(QFile::exists(DayComments::descriptionPath()));
+        QCOMPARE(fileBytes(DayComments::descriptionPath()), QByteArray());
+    }
+
+    // A file that cannot be written is named, and the notes in memory stay as they were.
+    void unwritableFiles()
+    {
+        DayComments &c = dayComments();
+        QVERIFY(QDir().mkpath(DayComments::notePath(0)));  // a folder where the note file should go
+        QCOMPARE(c.saveComment(4, QStringLiteral("текст")), DayComments::notePath(0));
+        QVERIFY(!c.hasComment(4));
+
+        QVERIFY(QDir().mkpath(DayComments::descriptionPath()));
+        QCOMPARE(c.saveDescription(QStringLiteral("описание")), DayComments::descriptionPath());
+        QVERIFY(!c.hasDescription);
+    }
+
+    // Loading a scenario file's notes leaves no note of the previous plan behind.
+    void replaceAll()
+    {
+        DayComments &c = dayComments();
+        QVERIFY(c.saveComment(0, QStringLiteral("старая 0")).isEmpty());
+        QVERIFY(c.saveComment(6, QStringLiteral("старая 6")).isEmpty());
+        QVERIFY(c.saveDescription(QStringLiteral("старое описание")).isEmpty());
+        put(workFolders().commentDir.filePath(QStringLiteral("keep.bin")), "x");
+
+        QVERIFY(c.replaceAll("2,0\n", {{0, QByteArray("новая")}}, QByteArray()).isEmpty());
+        QCOMPARE(c.commentFiles, (QMap<int, int>{{2, 0}}));
+        QCOMPARE(c.commentText(2), QStringLiteral("новая"));
+        QVERIFY(!c.hasDescription);
+        QCOMPARE(workFolders().commentDir.entryList({QStringLiteral("*.txt")}, QDir::Files),
+                 (QStringList{QStringLiteral("0.txt"), QStringLiteral("main.txt")}));
+        QVERIFY(QFile::exists(workFolders().commentDir.filePath(QStringLiteral("keep.bin"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDayComments)
+#include "tst_daycomments.moc"
