@@ -26,3 +26,10 @@ QString cardStyle(const QString &objectName);
 QString actionButtonStyle();
 
 } // namespace DevicesStyle
+
+namespace DevicesStyle {
+
+// The frame of a settings dialog (its object name), captions and fields inside it.
+QString dialogStyle(const QString &frameName);
+
+} // namespace DevicesStyle
