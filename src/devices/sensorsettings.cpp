@@ -142,9 +142,12 @@ QFrame *SensorSettings::buildValueFrame(int number, QWidget *parent)
     grid->addWidget(update, 2, 1);
 
     // A point is the decimal separator whatever the locale; what does not parse is dropped
-    // from the end.
+    // from the end. A typed comma is taken as the point: dropped, the next digit would turn
+    // 12,5 into 125.
     connect(update, &QLineEdit::textChanged, update, [update](const QString &text) {
-        const QString cleaned = cleanRefinedText(text);
+        QString cleaned = text;
+        cleaned.replace(QLatin1Char(','), QLatin1Char('.'));
+        cleaned = cleanRefinedText(cleaned);
         if (cleaned != text)
             update->setText(cleaned);
     });
