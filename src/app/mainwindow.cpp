@@ -4,6 +4,7 @@
 #include "cycle/workcyclesettingsform.h"
 #include "devices/devicesform.h"
 #include "devices/powersocketelement.h"
+#include "help/openhelp.h"
 #include "history/settingsform.h"
 #include "link/exchangestate.h"
 #include "link/frames.h"
@@ -69,6 +70,7 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_workCycle, &WorkCycleSettingsForm::openDevicesPage, this, &MainWindow::openDevicesPage);
     connect(m_regform, &regform::setBlurEffect, this, &MainWindow::setBlurEffect);
     connect(m_devices, &DevicesForm::setBlurEffect, this, &MainWindow::setBlurEffect);
+    connect(m_devices, &DevicesForm::helpRequested, this, [this](int page) { openHelp(this, page); });
     m_regform->setFormMode(regform::Offline);
 
     m_link = new LinkController(m_transport, m_regform, this, this);

@@ -19,7 +19,7 @@ PowerSocketSettings::PowerSocketSettings(const QString &name_, QWidget *parent)
 {
     setObjectName(QStringLiteral("PowerSocketSettings"));
     setWindowTitle(QStringLiteral("Переименовать оборудование"));
-    setWindowFlags(Qt::FramelessWindowHint);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
 
     auto *frame = new QFrame(this);
@@ -57,6 +57,7 @@ PowerSocketSettings::PowerSocketSettings(const QString &name_, QWidget *parent)
     limitNameField(nameEdit);
     nameEdit->setText(name);
     nameEdit->selectAll();
+    nameEdit->setFocus();
 
     connect(acceptButton, &QPushButton::clicked, this, &PowerSocketSettings::on_acceptButton_clicked);
     connect(cancelButton, &QPushButton::clicked, this, &PowerSocketSettings::on_cancelButton_clicked);

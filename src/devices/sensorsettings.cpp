@@ -41,7 +41,7 @@ SensorSettings::SensorSettings(QWidget *parent)
 {
     setObjectName(QStringLiteral("SensorSettings"));
     setWindowTitle(QStringLiteral("Калибровка датчика"));
-    setWindowFlags(Qt::FramelessWindowHint);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
 
     auto *frame = new QFrame(this);
@@ -107,6 +107,7 @@ SensorSettings::SensorSettings(QWidget *parent)
         w->setParent(frame);
 
     limitNameField(nameEdit);
+    nameEdit->setFocus();
     connect(sensorTypeComboBox, &QComboBox::activated, this, [this](int item) {
         showTypeRow(sensorTypeComboBox->itemData(item).value<SensorTypeInfo>());
     });
