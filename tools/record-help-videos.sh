@@ -18,7 +18,7 @@ OUT=$ROOT/resources/helpinfo
 WIDTH=1280
 HEIGHT=800
 FPS=${FPS:-10}
-CRF=${CRF:-32}
+CRF=${CRF:-28}
 ALL=(devices picture calendar scenario1 scenario2)
 
 install_tools() {

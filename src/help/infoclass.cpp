@@ -103,9 +103,12 @@ infoclass::infoclass(int page, int width, int height, QWidget *parent)
 infoclass::~infoclass()
 {
     qApp->removeEventFilter(this);
-    if (QWidget *main = mainWindowWidget())
-        main->setGraphicsEffect(nullptr);
     --openHelpDialogs;
+    // Another help dialog still open keeps the main window blurred.
+    if (openHelpDialogs == 0) {
+        if (QWidget *main = mainWindowWidget())
+            main->setGraphicsEffect(nullptr);
+    }
     if (lastHelpDialog == this)
         lastHelpDialog = nullptr;
 }

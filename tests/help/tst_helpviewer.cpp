@@ -161,12 +161,18 @@ private slots:
         pressAt(dialog->header, QPoint(2, 2));
         QVERIFY(dialog);
         // a press on the blurred main window (outside the dialog) closes it and is swallowed
-        QSignalSpy startStop(f.window->devicesForm()->startStopButton, &QPushButton::pressed);
-        QWidget *corner = f.window->devicesForm()->startStopButton;
-        const QPoint outside = corner->mapFromGlobal(f.window->mapToGlobal(QPoint(5, 5)));
-        pressAt(corner, outside);
+        QPushButton corner(f.window.get());
+        corner.setGeometry(0, 0, 30, 30);
+        corner.show();
+        corner.raise();
+        QVERIFY(!dialog->frameGeometry().contains(corner.mapToGlobal(corner.rect().center())));
+        QSignalSpy pressed(&corner, &QPushButton::pressed);
+        pressAt(&corner, corner.rect().center());
         drainEvents(0);
         QVERIFY(!dialog);
+        QCOMPARE(pressed.count(), 0);
+        pressAt(&corner, corner.rect().center());
+        QCOMPARE(pressed.count(), 1);
         QCOMPARE(openHelpDialogs, 0);
         QCOMPARE(f.window->graphicsEffect(), nullptr);
 
