@@ -8,6 +8,7 @@
 
 #include "devices/powersocketsettings.h"
 #include "devices/sensorsettings.h"
+#include "../app/windowfixture.h"
 #include "devicesfixture.h"
 #include "model/sensoredit.h"
 
@@ -251,6 +252,16 @@ private slots:
         QCOMPARE(controllerState().sensors[0].type, 2);
         QCOMPARE(controllerState().sensors[0].channels, (QList<int>{4, 5}));
         QVERIFY(!controllerState().uploadRequest);
+
+        // the next tick tells the user, once (signed in, a status poll under way)
+        WindowFixture f;
+        exchange().skipTicks = 0;
+        exchange().linkState = SignedIn;
+        exchange().exchangeStep = Polling;
+        f.ticks(1);
+        QVERIFY(currentNote);
+        QCOMPARE(currentNote->text(), u"Данный датчик используется в условиях<p>Изменения не будут сохранены"_s);
+        QVERIFY(!exchange().sensorInUseNotice);
     }
 
     void outOfChannelIdsIsReportedAndChangesNothing()
