@@ -45,10 +45,6 @@ QString actionButtonStyle()
         .arg(Text, CardBackground, Yellow);
 }
 
-} // namespace DevicesStyle
-
-namespace DevicesStyle {
-
 QString dialogStyle(const QString &frameName)
 {
     return QStringLiteral(

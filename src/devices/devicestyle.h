@@ -25,10 +25,6 @@ QString cardStyle(const QString &objectName);
 // The start/pause and help buttons.
 QString actionButtonStyle();
 
-} // namespace DevicesStyle
-
-namespace DevicesStyle {
-
 // The frame of a settings dialog (its object name), captions and fields inside it.
 QString dialogStyle(const QString &frameName);
 
