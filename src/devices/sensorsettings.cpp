@@ -184,7 +184,13 @@ void SensorSettings::showTypeRow(const SensorTypeInfo &row)
     m_shownType = row;
     for (QFrame *frame : std::as_const(sensorDataFrames))
         frame->hide();
-    const int item = sensorTypeComboBox->findText(row.name, Qt::MatchExactly);
+    int item = sensorTypeComboBox->findText(row.name, Qt::MatchExactly);
+    // A type the controller has but the input does not offer (a relay output) is still shown, so
+    // that saving a new name does not switch the input off.
+    if (item < 0 && row.code != SensorOff && !row.name.isEmpty()) {
+        sensorTypeComboBox->addItem(row.name, QVariant::fromValue(row));
+        item = sensorTypeComboBox->count() - 1;
+    }
     if (item >= 0)
         sensorTypeComboBox->setCurrentIndex(item);
     for (int pin = 0; pin < PinCount; ++pin) {

@@ -139,6 +139,21 @@ private slots:
         QCOMPARE(names, expected);
     }
 
+    // The relay output is offered on no input, yet renaming it must not switch it off.
+    void relayOutputKeepsItsType()
+    {
+        setSensor(3, SensorRelayOutput, {8});
+        controllerState().usedChannels[8] = 1;
+        auto dialog = openedDialog(3);
+        QCOMPARE(dialog->sensorTypeComboBox->currentText(), sensorTypeInfo(SensorRelayOutput).name);
+        dialog->nameEdit->setText(u"Насос"_s);
+        dialog->saveButton->click();
+        QCOMPARE(controllerState().sensors[3].type, int(SensorRelayOutput));
+        QCOMPARE(controllerState().sensors[3].channels, QList<int>{8});
+        QCOMPARE(controllerState().sensors[3].name, u"Насос"_s);
+        QCOMPARE(controllerState().usedChannels[8], 1);
+    }
+
     void refinedValueIsCleanedWhileTyping()
     {
         setSensor(0, 1, {4});
