@@ -94,6 +94,7 @@ private slots:
         QVERIFY(!videos.at(1)->autoplay());
         QCOMPARE(videos.at(0)->player()->source(), QUrl(u"qrc:/helpinfo/scenarioinfo/video1.mp4"_s));
         QCOMPARE(videos.at(1)->player()->source(), QUrl(u"qrc:/helpinfo/scenarioinfo/video2.mp4"_s));
+        QCOMPARE(videos.at(0)->player()->playbackState(), QMediaPlayer::PlayingState);
         QVERIFY(videos.at(1)->player()->playbackState() != QMediaPlayer::PlayingState);
 
         // a click on the second one starts it, a second click pauses it
