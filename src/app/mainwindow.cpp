@@ -5,6 +5,7 @@
 #include "app/pagerouter.h"
 #include "cycle/workcyclesettingsform.h"
 #include "devices/devicesform.h"
+#include "help/openhelp.h"
 #include "history/settingsform.h"
 #include "link/exchangesequencer.h"
 #include "link/exchangetick.h"
@@ -71,6 +72,10 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_regform, &regform::setBlurEffect, this, &MainWindow::setBlurEffect);
     connect(m_devices, &DevicesForm::setBlurEffect, this, &MainWindow::setBlurEffect);
     connect(m_workCycle, &WorkCycleSettingsForm::setBlurEffect, this, &MainWindow::setBlurEffect);
+    const auto help = [this](int page) { openHelp(this, page); };
+    connect(m_devices, &DevicesForm::helpRequested, this, help);
+    connect(m_settings, &SettingsForm::helpRequested, this, help);
+    connect(m_workCycle, &WorkCycleSettingsForm::helpRequested, this, help);
     m_regform->setFormMode(regform::Offline);
 
     m_link = new LinkController(m_transport, this, m_notes.get(), this);

@@ -45,4 +45,22 @@ QString actionButtonStyle()
         .arg(Text, CardBackground, Yellow);
 }
 
+QString dialogStyle(const QString &frameName)
+{
+    return QStringLiteral(
+               "QFrame#%1 { background-color: %2; border: 2px solid rgba(60, 207, 145, 1); border-radius: 14px; }"
+               " QLabel { color: %3; background: transparent; border: none; font-family: Inter; font-size: 13px; }"
+               " QLabel[role=\"title\"] { font-size: 18px; font-weight: 600; }"
+               " QLabel[role=\"caption\"] { color: %4; font-size: 12px; font-weight: 600; }"
+               " QLineEdit, QComboBox { color: %3; background-color: %5; border: 1px solid rgba(90, 96, 99, 1);"
+               " border-radius: 8px; padding: 6px 8px; font-family: Inter; font-size: 14px; }"
+               " QLineEdit:read-only { color: %6; }"
+               " QComboBox QAbstractItemView { color: %3; background-color: %5; selection-background-color: rgba(60, 207, 145, 90); }"
+               " QFrame[role=\"value\"] { background-color: %5; border: none; border-radius: 10px; }"
+               " QPushButton { color: %3; background-color: %2; border: 2px solid rgba(60, 207, 145, 1);"
+               " border-radius: 12px; padding: 6px 16px; font-family: Inter; font-size: 14px; font-weight: 600; }"
+               " QPushButton:hover { background-color: rgba(60, 207, 145, 60); }")
+        .arg(frameName, CardBackground, Text, Grey, PageBackground, Green);
+}
+
 } // namespace DevicesStyle

@@ -25,4 +25,7 @@ QString cardStyle(const QString &objectName);
 // The start/pause and help buttons.
 QString actionButtonStyle();
 
+// The frame of a settings dialog (its object name), captions and fields inside it.
+QString dialogStyle(const QString &frameName);
+
 } // namespace DevicesStyle

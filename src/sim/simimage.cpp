@@ -64,6 +64,9 @@ private:
                 return false;
             sensor.channels.append(u8(m_body, p + 1));
             const bool hasCalibration = u8(m_body, p + 3) != 0;
+            if (hasCalibration && !has(m_body, p, 8))
+                return false;
+            sensor.offsets.append(hasCalibration ? f32(m_body, p + 4) : 0.0f);
             p += 4 + (hasCalibration ? 4 : 0);
             if (u8(m_body, p) == 0x12)
                 ++p;

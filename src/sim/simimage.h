@@ -13,6 +13,7 @@ struct SimSensor
     int input = 0;         // 0..5
     int type = 0;          // 1 temperature, 2 humidity + temperature, 3 contact, 4 relay, 5 voltage
     QList<int> channels;   // channel ids in section order
+    QList<float> offsets;  // calibration offset per channel, added to what it measures
 };
 
 struct SimCondition

@@ -259,12 +259,25 @@ quint8 SimulatedController::flags() const
     return f;
 }
 
+namespace {
+
+// A calibrated input reports what it measures plus its offset, as the controller does.
+float calibrationOffset(const SimSensor &sensor, int position)
+{
+    if (sensor.type == 3 || position < 0 || position >= sensor.offsets.size())
+        return 0;
+    return sensor.offsets.at(position);
+}
+
+} // namespace
+
 float SimulatedController::channelReading(int channelId, qint64 now) const
 {
     const SimSensor *sensor = m_running.sensorWithChannel(channelId);
     if (!sensor)
         return 0;
-    return SimSensorValues::reading(sensor->type, sensor->input, int(sensor->channels.indexOf(channelId)), now);
+    const int position = int(sensor->channels.indexOf(channelId));
+    return SimSensorValues::reading(sensor->type, sensor->input, position, now) + calibrationOffset(*sensor, position);
 }
 
 quint32 SimulatedController::outputWord(int output, int manualKey, const SimWorkTime &time, qint64 now) const
@@ -302,8 +315,10 @@ QByteArray SimulatedController::statusValue()
             quint32 word = 0;
             if (sensor.type == 4 && position == 0)
                 word = outputWord(4 + sensor.input, id, time, now);
-            else if (SimSensorValues::isMeasuring(sensor.type))
+            else if (sensor.type == 3)
                 word = SimSensorValues::statusWord(sensor.type, sensor.input, position, now);
+            else if (SimSensorValues::isMeasuring(sensor.type))
+                word = SimBytes::floatBits(channelReading(id, now));
             put<quint32>(status, 16 + 4 * id, word);
         }
     }

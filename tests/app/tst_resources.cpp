@@ -2,9 +2,14 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QImageReader>
+#include <QMediaPlayer>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStringDecoder>
 #include <QSvgRenderer>
 #include <QTest>
+
+#include "help/helppages.h"
 
 // Every resource path named in the sources must be compiled in, and must load.
 class TestResources : public QObject
@@ -63,6 +68,58 @@ private slots:
             }
         }
         QVERIFY(checked > 0);
+    }
+
+    // Every item a help page shows is compiled in and loads: texts are UTF-8, the picture decodes,
+    // videos are MP4 files well under a megabyte that the media backend opens.
+    void helpItemsLoad_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("kind");
+        for (int page = 0; page < HelpPages::PageCount; ++page) {
+            int numbers[3] = {0, 0, 0};
+            for (int kind : HelpPages::items(page)) {
+                const QString path = HelpPages::itemPath(page, kind, ++numbers[kind]);
+                QTest::newRow(qPrintable(path)) << path << kind;
+            }
+        }
+    }
+    void helpItemsLoad()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, kind);
+        QFile file(path);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(!bytes.isEmpty());
+        switch (kind) {
+        case HelpPages::Text: {
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString text = utf8(bytes);
+            QVERIFY(!utf8.hasError());
+            QVERIFY(text.contains(QLatin1String("## ")));
+            break;
+        }
+        case HelpPages::Picture: {
+            QImageReader reader(path);
+            QVERIFY(!reader.read().isNull());
+            break;
+        }
+        case HelpPages::Video: {
+            QCOMPARE(bytes.mid(4, 4), QByteArray("ftyp"));
+            QVERIFY2(bytes.size() < 1024 * 1024, qPrintable(QString::number(bytes.size())));
+            QMediaPlayer player;
+            QSignalSpy errors(&player, &QMediaPlayer::errorOccurred);
+            player.setSource(QUrl(QStringLiteral("qrc") + path));
+            QTRY_VERIFY_WITH_TIMEOUT(player.mediaStatus() == QMediaPlayer::LoadedMedia || !errors.isEmpty(), 10000);
+            QVERIFY2(errors.isEmpty(), qPrintable(player.errorString()));
+            QVERIFY(player.duration() > 1000);
+            QVERIFY(player.hasVideo());
+            break;
+        }
+        default:
+            QFAIL("unknown item kind");
+        }
     }
 
     void fontsRegister_data()
