@@ -12,6 +12,7 @@
 #include "model/wallclock.h"
 #include "model/workfolders.h"
 #include "scenario/scenarioform.h"
+#include "scenario/scenariotimetablewidget.h"
 #include "widgets/infonote.h"
 #include "widgets/leftmenupanel.h"
 #include "widgets/slidingstackedwidget.h"
@@ -86,6 +87,7 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     m_folderNoticePending = !workFolders().prepare();
 
     connect(m_workCycle, &WorkCycleSettingsForm::ChangeDayPhase, m_devices, &DevicesForm::daysymena);
+    connect(m_workCycle, &WorkCycleSettingsForm::ChangeDayPhase, m_scenario->editor(), &ScenarioTimetableWidget::dayPhaseChanged);
 }
 
 MainWindow::~MainWindow()
@@ -198,6 +200,13 @@ void MainWindow::handlePageRequest()
         m_leftMenu->checkDevicesButton();
         ex.pageRequest = 0;
         break;
+    case 5:
+        // the calendar asks for a scenario for its selected days
+        m_leftMenu->hideMenu();
+        m_scenario->openForSelectedDays();
+        showPage(m_scenario);
+        ex.pageRequest = 0;
+        break;
     case 6:
         // a scenario file was loaded: its image is taken as if read from the controller
         ex.exchangeStep = ImageRead;
@@ -231,6 +240,7 @@ void MainWindow::openScenarioPage()
 {
     m_leftMenu->hideMenu();
     showPage(m_scenario);
+    m_scenario->openFromMenu();
 }
 
 void MainWindow::openSettingsPage()
@@ -354,8 +364,13 @@ void MainWindow::configurationTaken(const DecodeResult &result, bool fallback)
     m_devices->updateRelaySwitches();
     // the day/night symbol follows whether the cycle has a night
     m_devices->daysymena(state.nightHours != 0 ? 1 : 0);
+    ScenarioTimetableWidget *editor = m_scenario->editor();
+    for (int i = 0; i < ControllerState::SocketCount; ++i)
+        editor->setSocketCaption(i, state.sockets.at(i).name);
     if (fallback)
         return;
+    editor->rebuildConditionMenu();
+    editor->syncRelayOutputs();
     m_leftMenu->setDayBar(exchange().cycleDayStates, state.cycleCount);
     m_leftMenu->setDates(state.startTime.toString(QStringLiteral("dd.MM.yyyy")),
                          state.startTime.addDays(state.cycleCount).toString(QStringLiteral("dd.MM.yyyy")));
@@ -382,4 +397,6 @@ void MainWindow::logTaken(const QByteArray &log)
 
 void MainWindow::refreshEditorForUpload()
 {
+    m_scenario->editor()->syncRelayOutputs();
+    m_scenario->editor()->update();
 }
