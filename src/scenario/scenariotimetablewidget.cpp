@@ -527,7 +527,8 @@ void ScenarioTimetableWidget::addTimerRows()
     Condition record;
     record.ref = TimerRef;
     record.text = caption;
-    record.kind = condition->kindOf();
+    // the kind of a timer row is not written; Above is what reading it back gives
+    record.kind = Above;
     record.priority = condition->priorityOf();
     record.action = action->actionOf();
     record.params = condition->params();
@@ -804,9 +805,8 @@ void ScenarioTimetableWidget::syncRelayOutputs()
 
 void ScenarioTimetableWidget::rebuildConditionMenu()
 {
-    const QList<QAction *> old = m_menu->actions();
+    // the menu owns the actions it made and deletes them
     m_menu->clear();
-    qDeleteAll(old);
     auto *timer = m_menu->addAction(timerRowText());
     timer->setData(TimerMenuData);
     connect(timer, &QAction::triggered, this, &ScenarioTimetableWidget::conditionActionTriggered);

@@ -98,6 +98,13 @@ private slots:
             texts << a->text();
         QCOMPARE(texts, (QStringList{QStringLiteral("Таймер") + QString(19, QLatin1Char(' ')), QStringLiteral("Климат"),
                                      QStringLiteral("Уровень"), QStringLiteral("Корни")}));
+        // rebuilt after every decode: the old entries go, the new sensors come
+        controllerState().sensors[5].type = 5;
+        controllerState().sensors[5].name = QStringLiteral("Свет");
+        editor().rebuildConditionMenu();
+        editor().rebuildConditionMenu();
+        QCOMPARE(editor().conditionMenu()->actions().size(), 5);
+        QCOMPARE(editor().conditionMenu()->actions().last()->text(), QStringLiteral("Свет"));
     }
 
     void outputWithoutProgram()
