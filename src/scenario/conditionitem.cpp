@@ -62,22 +62,14 @@ QLineEdit *makeEdit(const QString &name, QWidget *parent)
 ConditionItem::ConditionItem(QWidget *parent, int priorityLevels, int rowMode, int sensorType, const QList<double> &params)
     : QWidget(parent), m_rowMode(rowMode), m_sensorType(sensorType), m_levels(priorityLevels), m_params(params)
 {
+    if (m_rowMode == TimerRow)
+        m_clockMode = cycleMinutes() == 24 * 60;
     buildForm();
 
-    m_intervalinfo->hide();
-    m_priorityComboBox->setEditable(true);
-    m_priorityComboBox->lineEdit()->setReadOnly(true);
-    m_priorityComboBox->lineEdit()->setAlignment(Qt::AlignCenter);
-    m_label4->setText(QStringLiteral("ЗНАЧЕНИЕ"));
-    m_label2->hide();
-    m_valueEdit2->hide();
-
-    const QList<QWidget *> cycleFields = {m_starttime, m_tstlab, m_dutytime, m_dlb, m_prdset, m_nprd, m_nprdlab, m_prdlab};
-    if (m_rowMode == SensorRow) {
+    if (m_conditionComboBox && m_rowMode == SensorRow) {
         if (m_sensorType == SensorContact) {
             m_conditionComboBox->addItem(QStringLiteral("ЗАМКНУТ"), int(Below));
             m_conditionComboBox->addItem(QStringLiteral("РАЗОМКНУТ"), int(Above));
-            m_valueEdit->clear();
             m_valueEdit->setEnabled(false);
         } else {
             m_conditionComboBox->addItem(QStringLiteral("<МЕНЬШЕ"), int(Below));
@@ -87,7 +79,9 @@ ConditionItem::ConditionItem(QWidget *parent, int priorityLevels, int rowMode, i
         }
         connect(m_conditionComboBox, &QComboBox::activated, this, &ConditionItem::kindChosen);
     }
-    if (m_rowMode == SensorRow || m_rowMode == TimerRow) {
+    if (m_priorityComboBox) {
+        // Not made editable for centred text: an editable combo box builds its pop-up at once,
+        // which makes a table of rows several times slower to build.
         for (int i = 1; i <= m_levels; ++i) {
             QString text = QString::number(i);
             if (i == 1)
@@ -96,100 +90,114 @@ ConditionItem::ConditionItem(QWidget *parent, int priorityLevels, int rowMode, i
                 text += QStringLiteral("-Высокий");
             m_priorityComboBox->addItem(text, i);
         }
-        m_fixprior->hide();
-    }
-    if (m_rowMode == SensorRow) {
-        m_startone->hide();
-        for (QWidget *w : cycleFields)
-            w->hide();
+        connect(m_priorityComboBox, &QComboBox::activated, this,
+                [this](int index) { emit priorityChanged(m_priorityComboBox->itemData(index).toInt()); });
     }
     if (m_rowMode == TimerRow)
         buildTimer();
-    if (m_rowMode == BaseStateRow) {
-        for (QWidget *w : cycleFields)
-            w->hide();
-        for (QWidget *w : {static_cast<QWidget *>(m_conditionComboBox), static_cast<QWidget *>(m_label4),
-                           static_cast<QWidget *>(m_conditionLabel), static_cast<QWidget *>(m_valueEdit),
-                           static_cast<QWidget *>(m_priorityComboBox), static_cast<QWidget *>(m_startone)})
-            w->hide();
-    }
 
-    connect(m_priorityComboBox, &QComboBox::activated, this, [this](int index) {
-        emit priorityChanged(m_rowMode == BaseStateRow ? 0 : m_priorityComboBox->itemData(index).toInt());
-    });
-    connect(m_valueEdit, &QLineEdit::editingFinished, this, [this] { guarded(ValueField, [this] { valueEditFinished(); }); });
-    connect(m_valueEdit2, &QLineEdit::editingFinished, this, [this] { guarded(Value2Field, [this] { valueEdit2Finished(); }); });
-    connect(m_startone, &QLineEdit::editingFinished, this, [this] { guarded(StartoneField, [this] { startoneFinished(); }); });
-    connect(m_starttime, &QLineEdit::editingFinished, this, [this] { guarded(StarttimeField, [this] { starttimeFinished(); }); });
-    connect(m_dutytime, &QLineEdit::editingFinished, this, [this] { guarded(DutyField, [this] { dutytimeFinished(); }); });
-    connect(m_prdset, &QLineEdit::editingFinished, this, [this] { guarded(PauseField, [this] { prdsetFinished(); }); });
-    connect(m_nprd, &QLineEdit::editingFinished, this, [this] { guarded(CountField, [this] { nprdFinished(); }); });
+    auto connectField = [this](QLineEdit *edit, int field, void (ConditionItem::*handler)()) {
+        if (edit)
+            connect(edit, &QLineEdit::editingFinished, this, [this, field, handler] { guarded(field, [this, handler] { (this->*handler)(); }); });
+    };
+    connectField(m_valueEdit, ValueField, &ConditionItem::valueEditFinished);
+    connectField(m_valueEdit2, Value2Field, &ConditionItem::valueEdit2Finished);
+    connectField(m_startone, StartoneField, &ConditionItem::startoneFinished);
+    connectField(m_starttime, StarttimeField, &ConditionItem::starttimeFinished);
+    connectField(m_dutytime, DutyField, &ConditionItem::dutytimeFinished);
+    connectField(m_prdset, PauseField, &ConditionItem::prdsetFinished);
+    connectField(m_nprd, CountField, &ConditionItem::nprdFinished);
 }
 
+// Only the fields a row's mode shows are made: a table holds many rows, and each widget costs
+// time whenever an output or a scenario is shown.
 void ConditionItem::buildForm()
 {
-    m_tstlab = makeLabel(QStringLiteral("tstlab"), QStringLiteral("НАЧАТЬ ОТ НАЧАЛА ДНЯ ЧЕРЕЗ"), this);
-    m_starttime = makeEdit(QStringLiteral("starttime"), this);
-    m_dlb = makeLabel(QStringLiteral("dlb"), QStringLiteral("ДЛИТЕЛЬНОСТЬ РАБОТЫ"), this);
-    m_dutytime = makeEdit(QStringLiteral("dutytime"), this);
-    m_prdlab = makeLabel(QStringLiteral("prdlab"), QStringLiteral("ПОВТОРЯТЬ ЧЕРЕЗ"), this);
-    m_prdset = makeEdit(QStringLiteral("prdset"), this);
-    m_nprdlab = makeLabel(QStringLiteral("nprdlab"), QStringLiteral("КОЛ-ВО ПОВТОРОВ ЗА ЦИКЛ"), this);
-    m_nprd = makeEdit(QStringLiteral("nprd"), this);
-    m_conditionLabel = makeLabel(QStringLiteral("conditionLabel"), QStringLiteral("УСЛОВИЕ"), this);
-    m_startone = makeEdit(QStringLiteral("startone"), this);
-    m_conditionComboBox = new QComboBox(this);
-    m_conditionComboBox->setObjectName(QStringLiteral("conditionComboBox"));
-    m_conditionComboBox->setMinimumHeight(30);
-    m_label4 = makeLabel(QStringLiteral("label_4"), QStringLiteral("ЗНАЧЕНИЕ ОТ"), this);
-    m_valueEdit = makeEdit(QStringLiteral("valueEdit"), this);
-    m_label2 = makeLabel(QStringLiteral("label_2"), QStringLiteral("ДО"), this);
-    m_intervalinfo = makeLabel(QStringLiteral("intervalinfo"), QString(), this);
-    m_intervalinfo->setWordWrap(true);
-    m_valueEdit2 = makeEdit(QStringLiteral("valueEdit2"), this);
-    m_priorityLabel = makeLabel(QStringLiteral("priorityLabel"), QStringLiteral("ПРИОРИТЕТ"), this);
-    m_fixprior = makeLabel(QStringLiteral("fixprior"), QStringLiteral("0") + QString(8, QLatin1Char(' ')), this);
-    m_priorityComboBox = new QComboBox(this);
-    m_priorityComboBox->setObjectName(QStringLiteral("priorityComboBox"));
-    m_priorityComboBox->setMinimumHeight(30);
-
-    auto *cycle = new QGridLayout;
-    cycle->setSpacing(4);
-    cycle->addWidget(m_tstlab, 0, 0);
-    cycle->addWidget(m_starttime, 1, 0);
-    cycle->addWidget(m_dlb, 0, 1);
-    cycle->addWidget(m_dutytime, 1, 1);
-    cycle->addWidget(m_prdlab, 2, 0);
-    cycle->addWidget(m_prdset, 3, 0);
-    cycle->addWidget(m_nprdlab, 2, 1);
-    cycle->addWidget(m_nprd, 3, 1);
-
-    auto *main = new QGridLayout;
-    main->setSpacing(4);
-    main->addWidget(m_conditionLabel, 0, 0);
-    main->addWidget(m_startone, 1, 0);
-    main->addWidget(m_conditionComboBox, 1, 0);
-    main->addWidget(m_label4, 0, 1);
-    main->addWidget(m_valueEdit, 1, 1);
-    main->addWidget(m_label2, 0, 2);
-    main->addWidget(m_valueEdit2, 1, 2);
-    main->addWidget(m_priorityLabel, 0, 3);
-    main->addWidget(m_priorityComboBox, 1, 3);
-    main->addWidget(m_fixprior, 1, 3);
-    main->addWidget(m_intervalinfo, 2, 0, 1, 4);
-    main->setColumnStretch(0, 1);
-    main->setColumnStretch(1, 1);
-    main->setColumnStretch(2, 1);
+    const bool sensor = m_rowMode == SensorRow;
+    const bool timer = m_rowMode == TimerRow;
+    const bool cycleTimer = timer && !m_clockMode;
+    const bool clockTimer = timer && m_clockMode;
+    const bool interval = sensor && m_sensorType != SensorContact;
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setSpacing(4);
-    layout->addLayout(cycle);
+
+    if (cycleTimer) {
+        m_tstlab = makeLabel(QStringLiteral("tstlab"), QStringLiteral("ЗАПУСК ОТ НАЧАЛА ЦИКЛА ЧЕРЕЗ"), this);
+        m_starttime = makeEdit(QStringLiteral("starttime"), this);
+        m_dlb = makeLabel(QStringLiteral("dlb"), QStringLiteral("ДЛИТЕЛЬНОСТЬ РАБОТЫ"), this);
+        m_dutytime = makeEdit(QStringLiteral("dutytime"), this);
+        m_prdlab = makeLabel(QStringLiteral("prdlab"), QStringLiteral("ПОВТОРЯТЬ ЧЕРЕЗ"), this);
+        m_prdset = makeEdit(QStringLiteral("prdset"), this);
+        m_nprdlab = makeLabel(QStringLiteral("nprdlab"), QStringLiteral("КОЛ-ВО ПОВТОРОВ ЗА ЦИКЛ"), this);
+        m_nprd = makeEdit(QStringLiteral("nprd"), this);
+        auto *cycle = new QGridLayout;
+        cycle->setSpacing(4);
+        cycle->addWidget(m_tstlab, 0, 0);
+        cycle->addWidget(m_starttime, 1, 0);
+        cycle->addWidget(m_dlb, 0, 1);
+        cycle->addWidget(m_dutytime, 1, 1);
+        cycle->addWidget(m_prdlab, 2, 0);
+        cycle->addWidget(m_prdset, 3, 0);
+        cycle->addWidget(m_nprdlab, 2, 1);
+        cycle->addWidget(m_nprd, 3, 1);
+        layout->addLayout(cycle);
+    }
+
+    auto *main = new QGridLayout;
+    main->setSpacing(4);
+    if (sensor || clockTimer) {
+        m_conditionLabel = makeLabel(QStringLiteral("conditionLabel"), QStringLiteral("УСЛОВИЕ"), this);
+        m_label4 = makeLabel(QStringLiteral("label_4"), QStringLiteral("ЗНАЧЕНИЕ"), this);
+        m_valueEdit = makeEdit(QStringLiteral("valueEdit"), this);
+        main->addWidget(m_conditionLabel, 0, 0);
+        main->addWidget(m_label4, 0, 1);
+        main->addWidget(m_valueEdit, 1, 1);
+    }
+    if (sensor) {
+        m_conditionComboBox = new QComboBox(this);
+        m_conditionComboBox->setObjectName(QStringLiteral("conditionComboBox"));
+        m_conditionComboBox->setMinimumHeight(30);
+        main->addWidget(m_conditionComboBox, 1, 0);
+    }
+    if (clockTimer) {
+        m_startone = makeEdit(QStringLiteral("startone"), this);
+        main->addWidget(m_startone, 1, 0);
+    }
+    if (interval) {
+        m_label2 = makeLabel(QStringLiteral("label_2"), QStringLiteral("ДО"), this);
+        m_valueEdit2 = makeEdit(QStringLiteral("valueEdit2"), this);
+        m_intervalinfo = makeLabel(QStringLiteral("intervalinfo"), QString(), this);
+        m_intervalinfo->setWordWrap(true);
+        main->addWidget(m_label2, 0, 2);
+        main->addWidget(m_valueEdit2, 1, 2);
+        main->addWidget(m_intervalinfo, 2, 0, 1, 4);
+        m_label2->hide();
+        m_valueEdit2->hide();
+        m_intervalinfo->hide();
+    }
+    m_priorityLabel = makeLabel(QStringLiteral("priorityLabel"), QStringLiteral("ПРИОРИТЕТ"), this);
+    main->addWidget(m_priorityLabel, 0, 3);
+    if (m_rowMode == BaseStateRow) {
+        m_fixprior = makeLabel(QStringLiteral("fixprior"), QStringLiteral("0") + QString(8, QLatin1Char(' ')), this);
+        main->addWidget(m_fixprior, 1, 3);
+    } else {
+        m_priorityComboBox = new QComboBox(this);
+        m_priorityComboBox->setObjectName(QStringLiteral("priorityComboBox"));
+        m_priorityComboBox->setMinimumHeight(30);
+        main->addWidget(m_priorityComboBox, 1, 3);
+    }
+    main->setColumnStretch(0, 1);
+    main->setColumnStretch(1, 1);
+    main->setColumnStretch(2, 1);
     layout->addLayout(main);
 
     auto *wheel = new ComboWheelFilter(this);
-    wheel->watch(m_conditionComboBox);
-    wheel->watch(m_priorityComboBox);
+    if (m_conditionComboBox)
+        wheel->watch(m_conditionComboBox);
+    if (m_priorityComboBox)
+        wheel->watch(m_priorityComboBox);
 }
 
 void ConditionItem::buildTimer()
@@ -197,10 +205,7 @@ void ConditionItem::buildTimer()
     while (m_params.size() < 4)
         m_params << 0.0;
     m_params = m_params.mid(0, 4);
-    m_conditionComboBox->hide();
     const QDateTime start = controllerState().startTime;
-    const QList<QWidget *> cycleFields = {m_starttime, m_tstlab, m_dutytime, m_dlb, m_prdset, m_nprd, m_nprdlab, m_prdlab};
-    m_clockMode = cycleMinutes() == 24 * 60;
     const QString mask = QStringLiteral("00:00;_");
     if (m_clockMode) {
         m_conditionLabel->setText(QStringLiteral("НАЧАЛО РАБОТЫ"));
@@ -209,19 +214,10 @@ void ConditionItem::buildTimer()
         m_valueEdit->setInputMask(mask);
         m_startone->setText(clockText(start, qint64(m_params[0])));
         m_valueEdit->setText(clockText(start, qint64(m_params[0]) + qint64(m_params[1])));
-        for (QWidget *w : cycleFields)
-            w->hide();
-        m_startone->show();
         m_params[2] = 1440;
         m_params[3] = 1;
         return;
     }
-    m_startone->hide();
-    m_conditionComboBox->addItem(QStringLiteral("НАЧАЛО ЦИКЛА"), 1);
-    m_tstlab->setText(QStringLiteral("ЗАПУСК ОТ НАЧАЛА ЦИКЛА ЧЕРЕЗ"));
-    m_valueEdit->hide();
-    m_label4->hide();
-    m_conditionLabel->hide();
     m_starttime->setInputMask(mask);
     m_dutytime->setInputMask(mask);
     m_prdset->setInputMask(mask);
@@ -257,8 +253,26 @@ void ConditionItem::note(const QString &text)
     showNote(window(), text, NoteClose::Popup, 10);
 }
 
+bool ConditionItem::hasBounds() const
+{
+    return m_valueEdit && m_valueEdit2;
+}
+
+void ConditionItem::showInterval(bool on)
+{
+    if (m_label4 && m_rowMode == SensorRow)
+        m_label4->setText(on ? QStringLiteral("ЗНАЧЕНИЕ ОТ") : QStringLiteral("ЗНАЧЕНИЕ"));
+    for (QWidget *w : {static_cast<QWidget *>(m_label2), static_cast<QWidget *>(m_valueEdit2),
+                       static_cast<QWidget *>(m_intervalinfo)}) {
+        if (w)
+            w->setVisible(on);
+    }
+}
+
 void ConditionItem::sendInterval()
 {
+    if (!hasBounds())
+        return;
     bool ok1 = false;
     bool ok2 = false;
     const double lower = parseNumber(m_valueEdit->text(), &ok1);
@@ -268,6 +282,8 @@ void ConditionItem::sendInterval()
 
 void ConditionItem::refreshDescription()
 {
+    if (!m_intervalinfo || !hasBounds())
+        return;
     const QString format = m_action == Off ? QStringLiteral("ВЫКЛ ниже %1, ВКЛ выше %2")
                                            : QStringLiteral("ВКЛ ниже %1, ВЫКЛ выше %2");
     m_intervalinfo->setText(format.arg(m_valueEdit->text(), m_valueEdit2->text()));
@@ -276,11 +292,8 @@ void ConditionItem::refreshDescription()
 void ConditionItem::kindChosen(int index)
 {
     const int kind = m_conditionComboBox->itemData(index).toInt();
-    if (kind == Interval) {
-        m_label4->setText(QStringLiteral("ЗНАЧЕНИЕ ОТ"));
-        m_label2->show();
-        m_valueEdit2->show();
-        m_intervalinfo->show();
+    if (kind == Interval && hasBounds()) {
+        showInterval(true);
         bool ok = false;
         const double lower = parseNumber(m_valueEdit->text(), &ok);
         m_valueEdit2->setText(numberText(lower + 1));
@@ -289,10 +302,7 @@ void ConditionItem::kindChosen(int index)
         emit valueChanged2(lower + 1);
     } else {
         emit conditionChanged(kind, 0, 0);
-        m_label4->setText(QStringLiteral("ЗНАЧЕНИЕ"));
-        m_label2->hide();
-        m_valueEdit2->hide();
-        m_intervalinfo->hide();
+        showInterval(false);
     }
     refreshDescription();
 }
@@ -320,25 +330,27 @@ void ConditionItem::valueEditFinished()
     }
     bool ok = false;
     const double v = parseNumber(m_valueEdit->text(), &ok);
+    const bool interval = kindOf() == Interval;
     if (ok) {
         emit valueChanged(v, m_params);
         bool ok2 = false;
-        const double upper = parseNumber(m_valueEdit2->text(), &ok2);
-        if (!ok2 || v >= upper) {
+        const double upper = m_valueEdit2 ? parseNumber(m_valueEdit2->text(), &ok2) : 0.0;
+        if (m_valueEdit2 && (!ok2 || v >= upper)) {
             m_suppress = true;
             m_valueEdit2->setText(numberText(v + 1));
             m_suppress = false;
-            if (kindOf() == Interval)
+            if (interval)
                 emit valueChanged2(v + 1);
         }
     } else {
         m_valueEdit->setText(QStringLiteral("0"));
-        m_valueEdit2->setText(QStringLiteral("1"));
+        if (m_valueEdit2)
+            m_valueEdit2->setText(QStringLiteral("1"));
         emit valueChanged(0, m_params);
-        if (kindOf() == Interval)
+        if (interval)
             emit valueChanged2(1);
     }
-    if (kindOf() == Interval)
+    if (interval)
         sendInterval();
     refreshDescription();
 }
@@ -448,7 +460,7 @@ void ConditionItem::nprdFinished()
 
 void ConditionItem::setValue(double value)
 {
-    if (m_rowMode == TimerRow || m_sensorType == SensorContact)
+    if (m_rowMode != SensorRow || m_sensorType == SensorContact || !m_valueEdit)
         return;
     m_valueEdit->setText(numberText(value));
     refreshDescription();
@@ -456,7 +468,7 @@ void ConditionItem::setValue(double value)
 
 void ConditionItem::setUpperValue(double value)
 {
-    if (m_rowMode == TimerRow || m_sensorType == SensorContact)
+    if (m_rowMode != SensorRow || m_sensorType == SensorContact || !m_valueEdit2)
         return;
     m_valueEdit2->setText(numberText(value));
     refreshDescription();
@@ -464,6 +476,8 @@ void ConditionItem::setUpperValue(double value)
 
 void ConditionItem::setPriority(int priority)
 {
+    if (!m_priorityComboBox)
+        return;
     const int index = m_priorityComboBox->findData(priority);
     if (index >= 0)
         m_priorityComboBox->setCurrentIndex(index);
@@ -472,20 +486,16 @@ void ConditionItem::setPriority(int priority)
 void ConditionItem::setKindAndAction(int kind, int action)
 {
     m_action = action;
-    const int index = m_conditionComboBox->findData(kind);
-    if (index >= 0)
-        m_conditionComboBox->setCurrentIndex(index);
-    if (kind != Interval) {
-        m_label4->setText(QStringLiteral("ЗНАЧЕНИЕ"));
-        m_label2->hide();
-        m_valueEdit2->hide();
-        m_intervalinfo->hide();
+    if (m_conditionComboBox) {
+        const int index = m_conditionComboBox->findData(kind);
+        if (index >= 0)
+            m_conditionComboBox->setCurrentIndex(index);
+    }
+    if (kind != Interval || !hasBounds()) {
+        showInterval(false);
         return;
     }
-    m_intervalinfo->show();
-    m_label4->setText(QStringLiteral("ЗНАЧЕНИЕ ОТ"));
-    m_label2->show();
-    m_valueEdit2->show();
+    showInterval(true);
     sendInterval();
     refreshDescription();
 }
@@ -498,13 +508,14 @@ void ConditionItem::setAction(int action)
 
 void ConditionItem::setTimer(const TimerSlot &timer)
 {
+    if (m_rowMode != TimerRow)
+        return;
     m_suppress = true;
     m_params = {double(timer.start), double(timer.duration), double(timer.period), double(timer.count)};
     if (m_clockMode) {
         const QDateTime start = controllerState().startTime;
         m_startone->setText(clockText(start, timer.start));
         m_valueEdit->setText(clockText(start, qint64(timer.start) + timer.duration));
-        m_conditionComboBox->hide();
     } else {
         m_starttime->setText(formatDuration(timer.start));
         m_dutytime->setText(formatDuration(timer.duration));
@@ -516,41 +527,43 @@ void ConditionItem::setTimer(const TimerSlot &timer)
 
 void ConditionItem::setPriorityVisible(bool visible)
 {
+    if (m_priorityComboBox)
+        m_priorityComboBox->setVisible(visible);
+    if (m_fixprior)
+        m_fixprior->setVisible(visible);
+    m_priorityLabel->setVisible(visible);
+    if (m_rowMode != TimerRow)
+        return;
     if (visible) {
-        if (m_rowMode == BaseStateRow)
-            m_fixprior->show();
-        else
-            m_priorityComboBox->show();
-        m_priorityLabel->show();
-        if (m_rowMode == TimerRow && !m_clockMode) {
+        if (!m_clockMode) {
             setMaximumHeight(QWIDGETSIZE_MAX);
             setMinimumHeight(160);
         }
         return;
     }
-    m_priorityComboBox->hide();
-    m_priorityLabel->hide();
-    m_fixprior->hide();
-    if (m_rowMode == TimerRow) {
-        setMinimumHeight(80);
-        setMaximumHeight(80);
-    }
+    setMinimumHeight(80);
+    setMaximumHeight(80);
 }
 
 int ConditionItem::kindOf() const
 {
-    return m_conditionComboBox->count() > 0 ? m_conditionComboBox->currentData().toInt() : 0;
+    // a timer counted from the cycle start has the one kind "НАЧАЛО ЦИКЛА"
+    if (m_rowMode == TimerRow)
+        return m_clockMode ? 0 : 1;
+    return m_conditionComboBox && m_conditionComboBox->count() > 0 ? m_conditionComboBox->currentData().toInt() : 0;
 }
 
 int ConditionItem::priorityOf() const
 {
-    if (m_rowMode == BaseStateRow)
+    if (m_rowMode == BaseStateRow || !m_priorityComboBox)
         return 0;
     return m_priorityComboBox->currentData().toInt();
 }
 
 double ConditionItem::valueOf() const
 {
+    if (!m_valueEdit)
+        return 0.0;
     bool ok = false;
     return parseNumber(m_valueEdit->text(), &ok);
 }

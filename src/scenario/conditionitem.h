@@ -35,7 +35,7 @@ public:
 
     int rowMode() const { return m_rowMode; }
     bool clockMode() const { return m_clockMode; }
-    // Timer rows: [start, duration, period, count].
+    // Timer rows: [start, duration, period, count]. Only the fields of the row's mode exist.
     QList<double> params() const { return m_params; }
 
     template<typename T> T *field(const char *name) const
@@ -61,6 +61,8 @@ private:
     void prdsetFinished();
     void nprdFinished();
     void refreshDescription();
+    bool hasBounds() const;
+    void showInterval(bool on);
     void sendInterval();
     void note(const QString &text);
     // Runs a field handler unless filling is under way or the field's handler already runs.
@@ -75,23 +77,23 @@ private:
     QList<double> m_params;
     QList<int> m_busyFields;
 
-    QLabel *m_tstlab;
-    QLineEdit *m_starttime;
-    QLabel *m_dlb;
-    QLineEdit *m_dutytime;
-    QLabel *m_prdlab;
-    QLineEdit *m_prdset;
-    QLabel *m_nprdlab;
-    QLineEdit *m_nprd;
-    QLabel *m_conditionLabel;
-    QLineEdit *m_startone;
-    QComboBox *m_conditionComboBox;
-    QLabel *m_label4;
-    QLineEdit *m_valueEdit;
-    QLabel *m_label2;
-    QLabel *m_intervalinfo;
-    QLineEdit *m_valueEdit2;
-    QLabel *m_priorityLabel;
-    QLabel *m_fixprior;
-    QComboBox *m_priorityComboBox;
+    QLabel *m_tstlab = nullptr;
+    QLineEdit *m_starttime = nullptr;
+    QLabel *m_dlb = nullptr;
+    QLineEdit *m_dutytime = nullptr;
+    QLabel *m_prdlab = nullptr;
+    QLineEdit *m_prdset = nullptr;
+    QLabel *m_nprdlab = nullptr;
+    QLineEdit *m_nprd = nullptr;
+    QLabel *m_conditionLabel = nullptr;
+    QLineEdit *m_startone = nullptr;
+    QComboBox *m_conditionComboBox = nullptr;
+    QLabel *m_label4 = nullptr;
+    QLineEdit *m_valueEdit = nullptr;
+    QLabel *m_label2 = nullptr;
+    QLabel *m_intervalinfo = nullptr;
+    QLineEdit *m_valueEdit2 = nullptr;
+    QLabel *m_priorityLabel = nullptr;
+    QLabel *m_fixprior = nullptr;
+    QComboBox *m_priorityComboBox = nullptr;
 };

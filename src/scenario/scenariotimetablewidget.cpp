@@ -40,15 +40,29 @@ QString outputButtonStyle()
         "QPushButton:checked { background: rgb(0, 132, 255); color: white; }");
 }
 
-QString tableStyle()
+// Colours of the tables and their cells by palette: a style sheet on the table would be matched
+// against every widget of every row, which makes building a table several times slower.
+QPalette tablePalette(const QPalette &base)
 {
-    return QStringLiteral(
-        "QTableWidget { background: rgb(31, 35, 37); color: rgb(216, 225, 229); border: none; font-family: Inter; font-size: 12px; }"
-        "QHeaderView::section { background: rgb(42, 46, 48); color: rgb(216, 225, 229); border: none; padding: 4px; }"
-        "QLabel { color: rgb(216, 225, 229); }"
-        "QLineEdit, QComboBox { background: rgb(42, 46, 48); color: rgb(216, 225, 229); border: 1px solid rgb(60, 66, 69); border-radius: 4px; }"
-        "QComboBox QAbstractItemView { background: rgb(42, 46, 48); color: rgb(216, 225, 229); }"
-        "QComboBox QAbstractItemView::item { min-height: 36px; }");
+    QPalette p = base;
+    const QColor text(216, 225, 229);
+    const QColor dark(31, 35, 37);
+    const QColor field(42, 46, 48);
+    p.setColor(QPalette::Window, dark);
+    p.setColor(QPalette::Base, field);
+    p.setColor(QPalette::AlternateBase, dark);
+    p.setColor(QPalette::Button, field);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, QColor(0, 132, 255));
+    return p;
+}
+
+QString headerStyle()
+{
+    return QStringLiteral("QHeaderView::section { background: rgb(42, 46, 48); color: rgb(216, 225, 229); border: none;"
+                          " padding: 4px; font-family: Inter; font-size: 12px; }");
 }
 
 double lastParam(const Condition &row)
@@ -207,7 +221,10 @@ void ScenarioTimetableWidget::setUpTable(QTableWidget *table)
     table->setShowGrid(false);
     table->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    table->setStyleSheet(tableStyle());
+    table->setPalette(tablePalette(table->palette()));
+    table->viewport()->setAutoFillBackground(true);
+    table->setFrameShape(QFrame::NoFrame);
+    table->horizontalHeader()->setStyleSheet(headerStyle());
     table->viewport()->installEventFilter(this);
 }
 
@@ -356,24 +373,23 @@ void ScenarioTimetableWidget::putRow(QTableWidget *table, int row, nameitrm *nam
 void ScenarioTimetableWidget::fillTable(QTableWidget *table, const QList<Condition> &rows)
 {
     const QList<SensorSlot> &sensors = controllerState().sensors;
-    table->setUpdatesEnabled(false);
     for (const Condition &record : rows) {
         const int row = table->rowCount();
         table->insertRow(row);
         ConditionItem *condition;
         int nameKind;
         if (record.source == BaseStateSource) {
-            condition = new ConditionItem(nullptr, PriorityLevels, ConditionItem::BaseStateRow, -2);
+            condition = new ConditionItem(table->viewport(), PriorityLevels, ConditionItem::BaseStateRow, -2);
             nameKind = 0;
         } else if (record.source == TimerSource) {
-            condition = new ConditionItem(nullptr, PriorityLevels, ConditionItem::TimerRow, -2, record.params);
+            condition = new ConditionItem(table->viewport(), PriorityLevels, ConditionItem::TimerRow, -2, record.params);
             nameKind = 2;
         } else {
             const int type = record.ref >= 0 && record.ref < sensors.size() ? sensors.at(record.ref).type : SensorOff;
-            condition = new ConditionItem(nullptr, PriorityLevels, ConditionItem::SensorRow, type);
+            condition = new ConditionItem(table->viewport(), PriorityLevels, ConditionItem::SensorRow, type);
             nameKind = 1;
         }
-        auto *name = new nameitrm(nameKind);
+        auto *name = new nameitrm(nameKind, table->viewport());
         connect(condition, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
         connect(condition, &ConditionItem::valueChanged2, this, &ScenarioTimetableWidget::value2changed);
         connect(condition, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
@@ -385,7 +401,7 @@ void ScenarioTimetableWidget::fillTable(QTableWidget *table, const QList<Conditi
             condition->setUpperValue(record.params.at(0));
         condition->setPriority(record.priority);
 
-        auto *action = new ActionItem;
+        auto *action = new ActionItem(table->viewport());
         connect(action, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
         connect(condition, &ConditionItem::conditionChanged, action, &ActionItem::conditionChanged);
         condition->setKindAndAction(record.kind, record.action);
@@ -393,7 +409,6 @@ void ScenarioTimetableWidget::fillTable(QTableWidget *table, const QList<Conditi
         action->setAction(record.action);
         putRow(table, row, name, condition, action);
     }
-    table->setUpdatesEnabled(true);
 }
 
 void ScenarioTimetableWidget::timeOfDayClicked(int phase)
@@ -500,10 +515,10 @@ void ScenarioTimetableWidget::addTimerRows()
     currentTable->insertRow(r);
     other->insertRow(o);
 
-    auto *condition = new ConditionItem(nullptr, PriorityLevels, ConditionItem::TimerRow, -2);
-    auto *twin = new ConditionItem(nullptr, PriorityLevels, ConditionItem::TimerRow, -2);
-    auto *name = new nameitrm(2);
-    auto *twinName = new nameitrm(2);
+    auto *condition = new ConditionItem(currentTable->viewport(), PriorityLevels, ConditionItem::TimerRow, -2);
+    auto *twin = new ConditionItem(other->viewport(), PriorityLevels, ConditionItem::TimerRow, -2);
+    auto *name = new nameitrm(2, currentTable->viewport());
+    auto *twinName = new nameitrm(2, other->viewport());
     connect(twin, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
     connect(twin, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
     connect(twin, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
@@ -518,10 +533,10 @@ void ScenarioTimetableWidget::addTimerRows()
     name->setCaption(TimerRef, caption);
     twinName->setCaption(TimerRef, caption);
 
-    auto *action = new ActionItem;
+    auto *action = new ActionItem(currentTable->viewport());
     connect(action, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
     connect(condition, &ConditionItem::conditionChanged, action, &ActionItem::conditionChanged);
-    auto *twinAction = new ActionItem;
+    auto *twinAction = new ActionItem(other->viewport());
     connect(twinAction, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
 
     Condition record;
@@ -563,8 +578,8 @@ bool ScenarioTimetableWidget::addSensorRow(int input, int valueIndex)
     if (valueIndex >= sensor.channels.size())
         return false;
     currentTable->insertRow(r);
-    auto *condition = new ConditionItem(nullptr, PriorityLevels, ConditionItem::SensorRow, sensor.type);
-    auto *name = new nameitrm(1);
+    auto *condition = new ConditionItem(currentTable->viewport(), PriorityLevels, ConditionItem::SensorRow, sensor.type);
+    auto *name = new nameitrm(1, currentTable->viewport());
     connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
     connect(condition, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
     connect(condition, &ConditionItem::valueChanged2, this, &ScenarioTimetableWidget::value2changed);
@@ -572,7 +587,7 @@ bool ScenarioTimetableWidget::addSensorRow(int input, int valueIndex)
     connect(name, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
     const QString caption = sensor.name + QStringLiteral(": ") + sensorTypeInfo(sensor.type).valueNames.value(valueIndex);
     name->setCaption(input, caption);
-    auto *action = new ActionItem;
+    auto *action = new ActionItem(currentTable->viewport());
     connect(action, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
     connect(condition, &ConditionItem::conditionChanged, action, &ActionItem::conditionChanged);
     putRow(currentTable, r, name, condition, action);
@@ -600,12 +615,12 @@ void ScenarioTimetableWidget::addBaseStateRow(int action)
 {
     const int r = currentTable->rowCount();
     currentTable->insertRow(r);
-    auto *name = new nameitrm(0);
+    auto *name = new nameitrm(0, currentTable->viewport());
     name->setCaption(0, baseStateText());
     connect(name, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
-    auto *condition = new ConditionItem(nullptr, PriorityLevels, ConditionItem::BaseStateRow, -2);
+    auto *condition = new ConditionItem(currentTable->viewport(), PriorityLevels, ConditionItem::BaseStateRow, -2);
     connect(condition, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
-    auto *cell = new ActionItem;
+    auto *cell = new ActionItem(currentTable->viewport());
     cell->setAction(action);
     connect(cell, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
     putRow(currentTable, r, name, condition, cell);
