@@ -35,10 +35,11 @@ fuzz: deps
 	mkdir -p fuzz/corpus-work
 	./build-fuzz/fuzz/fuzz_image_decoder -max_total_time=$(FUZZ_SECONDS) fuzz/corpus-work fuzz/corpus
 
-# Prints the exchange figures, then the CPU use of 60 s signed in and idle.
+# Prints the exchange figures, the scenario editor's switch times, then the CPU use of 60 s signed in and idle.
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks
 	./$(BUILD_DIR)/bench/bench_exchange
+	./$(BUILD_DIR)/bench/bench_scenario
 	/usr/bin/time -v ./$(BUILD_DIR)/bench/bench_idle 60 2>&1 | grep -E "signed in|User time|System time|Percent of CPU|Maximum resident"
 
 clean:

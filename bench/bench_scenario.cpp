@@ -1,5 +1,7 @@
 // Figures of the scenario editor: switching outputs and phases ("Загрузка сценария") on a scenario
 // that holds 10 rows on every output and phase, side by side with building as many plain rows.
+// An output switch builds the shown phase's 10 rows and drops the rows shown before; a phase
+// switch builds the other phase's 10 rows.
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -136,9 +138,14 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setUpState();
 
-    ScenarioTimetableWidget editor;
+    // hosted like in the program, whose window carries a style sheet
+    QWidget host;
+    host.setStyleSheet(QStringLiteral("QMainWindow { background-color: rgba(20, 23, 24, 240); }"));
+    auto *hosted = new ScenarioTimetableWidget(&host);
+    ScenarioTimetableWidget &editor = *hosted;
+    host.resize(932, 700);
     editor.resize(932, 700);
-    editor.show();
+    host.show();
     editor.rebuildConditionMenu();
     editor.syncRelayOutputs();
     editor.loadScenario(1);
@@ -164,18 +171,22 @@ int main(int argc, char *argv[])
         }
     }
 
-    // the same number of rows (10 by day, 10 by night), three plain cells each
-    QTableWidget dayPlain(0, 3);
-    QTableWidget nightPlain(0, 3);
-    for (QTableWidget *t : {&dayPlain, &nightPlain}) {
+    // the same number of rows per switch (10), three plain cells each, replacing the previous ones
+    QWidget plainHost;
+    plainHost.setStyleSheet(host.styleSheet());
+    auto *dayPlainTable = new QTableWidget(0, 3, &plainHost);
+    auto *nightPlainTable = new QTableWidget(0, 3, &plainHost);
+    QTableWidget &dayPlain = *dayPlainTable;
+    QTableWidget &nightPlain = *nightPlainTable;
+    for (QTableWidget *t : {&dayPlain, &nightPlain})
         t->resize(900, 600);
-        t->show();
-    }
+    plainHost.resize(932, 700);
+    plainHost.show();
     Figures plainWidgets;
     Figures plainItems;
     for (int round = 0; round < rounds * int(outputs.size()); ++round) {
         timer.start();
-        for (QTableWidget *t : {&dayPlain, &nightPlain}) {
+        for (QTableWidget *t : {round % 2 ? &dayPlain : &nightPlain}) {
             t->setRowCount(0);
             for (int r = 0; r < 10; ++r) {
                 t->insertRow(r);
@@ -190,7 +201,7 @@ int main(int argc, char *argv[])
         QCoreApplication::processEvents();
         plainWidgets.add(timer);
         timer.start();
-        for (QTableWidget *t : {&dayPlain, &nightPlain}) {
+        for (QTableWidget *t : {round % 2 ? &dayPlain : &nightPlain}) {
             t->setRowCount(0);
             for (int r = 0; r < 10; ++r) {
                 t->insertRow(r);
@@ -204,9 +215,9 @@ int main(int argc, char *argv[])
     }
 
     std::printf("scenario editor, 10 rows on every output and phase (budget: one 100 ms tick)\n");
-    outputSwitch.print("output switch: 20 editor rows built");
-    phaseSwitch.print("phase switch");
-    plainWidgets.print("20 plain rows of label, label, combo box cells");
-    plainItems.print("20 plain rows of text items");
+    outputSwitch.print("output switch (10 editor rows built)");
+    phaseSwitch.print("phase switch (10 editor rows built)");
+    plainWidgets.print("10 plain rows: label, label, combo box");
+    plainItems.print("10 plain rows: three text items");
     return 0;
 }

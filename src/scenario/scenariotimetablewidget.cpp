@@ -25,6 +25,7 @@
 #include <QSpacerItem>
 #include <QStackedWidget>
 #include <QTableWidget>
+#include <QTextEdit>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -40,29 +41,16 @@ QString outputButtonStyle()
         "QPushButton:checked { background: rgb(0, 132, 255); color: white; }");
 }
 
-// Colours of the tables and their cells by palette: a style sheet on the table would be matched
-// against every widget of every row, which makes building a table several times slower.
-QPalette tablePalette(const QPalette &base)
+QString tableStyle()
 {
-    QPalette p = base;
-    const QColor text(216, 225, 229);
-    const QColor dark(31, 35, 37);
-    const QColor field(42, 46, 48);
-    p.setColor(QPalette::Window, dark);
-    p.setColor(QPalette::Base, field);
-    p.setColor(QPalette::AlternateBase, dark);
-    p.setColor(QPalette::Button, field);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::Highlight, QColor(0, 132, 255));
-    return p;
-}
-
-QString headerStyle()
-{
-    return QStringLiteral("QHeaderView::section { background: rgb(42, 46, 48); color: rgb(216, 225, 229); border: none;"
-                          " padding: 4px; font-family: Inter; font-size: 12px; }");
+    return QStringLiteral(
+        "QTableWidget { background: rgb(31, 35, 37); color: rgb(216, 225, 229); border: none; font-family: Inter; font-size: 12px; }"
+        "QHeaderView::section { background: rgb(42, 46, 48); color: rgb(216, 225, 229); border: none; padding: 4px; }"
+        "QLabel { color: rgb(216, 225, 229); }"
+        "QLineEdit, QComboBox, QTextEdit { background: rgb(42, 46, 48); color: rgb(216, 225, 229);"
+        " border: 1px solid rgb(60, 66, 69); border-radius: 4px; padding: 2px 4px; }"
+        "QComboBox QAbstractItemView { background: rgb(42, 46, 48); color: rgb(216, 225, 229); }"
+        "QComboBox QAbstractItemView::item { min-height: 36px; }");
 }
 
 double lastParam(const Condition &row)
@@ -221,10 +209,8 @@ void ScenarioTimetableWidget::setUpTable(QTableWidget *table)
     table->setShowGrid(false);
     table->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    table->setPalette(tablePalette(table->palette()));
-    table->viewport()->setAutoFillBackground(true);
-    table->setFrameShape(QFrame::NoFrame);
-    table->horizontalHeader()->setStyleSheet(headerStyle());
+    table->setStyleSheet(tableStyle());
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->viewport()->installEventFilter(this);
 }
 
@@ -351,11 +337,10 @@ void ScenarioTimetableWidget::powerSocketClicked(int output)
     outputButton(output)->setChecked(true);
     m_dayTable->setRowCount(0);
     m_nightTable->setRowCount(0);
-    const auto found = workingSockets.constFind(output);
-    if (found != workingSockets.constEnd()) {
-        fillTable(m_dayTable, found->dayConditions);
-        fillTable(m_nightTable, found->nightConditions);
-    }
+    // The hidden phase's table is built when it is shown: an output switch then builds half the
+    // rows, which keeps it within one tick.
+    m_stale[0] = m_stale[1] = true;
+    buildIfStale(currentPhase);
     fitColumns(m_dayTable);
     fitColumns(m_nightTable);
     updatePriorityVisibility();
@@ -364,9 +349,14 @@ void ScenarioTimetableWidget::powerSocketClicked(int output)
 
 void ScenarioTimetableWidget::putRow(QTableWidget *table, int row, nameitrm *name, ConditionItem *condition, ActionItem *action)
 {
+    // one or two lines of caption: keeps the rows as low as their fields
+    if (name->textArea()->maximumHeight() > 60)
+        name->textArea()->setMaximumHeight(60);
     table->setCellWidget(row, 0, name);
     table->setCellWidget(row, 1, condition);
-    action->setStyleSheet(QStringLiteral("border: none; border-left: 2px solid black;"));
+    // the border belongs to the cell, not to its combo box
+    action->setAttribute(Qt::WA_StyledBackground, true);
+    action->setStyleSheet(QStringLiteral("ActionItem { border: none; border-left: 2px solid black; }"));
     table->setCellWidget(row, 2, action);
 }
 
@@ -416,11 +406,28 @@ void ScenarioTimetableWidget::timeOfDayClicked(int phase)
     if (phase != 1 && phase != 2)
         return;
     currentTable = phase == 1 ? m_dayTable : m_nightTable;
+    buildIfStale(phase);
     m_stack->setCurrentWidget(phase == 1 ? m_dayPage : m_nightPage);
     (phase == 1 ? m_dayButton : m_nightButton)->setChecked(true);
     currentPhase = phase;
     fitColumns(currentTable);
     updatePriorityVisibility();
+}
+
+void ScenarioTimetableWidget::buildIfStale(int phase)
+{
+    if (!m_stale[phase - 1])
+        return;
+    m_stale[phase - 1] = false;
+    QTableWidget *table = phase == 1 ? m_dayTable : m_nightTable;
+    table->setRowCount(0);
+    if (const QList<Condition> *rows = listOf(phase))
+        fillTable(table, *rows);
+}
+
+bool ScenarioTimetableWidget::isStale(QTableWidget *table) const
+{
+    return m_stale[table == m_dayTable ? 0 : 1];
 }
 
 QList<Condition> *ScenarioTimetableWidget::listOf(int phase)
@@ -504,8 +511,10 @@ void ScenarioTimetableWidget::conditionActionTriggered()
 void ScenarioTimetableWidget::addTimerRows()
 {
     QTableWidget *other = otherTable();
+    const bool twinShown = !isStale(other);
     const int r = currentTable->rowCount();
-    const int o = other->rowCount();
+    const QList<Condition> *otherRows = listOf(currentPhase == 1 ? 2 : 1);
+    const int o = otherRows ? int(otherRows->size()) : 0;
     if (r >= MaxRows || o >= MaxRows) {
         showNote(window(), QStringLiteral("Задано слишком много условий"), NoteClose::Popup, 10);
         return;
@@ -513,31 +522,33 @@ void ScenarioTimetableWidget::addTimerRows()
     SocketProgram &program = workingSockets[currentSocket];
     program.timers.append(TimerSlot{0, 0, 0, 0, 1, 1, -1, 0, 0});
     currentTable->insertRow(r);
-    other->insertRow(o);
-
     auto *condition = new ConditionItem(currentTable->viewport(), PriorityLevels, ConditionItem::TimerRow, -2);
-    auto *twin = new ConditionItem(other->viewport(), PriorityLevels, ConditionItem::TimerRow, -2);
     auto *name = new nameitrm(2, currentTable->viewport());
-    auto *twinName = new nameitrm(2, other->viewport());
-    connect(twin, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
-    connect(twin, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
-    connect(twin, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
-    connect(twinName, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
     connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
     connect(condition, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
     connect(condition, &ConditionItem::valueChanged2, this, &ScenarioTimetableWidget::value2changed);
     connect(condition, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
     connect(name, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
-
     const QString caption = timerRowText();
     name->setCaption(TimerRef, caption);
-    twinName->setCaption(TimerRef, caption);
-
     auto *action = new ActionItem(currentTable->viewport());
     connect(action, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
     connect(condition, &ConditionItem::conditionChanged, action, &ActionItem::conditionChanged);
-    auto *twinAction = new ActionItem(other->viewport());
-    connect(twinAction, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
+    putRow(currentTable, r, name, condition, action);
+    if (twinShown) {
+        other->insertRow(o);
+        auto *twin = new ConditionItem(other->viewport(), PriorityLevels, ConditionItem::TimerRow, -2);
+        auto *twinName = new nameitrm(2, other->viewport());
+        connect(twin, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
+        connect(twin, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
+        connect(twin, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
+        connect(twinName, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
+        twinName->setCaption(TimerRef, caption);
+        auto *twinAction = new ActionItem(other->viewport());
+        connect(twinAction, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
+        putRow(other, o, twinName, twin, twinAction);
+        other->resizeRowsToContents();
+    }
 
     Condition record;
     record.ref = TimerRef;
@@ -555,15 +566,11 @@ void ScenarioTimetableWidget::addTimerRows()
     timer.count = int(truncateToInt64(record.params.value(3)));
     record.params << double(program.timers.size() - 1);
 
-    putRow(currentTable, r, name, condition, action);
-    putRow(other, o, twinName, twin, twinAction);
-
     timer.dayRow = currentPhase == 1 ? r : o;
     timer.nightRow = currentPhase == 1 ? o : r;
     program.dayConditions << record;
     program.nightConditions << record;
     currentTable->resizeRowsToContents();
-    other->resizeRowsToContents();
 }
 
 bool ScenarioTimetableWidget::addSensorRow(int input, int valueIndex)
@@ -732,7 +739,7 @@ void ScenarioTimetableWidget::valueChanged(double value, const QList<double> &pa
         if (twin.source != TimerSource || timerIndexOf(twin) != t)
             continue;
         twin.params = stored;
-        if (ConditionItem *cell = conditionCell(other, i))
+        if (ConditionItem *cell = isStale(other) ? nullptr : conditionCell(other, i))
             cell->setTimer(timer);
     }
     applyNavigationRule();
@@ -758,7 +765,7 @@ void ScenarioTimetableWidget::removePowerSocketConditionItem()
                 for (int i = 0; i < rows.size();) {
                     if (rows.at(i).source == TimerSource && timerIndexOf(rows.at(i)) == t) {
                         rows.removeAt(i);
-                        if (phase != currentPhase)
+                        if (phase != currentPhase && !isStale(table))
                             table->removeRow(i);
                     } else {
                         ++i;
@@ -852,7 +859,7 @@ void ScenarioTimetableWidget::fitRelayButtons()
 
 void ScenarioTimetableWidget::fitColumns(QTableWidget *table)
 {
-    const int w = table->width();
+    const int w = table->viewport()->width();
     const int first = int(0.3 * w);
     const int last = qMin(int(0.2 * w), 110);
     int middle = w - last - first;

@@ -82,6 +82,8 @@ private:
     void buildForm();
     void setUpTable(QTableWidget *table);
     void fillTable(QTableWidget *table, const QList<Condition> &rows);
+    void buildIfStale(int phase);
+    bool isStale(QTableWidget *table) const;
     void addTimerRows();
     bool addSensorRow(int input, int valueIndex);
     void addBaseStateRow(int action);
@@ -112,4 +114,5 @@ private:
     QTableWidget *m_nightTable = nullptr;
     QPushButton *m_addButton = nullptr;
     QMenu *m_menu = nullptr;
+    bool m_stale[2] = {false, false};  // day, night: the table must be built from the model
 };

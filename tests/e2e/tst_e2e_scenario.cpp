@@ -123,13 +123,15 @@ private slots:
         QMetaObject::invokeMethod(findMenuAction(editor, -2), "trigger");
         QTableWidget *day = editor->dayTable();
         QCOMPARE(day->rowCount(), 2);
-        QCOMPARE(editor->nightTable()->rowCount(), 2);
         ConditionItem *timer = editor->conditionCell(day, 1);
         // 18 + 6 hours make a day: clock times, from the cycle's 06:00 start
         QVERIFY(timer->clockMode());
         enter(timer, "startone", QStringLiteral("07:00"));
         enter(timer, "valueEdit", QStringLiteral("09:00"));
+        editor->timeOfDayClicked(2);
+        QCOMPARE(editor->nightTable()->rowCount(), 2);
         QCOMPARE(editor->conditionCell(editor->nightTable(), 1)->field<QLineEdit>("valueEdit")->text(), QStringLiteral("09:00"));
+        editor->timeOfDayClicked(1);
 
         // and a humidity band: the climate probe brings two rows, the temperature one goes
         QMetaObject::invokeMethod(findMenuAction(editor, 0), "trigger");

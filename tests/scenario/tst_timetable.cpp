@@ -77,7 +77,9 @@ private slots:
     void rowsFromTheModel()
     {
         QCOMPARE(editor().dayTable()->rowCount(), 2);
+        editor().timeOfDayClicked(2);  // the night table is built when it is shown
         QCOMPARE(editor().nightTable()->rowCount(), 1);
+        editor().timeOfDayClicked(1);
         QCOMPARE(editor().nameCell(editor().dayTable(), 1)->textArea()->toPlainText(), QStringLiteral("Климат: Влажность"));
         QCOMPARE(editor().conditionCell(editor().dayTable(), 1)->field<QLineEdit>("valueEdit")->text(), QStringLiteral("40"));
         QVERIFY(!editor().nameCell(editor().dayTable(), 0)->removeButton()->isEnabled());
@@ -143,18 +145,31 @@ private slots:
         QCOMPARE(currentNote ? currentNote->text() : QString(), QStringLiteral("Задано слишком много условий"));
     }
 
+    void timerLivesInBothPhases_data()
+    {
+        QTest::addColumn<bool>("nightShownBefore");
+        QTest::newRow("night table not built yet") << false;
+        QTest::newRow("night table built") << true;
+    }
     void timerLivesInBothPhases()
     {
+        QFETCH(bool, nightShownBefore);
+        if (nightShownBefore) {
+            editor().timeOfDayClicked(2);
+            editor().timeOfDayClicked(1);
+        }
         const int timersBefore = int(editor().workingSockets[1].timers.size());
         menuAction(editor(), TimerData)->trigger();
         QCOMPARE(editor().dayTable()->rowCount(), 3);
-        QCOMPARE(editor().nightTable()->rowCount(), 2);
+        if (nightShownBefore)
+            QCOMPARE(editor().nightTable()->rowCount(), 2);
         QCOMPARE(editor().workingSockets[1].timers.size(), timersBefore + 1);
         QCOMPARE(dayList().last().params.last(), double(timersBefore));
         QCOMPARE(nightList().last().params, dayList().last().params);
 
         // edited by night: the day row and the timer follow
         editor().timeOfDayClicked(2);
+        QCOMPARE(editor().nightTable()->rowCount(), 2);
         ConditionItem *night = editor().conditionCell(editor().nightTable(), 1);
         QVERIFY(night->clockMode());
         enterField(night, "startone", QStringLiteral("22:00"));
@@ -172,6 +187,7 @@ private slots:
         editor().timeOfDayClicked(1);
         editor().nameCell(editor().dayTable(), 2)->removeButton()->click();
         QCOMPARE(editor().dayTable()->rowCount(), 2);
+        editor().timeOfDayClicked(2);
         QCOMPARE(editor().nightTable()->rowCount(), 1);
         QVERIFY(socketMapsEqual(editor().workingSockets, controllerState().scenarios.at(1).sockets));
         QVERIFY(!editor().hasUnsavedEdits());
@@ -291,6 +307,7 @@ private slots:
         QVERIFY(editor().workingSockets.contains(7));
         editor().powerSocketClicked(7);
         QCOMPARE(editor().dayTable()->rowCount(), 1);
+        editor().timeOfDayClicked(2);
         QCOMPARE(editor().actionCell(editor().nightTable(), 0)->actionOf(), int(Off));
 
         // the relay becomes a thermometer: its output goes from every scenario and the editor
