@@ -207,6 +207,23 @@ private slots:
         QCOMPARE(editor().nightTable()->rowCount(), 2);
     }
 
+    void timerNeedsAStartInA24HourCycle()
+    {
+        ControllerState &state = controllerState();
+        state.startTime = QDateTime();
+        state.dayHours = 24;
+        state.nightHours = 0;
+        menuAction(editor(), TimerData)->trigger();
+        QCOMPARE(currentNote ? currentNote->text() : QString(), QStringLiteral("Настройте время начала работы"));
+        QVERIFY(editor().workingSockets[1].timers.isEmpty());
+        QCOMPARE(dayList().size(), 2);
+        closeNote();
+        // a cycle of another length counts from its own start
+        state.dayHours = 12;
+        menuAction(editor(), TimerData)->trigger();
+        QCOMPARE(dayList().size(), 3);
+    }
+
     void priorityChoiceFollowsTheRule()
     {
         QTableWidget *day = editor().dayTable();
