@@ -360,6 +360,33 @@ void ScenarioTimetableWidget::putRow(QTableWidget *table, int row, nameitrm *nam
     table->setCellWidget(row, 2, action);
 }
 
+nameitrm *ScenarioTimetableWidget::makeNameCell(QTableWidget *table, int kind, int ref, const QString &caption)
+{
+    auto *name = new nameitrm(kind, table->viewport());
+    name->setCaption(ref, caption);
+    connect(name, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
+    return name;
+}
+
+// The condition cell's reports, but for its kind: that one is connected once the row shows its
+// stored kind, so that showing it changes nothing.
+ConditionItem *ScenarioTimetableWidget::makeConditionCell(QTableWidget *table, int mode, int sensorType, const QList<double> &params)
+{
+    auto *cell = new ConditionItem(table->viewport(), PriorityLevels, mode, sensorType, params);
+    connect(cell, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
+    connect(cell, &ConditionItem::valueChanged2, this, &ScenarioTimetableWidget::value2changed);
+    connect(cell, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
+    return cell;
+}
+
+ActionItem *ScenarioTimetableWidget::makeActionCell(QTableWidget *table, ConditionItem *condition)
+{
+    auto *action = new ActionItem(table->viewport());
+    connect(action, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
+    connect(condition, &ConditionItem::conditionChanged, action, &ActionItem::conditionChanged);
+    return action;
+}
+
 void ScenarioTimetableWidget::fillTable(QTableWidget *table, const QList<Condition> &rows)
 {
     const QList<SensorSlot> &sensors = controllerState().sensors;
@@ -369,31 +396,23 @@ void ScenarioTimetableWidget::fillTable(QTableWidget *table, const QList<Conditi
         ConditionItem *condition;
         int nameKind;
         if (record.source == BaseStateSource) {
-            condition = new ConditionItem(table->viewport(), PriorityLevels, ConditionItem::BaseStateRow, -2);
+            condition = makeConditionCell(table, ConditionItem::BaseStateRow, -2);
             nameKind = 0;
         } else if (record.source == TimerSource) {
-            condition = new ConditionItem(table->viewport(), PriorityLevels, ConditionItem::TimerRow, -2, record.params);
+            condition = makeConditionCell(table, ConditionItem::TimerRow, -2, record.params);
             nameKind = 2;
         } else {
             const int type = record.ref >= 0 && record.ref < sensors.size() ? sensors.at(record.ref).type : SensorOff;
-            condition = new ConditionItem(table->viewport(), PriorityLevels, ConditionItem::SensorRow, type);
+            condition = makeConditionCell(table, ConditionItem::SensorRow, type);
             nameKind = 1;
         }
-        auto *name = new nameitrm(nameKind, table->viewport());
-        connect(condition, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
-        connect(condition, &ConditionItem::valueChanged2, this, &ScenarioTimetableWidget::value2changed);
-        connect(condition, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
-        connect(name, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
-        name->setCaption(record.ref, record.text);
-
+        nameitrm *name = makeNameCell(table, nameKind, record.ref, record.text);
         condition->setValue(floatFromBits(record.value));
         if (!record.params.isEmpty())
             condition->setUpperValue(record.params.at(0));
         condition->setPriority(record.priority);
 
-        auto *action = new ActionItem(table->viewport());
-        connect(action, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
-        connect(condition, &ConditionItem::conditionChanged, action, &ActionItem::conditionChanged);
+        ActionItem *action = makeActionCell(table, condition);
         condition->setKindAndAction(record.kind, record.action);
         connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
         action->setAction(record.action);
@@ -521,32 +540,17 @@ void ScenarioTimetableWidget::addTimerRows()
     }
     SocketProgram &program = workingSockets[currentSocket];
     program.timers.append(TimerSlot{0, 0, 0, 0, 1, 1, -1, 0, 0});
-    currentTable->insertRow(r);
-    auto *condition = new ConditionItem(currentTable->viewport(), PriorityLevels, ConditionItem::TimerRow, -2);
-    auto *name = new nameitrm(2, currentTable->viewport());
-    connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
-    connect(condition, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
-    connect(condition, &ConditionItem::valueChanged2, this, &ScenarioTimetableWidget::value2changed);
-    connect(condition, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
-    connect(name, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
     const QString caption = timerRowText();
-    name->setCaption(TimerRef, caption);
-    auto *action = new ActionItem(currentTable->viewport());
-    connect(action, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
-    connect(condition, &ConditionItem::conditionChanged, action, &ActionItem::conditionChanged);
-    putRow(currentTable, r, name, condition, action);
+    currentTable->insertRow(r);
+    ConditionItem *condition = makeConditionCell(currentTable, ConditionItem::TimerRow, -2);
+    connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
+    ActionItem *action = makeActionCell(currentTable, condition);
+    putRow(currentTable, r, makeNameCell(currentTable, 2, TimerRef, caption), condition, action);
     if (twinShown) {
         other->insertRow(o);
-        auto *twin = new ConditionItem(other->viewport(), PriorityLevels, ConditionItem::TimerRow, -2);
-        auto *twinName = new nameitrm(2, other->viewport());
+        ConditionItem *twin = makeConditionCell(other, ConditionItem::TimerRow, -2);
         connect(twin, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
-        connect(twin, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
-        connect(twin, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
-        connect(twinName, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
-        twinName->setCaption(TimerRef, caption);
-        auto *twinAction = new ActionItem(other->viewport());
-        connect(twinAction, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
-        putRow(other, o, twinName, twin, twinAction);
+        putRow(other, o, makeNameCell(other, 2, TimerRef, caption), twin, makeActionCell(other, twin));
         other->resizeRowsToContents();
     }
 
@@ -585,19 +589,11 @@ bool ScenarioTimetableWidget::addSensorRow(int input, int valueIndex)
     if (valueIndex >= sensor.channels.size())
         return false;
     currentTable->insertRow(r);
-    auto *condition = new ConditionItem(currentTable->viewport(), PriorityLevels, ConditionItem::SensorRow, sensor.type);
-    auto *name = new nameitrm(1, currentTable->viewport());
-    connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
-    connect(condition, &ConditionItem::valueChanged, this, &ScenarioTimetableWidget::valueChanged);
-    connect(condition, &ConditionItem::valueChanged2, this, &ScenarioTimetableWidget::value2changed);
-    connect(condition, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
-    connect(name, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
     const QString caption = sensor.name + QStringLiteral(": ") + sensorTypeInfo(sensor.type).valueNames.value(valueIndex);
-    name->setCaption(input, caption);
-    auto *action = new ActionItem(currentTable->viewport());
-    connect(action, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
-    connect(condition, &ConditionItem::conditionChanged, action, &ActionItem::conditionChanged);
-    putRow(currentTable, r, name, condition, action);
+    ConditionItem *condition = makeConditionCell(currentTable, ConditionItem::SensorRow, sensor.type);
+    connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
+    ActionItem *action = makeActionCell(currentTable, condition);
+    putRow(currentTable, r, makeNameCell(currentTable, 1, input, caption), condition, action);
     currentTable->resizeRowsToContents();
 
     Condition record;
@@ -622,15 +618,10 @@ void ScenarioTimetableWidget::addBaseStateRow(int action)
 {
     const int r = currentTable->rowCount();
     currentTable->insertRow(r);
-    auto *name = new nameitrm(0, currentTable->viewport());
-    name->setCaption(0, baseStateText());
-    connect(name, &nameitrm::removeItem, this, &ScenarioTimetableWidget::removePowerSocketConditionItem);
-    auto *condition = new ConditionItem(currentTable->viewport(), PriorityLevels, ConditionItem::BaseStateRow, -2);
-    connect(condition, &ConditionItem::priorityChanged, this, &ScenarioTimetableWidget::priorityChanged);
-    auto *cell = new ActionItem(currentTable->viewport());
+    ConditionItem *condition = makeConditionCell(currentTable, ConditionItem::BaseStateRow, -2);
+    ActionItem *cell = makeActionCell(currentTable, condition);
     cell->setAction(action);
-    connect(cell, &ActionItem::actionChanged, this, &ScenarioTimetableWidget::actionChanged);
-    putRow(currentTable, r, name, condition, cell);
+    putRow(currentTable, r, makeNameCell(currentTable, 0, 0, baseStateText()), condition, cell);
     currentTable->resizeRowsToContents();
     // the same row the base scenario and the decoder carry, so equal plans compare equal
     if (QList<Condition> *list = currentList())

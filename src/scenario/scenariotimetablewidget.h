@@ -87,6 +87,10 @@ private:
     void addTimerRows();
     bool addSensorRow(int input, int valueIndex);
     void addBaseStateRow(int action);
+    nameitrm *makeNameCell(QTableWidget *table, int kind, int ref, const QString &caption);
+    ConditionItem *makeConditionCell(QTableWidget *table, int mode, int sensorType,
+                                     const QList<double> &params = QList<double>());
+    ActionItem *makeActionCell(QTableWidget *table, ConditionItem *condition);
     void putRow(QTableWidget *table, int row, nameitrm *name, ConditionItem *condition, ActionItem *action);
     QList<Condition> *currentList();
     QList<Condition> *listOf(int phase);
