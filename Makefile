@@ -48,12 +48,13 @@ fuzz-scn: deps
 	mkdir -p fuzz/scn-corpus-work
 	./build-fuzz/fuzz/fuzz_scenario_file -max_total_time=$(FUZZ_SECONDS) fuzz/scn-corpus-work fuzz/scn-corpus
 
-# Prints the exchange figures, then the CPU use of 60 s signed in and idle.
+# Prints the exchange figures, the scenario editor's switch times, then the CPU use of 60 s signed in and idle.
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks
 	./$(BUILD_DIR)/bench/bench_exchange
 	./$(BUILD_DIR)/bench/bench_history
 	./$(BUILD_DIR)/bench/bench_calendar
+	./$(BUILD_DIR)/bench/bench_scenario
 	/usr/bin/time -v ./$(BUILD_DIR)/bench/bench_idle 60 2>&1 | grep -E "signed in|User time|System time|Percent of CPU|Maximum resident"
 
 clean:

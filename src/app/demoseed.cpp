@@ -132,6 +132,8 @@ QByteArray imageBody()
     s.startTime = QDateTime(Clock::now().date().addDays(-15), QTime(6, 0));
     s.scenarios = {baseScenario(), growScenario(s, QStringLiteral("Вегетация"), 27.0f, 55.0f, 30),
                    growScenario(s, QStringLiteral("Цветение"), 25.0f, 45.0f, 60)};
+    // the base scenario runs the pump relay by its base state, as the editor gives every relay
+    s.scenarios[0].sockets[FirstRelayOutput + 3] = baseProgram(ConditionAction::On, ConditionAction::Off);
     s.scenarios[1].usage = 12;
     s.scenarios[2].usage = 18;
     for (int d = 0; d < s.cycleCount; ++d) {

@@ -14,6 +14,7 @@
 #include "model/daycomments.h"
 #include "model/workfolders.h"
 #include "scenario/scenarioform.h"
+#include "scenario/scenariotimetablewidget.h"
 #include "signin/regform.h"
 #include "widgets/infonote.h"
 #include "widgets/leftmenupanel.h"
@@ -76,6 +77,7 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_devices, &DevicesForm::helpRequested, this, help);
     connect(m_settings, &SettingsForm::helpRequested, this, help);
     connect(m_workCycle, &WorkCycleSettingsForm::helpRequested, this, help);
+    connect(m_scenario, &ScenarioForm::helpRequested, this, help);
     m_regform->setFormMode(regform::Offline);
 
     m_link = new LinkController(m_transport, this, m_notes.get(), this);
@@ -89,6 +91,8 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_sequencer, &ExchangeSequencer::cycleDatesChanged, m_leftMenu, &LeftMenuPanel::setDates);
     connect(m_sequencer, &ExchangeSequencer::scenarioButtonWanted, m_leftMenu, &LeftMenuPanel::setScenariosButtonVisible);
     connect(m_sequencer, &ExchangeSequencer::configurationDecoded, m_settings, &SettingsForm::takeConfiguration);
+    connect(m_sequencer, &ExchangeSequencer::configurationDecoded, m_scenario, &ScenarioForm::takeConfiguration);
+    connect(m_sequencer, &ExchangeSequencer::editorRefreshWanted, m_scenario, &ScenarioForm::refreshEditorForUpload);
     connect(m_sequencer, &ExchangeSequencer::configurationDecoded, m_workCycle, &WorkCycleSettingsForm::takeDecodedCycle);
     connect(m_sequencer, &ExchangeSequencer::logTaken, m_settings, &SettingsForm::logTaken);
     connect(m_sequencer, &ExchangeSequencer::logReadTimedOut, m_settings, &SettingsForm::logReadTimedOut);
@@ -109,6 +113,7 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     m_workCycle->refreshDescriptionButton();
 
     connect(m_workCycle, &WorkCycleSettingsForm::ChangeDayPhase, m_devices, &DevicesForm::daysymena);
+    connect(m_workCycle, &WorkCycleSettingsForm::ChangeDayPhase, m_scenario->editor(), &ScenarioTimetableWidget::dayPhaseChanged);
 }
 
 MainWindow::~MainWindow()
@@ -181,6 +186,7 @@ void MainWindow::openScenarioPage()
 {
     m_leftMenu->hideMenu();
     showPage(m_scenario);
+    m_scenario->openFromMenu();
 }
 
 void MainWindow::openSettingsPage()

@@ -35,6 +35,12 @@ void PageRouter::handle()
         m_pages.panel->checkDevicesButton();
         m_pages.workCycle->clearSelection(false);
         break;
+    case PageRequest::OpenScenarioForDays:
+        // the calendar asks for a scenario for its selected days
+        m_pages.panel->hideMenu();
+        m_pages.scenario->openForSelectedDays();
+        m_pages.stack->setCurrentWidget(m_pages.scenario);
+        break;
     case PageRequest::TakeLoadedImage:
         // A scenario file was loaded: its image is taken as if read from the controller. Only
         // between exchanges, so that no reply under way overwrites the step or the buffer, and

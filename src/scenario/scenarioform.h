@@ -1,11 +1,53 @@
 #pragma once
 
+#include "model/controllerstate.h"
+
 #include <QWidget>
 
-// Page of the main window's stack; its content is built by the page's own subsystem.
+class ScenarioTimetableWidget;
+class QPushButton;
+struct DecodeResult;
+
+// The scenario page: the timetable editor under a title bar with help, and "Отмена" / "Сохранить".
+// Opened from the navigation panel (edit existing scenarios) or from the calendar (give the
+// selected days a scenario); saving hands the result to the calendar through the page request.
 class ScenarioForm : public QWidget
 {
     Q_OBJECT
 public:
     explicit ScenarioForm(QWidget *parent = nullptr);
+
+    int editMode = 1;
+    ScenarioTimetableWidget *editor() const { return m_editor; }
+
+    // From the navigation panel: the first scenario of the day map, arrows shown.
+    void openFromMenu();
+    // From the calendar (page request 5): the scenario of the first selected day.
+    void openForSelectedDays();
+
+signals:
+    void helpRequested(int page);
+
+public slots:
+    // What the exchange sequencer announces: a decoded configuration (socket captions, condition
+    // menu, relay outputs) and an upload about to be encoded (the relay outputs go to the state).
+    void takeConfiguration(const DecodeResult &result, bool fallback);
+    void refreshEditorForUpload();
+
+    void on_saveButton_clicked();
+    void on_cancelButton_clicked();
+    void on_helpButton_released();
+
+private:
+    // Puts back the edits of a visit that ended without save or cancel (the link was lost), when
+    // the page opens the same way on the same, unchanged scenario.
+    void restoreUnsavedEdits(const QMap<int, SocketProgram> &kept);
+    void rememberOpening();
+
+    ScenarioTimetableWidget *m_editor;
+    bool m_closedByButtons = true;
+    int m_openedIndex = -1;
+    int m_openedMode = -1;
+    QMap<int, int> m_openedSelection;
+    QMap<int, SocketProgram> m_openedBase;
 };

@@ -41,3 +41,11 @@ void nameitrm::on_removeButton_clicked()
 {
     emit removeItem();
 }
+
+void nameitrm::setCaption(int ref, const QString &text)
+{
+    m_ref = ref;
+    m_text->setPlainText(text);
+    m_text->setToolTip(text);
+    m_text->setReadOnly(true);
+}

@@ -16,6 +16,9 @@ public:
     explicit nameitrm(int kind, QWidget *parent = nullptr);
 
     int kind() const { return m_kind; }
+    // The row's caption: shown in the text area and as its tooltip; ref is the row's source input.
+    void setCaption(int ref, const QString &text);
+    int ref() const { return m_ref; }
     QLabel *caption() const { return m_caption; }
     QTextEdit *textArea() const { return m_text; }
     QPushButton *removeButton() const { return m_remove; }
@@ -28,6 +31,7 @@ public slots:
 
 private:
     int m_kind;
+    int m_ref = -1;
     QLabel *m_caption;
     QTextEdit *m_text;
     QPushButton *m_remove;

@@ -120,7 +120,7 @@ private slots:
         QTest::newRow("scenario saved, 2") << 2 << QStringLiteral("WorkCycleSettingsForm");
         QTest::newRow("scenario left") << 3 << QStringLiteral("WorkCycleSettingsForm");
         QTest::newRow("signed in") << 4 << QStringLiteral("DevicesForm");
-        QTest::newRow("edit scenario") << 5 << QStringLiteral("regform");
+        QTest::newRow("edit scenario") << 5 << QStringLiteral("ScenarioForm");
         QTest::newRow("comment") << 7 << QStringLiteral("regform");
         QTest::newRow("description") << 8 << QStringLiteral("regform");
         QTest::newRow("disconnect") << 9 << QStringLiteral("regform");

@@ -1,0 +1,223 @@
+// Figures of the scenario editor: switching outputs and phases ("Загрузка сценария") on a scenario
+// that holds 10 rows on every output and phase, side by side with building as many plain rows.
+// An output switch builds the shown phase's 10 rows and drops the rows shown before; a phase
+// switch builds the other phase's 10 rows.
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTableWidget>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "model/basescenario.h"
+#include "model/controllerstate.h"
+#include "model/numericutil.h"
+#include "model/relayoutputs.h"
+#include "scenario/scenariotimetablewidget.h"
+#include "widgets/infonote.h"
+
+namespace {
+
+Condition sensorRow(int sensor, int channel, int kind, int action, int priority, float value)
+{
+    Condition c;
+    c.ref = sensor;
+    c.source = channel;
+    c.text = QStringLiteral("Датчик %1").arg(sensor + 1);
+    c.kind = kind;
+    c.action = action;
+    c.priority = priority;
+    c.value = bitsFromFloat(value);
+    if (kind == ConditionKind::Interval)
+        c.params = {double(value) + 5};
+    return c;
+}
+
+Condition timerRow(int index, int priority)
+{
+    Condition c;
+    c.ref = TimerRef;
+    c.source = TimerSource;
+    c.text = timerRowText();
+    c.kind = ConditionKind::Above;
+    c.action = ConditionAction::On;
+    c.priority = priority;
+    c.params = {double(60 * index), 30, 120, 4, double(index)};
+    return c;
+}
+
+// Base state, two timers and seven sensor rows of every kind: priorities shown.
+QList<Condition> fullList(int baseAction)
+{
+    QList<Condition> rows = {baseStateCondition(baseAction), timerRow(0, 1), timerRow(1, 2)};
+    for (int r = 0; r < 7; ++r)
+        rows << sensorRow(r % 4, 4 + r % 4, 1 + r % 3, 1 + r % 2, 3 + r, 20.0f + r);
+    return rows;
+}
+
+void setUpState()
+{
+    ControllerState &s = controllerState();
+    const QList<int> types = {2, 1, 3, 5, 4, 4};
+    for (int k = 0; k < 6; ++k) {
+        s.sensors[k].type = types.at(k);
+        s.sensors[k].name = QStringLiteral("Датчик %1").arg(k + 1);
+        s.sensors[k].channels = {4 + k};
+    }
+    s.dayHours = s.editedDayHours = 18;
+    s.nightHours = s.editedNightHours = 6;
+    s.startTime = s.editedStartTime = QDateTime(QDate(2026, 3, 1), QTime(6, 0));
+    Scenario full;
+    full.name = QStringLiteral("Полный");
+    for (int output : {1, 2, 3, 4, 9, 10}) {
+        SocketProgram p;
+        p.dayConditions = fullList(ConditionAction::On);
+        p.nightConditions = fullList(ConditionAction::Off);
+        p.timers = {TimerSlot{0, 30, 120, 4, 1, 1, -1, 1, 1}, TimerSlot{60, 30, 120, 4, 1, 1, -1, 2, 2}};
+        full.sockets.insert(output, p);
+    }
+    s.scenarios = {baseScenario(), full};
+    s.editedScenarios = s.scenarios;
+}
+
+qint64 threadCpuNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Wall-clock time and the CPU time of this thread: on a busy machine the wall clock also counts
+// the time other programs had the processor.
+class Stopwatch
+{
+public:
+    void start()
+    {
+        m_cpu = threadCpuNs();
+        m_wall.start();
+    }
+    qint64 wallNs() const { return m_wall.nsecsElapsed(); }
+    qint64 cpuNs() const { return threadCpuNs() - m_cpu; }
+
+private:
+    QElapsedTimer m_wall;
+    qint64 m_cpu = 0;
+};
+
+double median(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.at(v.size() / 2);
+}
+
+struct Figures
+{
+    QList<double> wall;
+    QList<double> cpu;
+    void add(const Stopwatch &w)
+    {
+        wall << double(w.wallNs()) / 1e6;
+        cpu << double(w.cpuNs()) / 1e6;
+    }
+    void print(const char *what) const
+    {
+        std::printf("%-50s cpu median %7.2f max %7.2f ms | wall median %7.2f max %7.2f ms (%lld runs)\n", what,
+                    median(cpu), *std::max_element(cpu.begin(), cpu.end()), median(wall),
+                    *std::max_element(wall.begin(), wall.end()), static_cast<long long>(cpu.size()));
+    }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    setUpState();
+
+    // hosted like in the program, whose window carries a style sheet
+    QWidget host;
+    host.setStyleSheet(QStringLiteral("QMainWindow { background-color: rgba(20, 23, 24, 240); }"));
+    auto *hosted = new ScenarioTimetableWidget(&host);
+    ScenarioTimetableWidget &editor = *hosted;
+    host.resize(932, 700);
+    editor.resize(932, 700);
+    host.show();
+    editor.rebuildConditionMenu();
+    editor.syncRelayOutputs();
+    editor.loadScenario(1);
+    QCoreApplication::processEvents();
+    closeNote();
+
+    const QList<int> outputs = {1, 2, 3, 4, 9, 10};
+    const int rounds = 10;
+    Figures outputSwitch;
+    Figures phaseSwitch;
+    Stopwatch timer;
+    for (int round = 0; round < rounds; ++round) {
+        for (int output : outputs) {
+            timer.start();
+            editor.powerSocketClicked(output);
+            QCoreApplication::processEvents();
+            outputSwitch.add(timer);
+            closeNote();
+            timer.start();
+            editor.timeOfDayClicked(editor.currentPhase == 1 ? 2 : 1);
+            QCoreApplication::processEvents();
+            phaseSwitch.add(timer);
+        }
+    }
+
+    // the same number of rows per switch (10), three plain cells each, replacing the previous ones
+    QWidget plainHost;
+    plainHost.setStyleSheet(host.styleSheet());
+    auto *dayPlainTable = new QTableWidget(0, 3, &plainHost);
+    auto *nightPlainTable = new QTableWidget(0, 3, &plainHost);
+    QTableWidget &dayPlain = *dayPlainTable;
+    QTableWidget &nightPlain = *nightPlainTable;
+    for (QTableWidget *t : {&dayPlain, &nightPlain})
+        t->resize(900, 600);
+    plainHost.resize(932, 700);
+    plainHost.show();
+    Figures plainWidgets;
+    Figures plainItems;
+    for (int round = 0; round < rounds * int(outputs.size()); ++round) {
+        timer.start();
+        for (QTableWidget *t : {round % 2 ? &dayPlain : &nightPlain}) {
+            t->setRowCount(0);
+            for (int r = 0; r < 10; ++r) {
+                t->insertRow(r);
+                t->setCellWidget(r, 0, new QLabel(QStringLiteral("Датчик")));
+                t->setCellWidget(r, 1, new QLabel(QStringLiteral("УСЛОВИЕ")));
+                auto *combo = new QComboBox;
+                combo->addItems({QStringLiteral("ВКЛ"), QStringLiteral("ВЫКЛ")});
+                t->setCellWidget(r, 2, combo);
+            }
+            t->resizeRowsToContents();
+        }
+        QCoreApplication::processEvents();
+        plainWidgets.add(timer);
+        timer.start();
+        for (QTableWidget *t : {round % 2 ? &dayPlain : &nightPlain}) {
+            t->setRowCount(0);
+            for (int r = 0; r < 10; ++r) {
+                t->insertRow(r);
+                for (int col = 0; col < 3; ++col)
+                    t->setItem(r, col, new QTableWidgetItem(QStringLiteral("строка")));
+            }
+            t->resizeRowsToContents();
+        }
+        QCoreApplication::processEvents();
+        plainItems.add(timer);
+    }
+
+    std::printf("scenario editor, 10 rows on every output and phase (budget: one 100 ms tick)\n");
+    outputSwitch.print("output switch (10 editor rows built)");
+    phaseSwitch.print("phase switch (10 editor rows built)");
+    plainWidgets.print("10 plain rows: label, label, combo box");
+    plainItems.print("10 plain rows: three text items");
+    return 0;
+}

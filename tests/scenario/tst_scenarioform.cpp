@@ -1,0 +1,168 @@
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+
+#include "link/exchangestate.h"
+#include "model/socketmapequality.h"
+#include "programstate.h"
+#include "scenario/scenarioform.h"
+#include "scenariofixture.h"
+#include "widgets/infonote.h"
+#include "widgets/viewstate.h"
+
+// The scenario page: how it opens, save and cancel, help, and edits left behind by a lost link.
+class TestScenarioForm : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ScenarioForm> m_form;
+
+    ScenarioForm &form() { return *m_form; }
+    ScenarioTimetableWidget &editor() { return *m_form->editor(); }
+    QPushButton *button(const char *name) { return form().findChild<QPushButton *>(QString::fromLatin1(name)); }
+    // One more row on socket 1 by day: the thermometer, switching on.
+    void addRow()
+    {
+        editor().powerSocketClicked(1);
+        editor().timeOfDayClicked(1);
+        menuAction(editor(), 3)->trigger();
+    }
+
+private slots:
+    void init()
+    {
+        resetProgramState();
+        setUpScenarioState();
+        ControllerState &state = controllerState();
+        Scenario third = state.scenarios.at(1);
+        third.name = QStringLiteral("Цветение");
+        third.sockets[2].nightConditions << probeRow(ConditionAction::On, 1, 80);
+        state.scenarios << third;
+        state.days[2].scenarioIndex = 2;
+        state.scenarioOrder = {{1, 0}, {2, 1}};
+        state.editedScenarios = state.scenarios;
+        m_form.reset(new ScenarioForm);
+        m_form->resize(932, 794);
+        m_form->show();
+        editor().rebuildConditionMenu();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        closeNote();
+    }
+
+    void openedFromMenu()
+    {
+        controllerState().scenarioOrder = {{2, 0}, {1, 1}};
+        form().openFromMenu();
+        QCOMPARE(form().editMode, 1);
+        QCOMPARE(editor().loadedScenario, 2);
+        QVERIFY(editor().navigationVisible);
+        QVERIFY(viewState().openedFromMenu);
+        // edits keep the arrows when the page came from the menu
+        addRow();
+        QVERIFY(editor().navigationVisible);
+    }
+
+    void openedForSelectedDays()
+    {
+        controllerState().selectedDayScenarios = {{1, 1}, {2, 0}};
+        form().openForSelectedDays();
+        QCOMPARE(form().editMode, 0);
+        QCOMPARE(editor().loadedScenario, 2);
+        QVERIFY(!editor().navigationVisible);
+        QVERIFY(editor().findChild<QLabel *>(QStringLiteral("scintervlals"))->isHidden());
+    }
+
+    void cancelRestoresTheLiveList()
+    {
+        controllerState().selectedDayScenarios = {{1, 0}};
+        form().openForSelectedDays();
+        addRow();
+        ControllerState &state = controllerState();
+        state.editedScenarios << state.scenarios.at(1);
+        QTest::mouseClick(button("cancelButton"), Qt::LeftButton);
+        QCOMPARE(exchange().pageRequest, 3);
+        QCOMPARE(state.editedScenarios.size(), state.scenarios.size());
+    }
+
+    void saveForSelectedDays()
+    {
+        ControllerState &state = controllerState();
+        state.selectedDayScenarios = {{1, 0}};
+        state.scenarios[1].usage = 3;
+        state.scenarios[1].selectedUsage = 1;
+        form().openForSelectedDays();
+        addRow();
+        QTest::mouseClick(button("saveButton"), Qt::LeftButton);
+        QCOMPARE(exchange().pageRequest, 1);
+        QCOMPARE(state.chosenScenario, 3);
+        QCOMPARE(state.editedScenarios.size(), 4);
+        QCOMPARE(state.editedScenarios.last().name, QStringLiteral("Новый сценарий"));
+        QCOMPARE(state.editedScenarios.last().sockets.value(1).dayConditions.size(), 3);
+        QCOMPARE(state.scenarios.size(), 3);
+    }
+
+    void refusedSaveKeepsTheWorkingCopy()
+    {
+        controllerState().selectedDayScenarios = {{1, 0}};
+        form().openForSelectedDays();
+        addRow();
+        // an Off row next to an On row of the same priority
+        chooseAction(editor().actionCell(editor().dayTable(), 2), ConditionAction::Off);
+        const QMap<int, SocketProgram> working = editor().workingSockets;
+        closeNote();
+        QTest::mouseClick(button("saveButton"), Qt::LeftButton);
+        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(currentNote() ? currentNote()->text() : QString(),
+                 QStringLiteral("Одинаковый приоритет дневных условий ВКЛ и ВЫКЛ устройства: <p> Лампа"));
+        QVERIFY(socketMapsEqual(editor().workingSockets, working));
+        QCOMPARE(editor().dayTable()->rowCount(), 3);
+    }
+
+    void helpAsksForTheScenarioTopic()
+    {
+        QSignalSpy spy(&form(), &ScenarioForm::helpRequested);
+        QTest::mouseClick(button("helpButton"), Qt::LeftButton);
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.first().at(0).toInt(), 2);
+    }
+
+    // The link is lost while the page holds edits: the next opening of the same scenario the same
+    // way puts them back; after save or cancel, or when the scenario changed meanwhile, it does not.
+    void editsLeftByALostLink_data()
+    {
+        QTest::addColumn<int>("between");  // 0 nothing, 1 cancel, 2 live scenario changed, 3 other days
+        QTest::addColumn<bool>("restored");
+        QTest::newRow("reopened") << 0 << true;
+        QTest::newRow("cancelled before") << 1 << false;
+        QTest::newRow("the controller's scenario changed") << 2 << false;
+        QTest::newRow("other days selected") << 3 << false;
+    }
+    void editsLeftByALostLink()
+    {
+        QFETCH(int, between);
+        QFETCH(bool, restored);
+        ControllerState &state = controllerState();
+        state.selectedDayScenarios = {{1, 0}};
+        form().openForSelectedDays();
+        addRow();
+        if (between == 1)
+            QTest::mouseClick(button("cancelButton"), Qt::LeftButton);
+        if (between == 2)
+            state.scenarios[1].sockets[1].dayConditions[1].value = bitsFromFloat(45.0f);
+        if (between == 3)
+            state.selectedDayScenarios = {{1, 0}, {2, 1}};
+        closeNote();
+        form().openForSelectedDays();
+        QCOMPARE(editor().workingSockets.value(1).dayConditions.size(), restored ? 3 : 2);
+        QCOMPARE(editor().dayTable()->rowCount(), restored ? 3 : 2);
+        QCOMPARE(currentNote() && currentNote()->text() == QStringLiteral("Несохранённые изменения сценария восстановлены"), restored);
+    }
+};
+
+QTEST_MAIN(TestScenarioForm)
+#include "tst_scenarioform.moc"
