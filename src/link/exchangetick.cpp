@@ -40,6 +40,12 @@ bool ExchangeTick::run()
     case LinkState::ServicesDiscovered:
         m_link->connectStep();
         break;
+    case LinkState::DeletingAccount:
+    case LinkState::DiscoveringServices:
+    case LinkState::DiscoveringDetails:
+    case LinkState::ServiceReady:
+        m_link->waitStep();
+        break;
     case LinkState::SignedIn:
         m_sequencer->step();
         break;

@@ -198,11 +198,31 @@ void LinkController::stepConnecting()
                            && m_controller->state() != BleLink::ConnectingState;
     if (connected)
         return;
+    endLink();
+}
+
+void LinkController::waitStep()
+{
+    ExchangeState &ex = exchange();
+    // after a refused password the link rests in ServiceReady until the user tries again
+    if (ex.linkState == LinkState::ServiceReady && ex.pendingReply == ReplyKind::NoReply)
+        return;
+    if (ex.connectTimeout > 0 && --ex.connectTimeout > 0)
+        return;
+    endLink();
+}
+
+// The attempt or the link is given up: back to discovery with the sign-in view, as after a loss.
+void LinkController::endLink()
+{
+    ExchangeState &ex = exchange();
     m_notes->closeNote();
     m_view->showSignInView();
     m_view->setFormMode(SignInMode::Offline);
     ex.exchangeStep = ExchangeStep::Start;
+    ex.pendingReply = ReplyKind::NoReply;
     // The failed attempt's object goes; a late signal from it must not touch the next one.
+    dropService();
     dropController();
     resetAfterLinkGone();
 }
@@ -210,6 +230,7 @@ void LinkController::stepConnecting()
 void LinkController::stepServicesDiscovered()
 {
     exchange().linkState = LinkState::DiscoveringDetails;
+    exchange().connectTimeout = Timeouts::Connect;
     if (!tryNextService() && m_controller)
         m_controller->disconnectFromDevice();
 }
@@ -225,6 +246,7 @@ bool LinkController::tryNextService()
         if (!service)
             continue;
         m_service = service;
+        exchange().connectTimeout = Timeouts::Connect;
         connect(service, &BleService::stateChanged, this, &LinkController::onServiceStateChanged);
         service->discoverDetails();
         return true;
@@ -256,6 +278,7 @@ void LinkController::onConnected()
 {
     ExchangeState &ex = exchange();
     ex.linkState = LinkState::DiscoveringServices;
+    ex.connectTimeout = Timeouts::Connect;
     ex.lastImage.clear();
     ex.imageBuffer.clear();
     if (m_controller)
@@ -367,10 +390,12 @@ void LinkController::sendAccountCommand(const QString &login, const QString &pas
     }
 
     if (!password.isEmpty()) {
-        if (ready)
+        if (ready) {
+            ex.connectTimeout = Timeouts::Connect;
             m_channel.sendCommand(Opcode::SignIn, signInPayload(login, password));
-        else if (!connecting)
+        } else if (!connecting) {
             ex.linkState = LinkState::ConnectRequested;
+        }
         if (deleteFlag)
             note(QStringLiteral("Удаление аккаунта"), NoteClose::OnDiscovery, 10);
         else if (m_view->formMode() == SignInMode::CreateAccount)
@@ -383,6 +408,7 @@ void LinkController::sendAccountCommand(const QString &login, const QString &pas
         return;
     if (ready) {
         ex.linkState = LinkState::DeletingAccount;
+        ex.connectTimeout = Timeouts::Connect;
         m_channel.sendCommand(Opcode::DeleteAccount);
         m_deleteFlag = 0;
     } else {
@@ -403,6 +429,7 @@ void LinkController::signInReplied(const QByteArray &reply)
     }
     if (m_deleteFlag) {
         ex.linkState = LinkState::DeletingAccount;
+        ex.connectTimeout = Timeouts::Connect;
         m_channel.sendCommand(Opcode::DeleteAccount);
         return;
     }

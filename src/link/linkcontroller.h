@@ -40,6 +40,9 @@ public:
     // One tick of the connection states (StartDiscovery, DiscoveryFinished, Discovering,
     // ConnectRequested, Connecting, ServicesDiscovered).
     void connectStep();
+    // One tick of the states that wait for the controller (services, details, an account reply):
+    // silence for a connection timeout ends the link, so no modal note stays up for ever.
+    void waitStep();
     // Asks the controller to disconnect (the link-lost handling follows).
     void disconnectController();
     // Window closing: no link-lost handling any more; disconnects when connected.
@@ -79,6 +82,7 @@ private:
     void dropController();
     void dropService();
     void resetAfterLinkGone();
+    void endLink();
     void note(const QString &text, int flags, int ticks);
 
     Transport *m_transport;

@@ -9,4 +9,6 @@ struct SimFaults
     int disconnectAfterFrames = 0; // N > 0: the link drops right after the Nth frame written from now
     bool refuseNextSignIn = false; // the next sign-in is refused whatever it carries
     int replyDelayMs = 0;          // every answer of the link comes this much later
+    bool stallServiceDiscovery = false; // service discovery never finishes
+    bool stallDetailsDiscovery = false; // details discovery of a service never finishes
 };

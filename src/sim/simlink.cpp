@@ -104,6 +104,8 @@ void SimLink::discoverServices()
     if (m_state != ConnectedState)
         return;
     m_state = DiscoveringState;
+    if (m_controller && m_controller->faults().stallServiceDiscovery)
+        return;
     post([this] {
         if (m_state != DiscoveringState)
             return;
@@ -158,6 +160,8 @@ void SimService::discoverDetails()
         return;
     m_state = RemoteServiceDiscovering;
     later([this] { emit stateChanged(RemoteServiceDiscovering); });
+    if (m_link->controller() && m_link->controller()->faults().stallDetailsDiscovery)
+        return;
     later([this] {
         if (m_state != RemoteServiceDiscovering)
             return;

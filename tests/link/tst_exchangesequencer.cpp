@@ -1,8 +1,12 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "framelog.h"
+
 #include "linkharness.h"
+#include "link/frames.h"
 #include "model/statusrecord.h"
+#include "plans.h"
 
 // The exchange sequencer with the link and a simulated controller, no window: what it announces
 // and what it writes.
@@ -45,6 +49,150 @@ private slots:
         // the controller's plan is read, never written back unasked
         QCOMPARE(c->memory().mid(64, body.size()), body);
         QVERIFY(h.view.workView);
+    }
+
+    static QByteArray withByte(QByteArray body, int offset, int value)
+    {
+        body[offset] = char(value);
+        return body;
+    }
+
+    // One session with the controller holding the given body; returns its memory afterwards.
+    static QByteArray memoryAfterSession(const QByteArray &body, QByteArray *before, RecordingNotes *notesOut = nullptr)
+    {
+        LinkHarness h;
+        SimulatedController *c = h.signedInController(body);
+        if (!c)
+            return QByteArray("no sign-in");
+        *before = c->memory();
+        h.tick(60);  // clock, polls, and any upload that would follow
+        if (notesOut)
+            *notesOut = h.notes;
+        return c->memory();
+    }
+
+    void controllersPlanIsLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("fallback");
+        const QByteArray rich = richBody();
+        QTest::newRow("whole plan") << rich << false;
+        QTest::newRow("sensor section of an unknown type") << withByte(rich, 16, 9) << false;
+        QTest::newRow("condition on a channel no input offers") << withByte(rich, 427, 9) << false;
+        QTest::newRow("nothing the program can read") << QByteArray(256, char(0x55)) << true;
+        QTest::newRow("a plan without its work cycle") << rich.left(170) << true;
+    }
+
+    // A controller's plan is written only when the user changes something: an odd or unreadable
+    // image is shown, never replaced by the base plan.
+    void controllersPlanIsLeftAlone()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, fallback);
+        QByteArray before;
+        RecordingNotes notes;
+        const QByteArray after = memoryAfterSession(body, &before, &notes);
+        QCOMPARE(after, before);
+        QCOMPARE(notes.asked.contains(QStringLiteral("Конфигурация контроллера не распознана<p>Она не изменится, пока вы не сохраните свою")),
+                 fallback);
+    }
+
+    void emptyControllerGetsTheBasePlan()
+    {
+        LinkHarness h;
+        FrameLog frames(&h.transport);
+        SimulatedController *c = h.signedInController();
+        QVERIFY(c);
+        QVERIFY(h.tickUntil([&frames] { return frames.count(int(Opcode::CommitImage)) == 1; }, 300));
+        QVERIFY(c->storedImageLength() > ImageHeaderSize);
+    }
+
+    // A's upload is cut off by a lost link; signing in to B must not carry A's plan over.
+    void pendingUploadStaysWithItsController()
+    {
+        LinkHarness h;
+        FrameLog frames(&h.transport);
+        const QByteArray body = richBody();
+        SimulatedController *a = h.signedInController(body, 0xA1);
+        QVERIFY(a);
+        controllerState().sockets[0].name = QStringLiteral("Только для A");
+        controllerState().uploadRequest = true;
+        a->faults().disconnectAfterFrames = 1;  // the first chunk goes, then the link drops
+        QVERIFY(h.tickUntil([] { return exchange().linkState == LinkState::Discovering; }, 100));
+        QVERIFY(exchange().uploadUnconfirmed || controllerState().uploadRequest);
+
+        h.transport.setInRange(a, false);
+        SimulatedController *b = h.addController(QStringLiteral("VS-REZ-02"), 0xB2);
+        createSimAccount(b, "grower", "green42");
+        b->installImage(body);
+        const QByteArray bBefore = b->memory();
+        // the scan runs out without A; the next one offers B
+        QVERIFY(h.tickUntil([&h] {
+            h.transport.finishScan();
+            return h.view.deviceId == QStringLiteral("00:00:00:00:00:B2");
+        }, 200));
+        QVERIFY(h.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        QCOMPARE(exchange().linkAddress, quint64(0xB2));
+        frames.clear();
+        QVERIFY(h.reachIdle());
+        h.tick(60);
+        QCOMPARE(frames.count(int(Opcode::WriteImage)), 0);
+        QCOMPARE(b->memory(), bBefore);
+        QVERIFY(controllerState().sockets[0].name != QStringLiteral("Только для A"));
+    }
+
+    void oversizePlanIsRefusedAndKept()
+    {
+        LinkHarness h;
+        FrameLog frames(&h.transport);
+        SimulatedController *c = h.signedInController(richBody());
+        QVERIFY(c);
+        const QByteArray before = c->memory();
+        ControllerState &state = controllerState();
+        makeLargeEditedPlan(state, 40, 80);
+        state.uploadRequest = true;
+        h.tick(40);
+        QCOMPARE(frames.count(int(Opcode::WriteImage)), 0);
+        QCOMPARE(c->memory(), before);
+        QVERIFY(h.notes.asked.contains(QStringLiteral("План слишком велик для памяти контроллера<p>Сократите сценарии: ничего не записано")));
+        QCOMPARE(state.scenarios.size(), 41);  // the plan stays in the program
+        QVERIFY(exchange().heldBody.isEmpty());
+    }
+
+    void stalledPhaseEndsInDiscovery_data()
+    {
+        QTest::addColumn<QString>("phase");
+        QTest::newRow("service discovery") << QStringLiteral("services");
+        QTest::newRow("details discovery") << QStringLiteral("details");
+        QTest::newRow("sign-in reply") << QStringLiteral("signin");
+    }
+
+    // Silence in any phase of connecting ends the attempt: the waiting note goes, the form is
+    // back, and the next "Вход" works.
+    void stalledPhaseEndsInDiscovery()
+    {
+        QFETCH(QString, phase);
+        LinkHarness h;
+        SimulatedController *c = h.addController();
+        createSimAccount(c, "grower", "green42");
+        if (phase == QLatin1String("services"))
+            c->faults().stallServiceDiscovery = true;
+        else if (phase == QLatin1String("details"))
+            c->faults().stallDetailsDiscovery = true;
+        else
+            c->faults().dropReplies = 1;
+        QVERIFY(h.discover());
+        h.link->sendAccountCommand(QStringLiteral("grower"), QStringLiteral("green42"), 0);
+        QCOMPARE(h.notes.open, QStringLiteral("Авторизация"));
+        QVERIFY(h.tickUntil([] { return exchange().linkState >= LinkState::DiscoveringServices; }, 60));
+        QVERIFY(h.tickUntil([] { return exchange().linkState <= LinkState::Discovering; }, 120));
+        QVERIFY(h.notes.open.isEmpty());
+        QVERIFY(!h.view.workView);
+
+        c->faults() = SimFaults();
+        QVERIFY(h.discover(40));
+        QVERIFY(h.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        QVERIFY(h.reachIdle());
     }
 };
 

@@ -103,6 +103,15 @@ ControllerState noWorkCycle()
     return state;
 }
 
+// Days [0, 1, 1, 0] on a scenario that has no programs yet.
+ControllerState dayRunsAnEmptyScenario()
+{
+    ControllerState state = RichState::build();
+    state.scenarios[1].sockets.clear();
+    state.scenarios[1].usage = 2;
+    return state;
+}
+
 ControllerState longNames()
 {
     ControllerState state = RichState::build();
@@ -150,6 +159,7 @@ private slots:
         QTest::newRow("every output, no night") << everyOutput();
         QTest::newRow("no work cycle") << noWorkCycle();
         QTest::newRow("long and odd names") << longNames();
+        QTest::newRow("a day runs a scenario without programs") << dayRunsAnEmptyScenario();
     }
 
     void statesComeBack()
