@@ -1,7 +1,9 @@
 // The program signed in to the simulated controller and left alone on the devices page for a
 // fixed time, on the real 100 ms timer. Run under /usr/bin/time -v to read its CPU use:
 //   /usr/bin/time -v build/bench/bench_idle 60
+// and, for comparison, an empty Qt window: build/bench/bench_idle 60 bare
 #include <QApplication>
+#include <QMainWindow>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -21,6 +23,16 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 60;
+    if (argc > 2 && qstrcmp(argv[2], "bare") == 0) {
+        // the yardstick: an empty Qt window, idle for the same time
+        QMainWindow bare;
+        bare.resize(1071, 800);
+        bare.show();
+        QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
+        const int result = app.exec();
+        std::printf("bare window, idle for %d s\n", seconds);
+        return result;
+    }
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
 

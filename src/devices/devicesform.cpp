@@ -339,8 +339,11 @@ void DevicesForm::showStatus(bool dayPhase, int hours, int minutes, bool beforeS
     }
     daytime->setText(QStringLiteral("ОСТАЛОСЬ ") + clockText(hours, minutes));
     if (dayNightEnabled) {
-        daystatesym->setStyleSheet(dayPhase ? QStringLiteral("border-image: url(:/pict/dayWorkIcon.svg);")
-                                            : QStringLiteral("border-image: url(:/pict/nightWorkIcon.svg);"));
+        const QString look = dayPhase ? QStringLiteral("border-image: url(:/pict/dayWorkIcon.svg);")
+                                      : QStringLiteral("border-image: url(:/pict/nightWorkIcon.svg);");
+        // a new style sheet repolishes the label: only when the phase changes
+        if (daystatesym->styleSheet() != look)
+            daystatesym->setStyleSheet(look);
         daystatesym->show();
     }
 }

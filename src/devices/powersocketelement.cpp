@@ -133,6 +133,11 @@ void PowerSocketElement::setPowerSocketPortNumber(int port)
 
 void PowerSocketElement::setPowerSocketStatus(PS::EPowerSocketStatus newStatus)
 {
+    // Every status poll reports the sockets; restyling an unchanged tile would lay it out and
+    // paint it again each time.
+    if (m_styled && newStatus == status)
+        return;
+    m_styled = true;
     status = newStatus;
     const StatusLook look = lookOf(status);
     mainFrame->setStyleSheet(look.frameStyle);

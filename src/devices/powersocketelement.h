@@ -46,6 +46,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    bool m_styled = false;  // the look of `status` has been applied
     void onPowerButtonClicked();
     void refreshNameLabel();
     void showSwitchOfStatus();

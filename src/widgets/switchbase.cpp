@@ -22,6 +22,10 @@ void SwitchBase::setSliderPosition(int pos)
 
 void SwitchBase::setStateValue(int s)
 {
+    // the status poll sets the state again and again: nothing to move or paint when it holds
+    if (m_animation->state() != QAbstractAnimation::Running && state == (s == 0 ? 0 : 1)
+        && m_sliderPosition == ((s == 0) ? onPosition() : offPosition()))
+        return;
     m_animation->stop();
     on = (s == 0);
     state = on ? 0 : 1;
