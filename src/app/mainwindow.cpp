@@ -284,6 +284,11 @@ int MainWindow::formMode() const
     return m_regform->mode();
 }
 
+void MainWindow::setAdapterProblem(bool problem)
+{
+    m_regform->setAdapterProblem(problem);
+}
+
 void MainWindow::setControllerId(const QString &id)
 {
     m_leftMenu->setId(id);

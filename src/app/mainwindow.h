@@ -73,6 +73,7 @@ private:
     void setFormMode(int mode, const QString &login, const QString &password) override;
     void setFormDeviceId(const QString &id) override;
     int formMode() const override;
+    void setAdapterProblem(bool problem) override;
     void setControllerId(const QString &id) override;
     void linkLost() override;
     void accountDeleted() override;

@@ -17,6 +17,8 @@ BleDeviceInfo toBleDeviceInfo(const QBluetoothDeviceInfo &info)
     BleDeviceInfo out;
     out.name = info.name();
     out.address = info.address().toUInt64();
+    // a device the adapter remembers but did not hear in this scan carries no signal strength
+    out.cached = info.isCached() || info.rssi() == 0;
     const QMultiHash<quint16, QByteArray> data = info.manufacturerData();
     for (auto it = data.cbegin(); it != data.cend(); ++it) {
         if (!out.manufacturerData.contains(it.key()))
@@ -43,6 +45,15 @@ BluetoothScanner::BluetoothScanner(std::shared_ptr<SeenDevices> seen, QObject *p
                 const BleDeviceInfo device = toBleDeviceInfo(info);
                 m_seen->insert(device.address, info);
                 emit deviceDiscovered(device);
+            });
+    connect(m_agent, &QBluetoothDeviceDiscoveryAgent::deviceUpdated, this,
+            [this](const QBluetoothDeviceInfo &info, QBluetoothDeviceInfo::Fields fields) {
+                if (!fields.testFlag(QBluetoothDeviceInfo::Field::ManufacturerData)
+                    && !fields.testFlag(QBluetoothDeviceInfo::Field::RSSI))
+                    return;
+                const BleDeviceInfo device = toBleDeviceInfo(info);
+                m_seen->insert(device.address, info);
+                emit deviceUpdated(device);
             });
     connect(m_agent, &QBluetoothDeviceDiscoveryAgent::finished, this, &BleScanner::finished);
     connect(m_agent, &QBluetoothDeviceDiscoveryAgent::errorOccurred, this,

@@ -18,6 +18,7 @@ struct BleDeviceInfo
     QString name;
     quint64 address = 0;                        // 48-bit Bluetooth address as a number
     QHash<quint16, QByteArray> manufacturerData; // by manufacturer id
+    bool cached = false;  // known only from the adapter's cache: not advertised in this scan
     QString addressText() const;                 // "AA:BB:CC:DD:EE:FF"
 };
 
@@ -35,6 +36,8 @@ public:
 
 signals:
     void deviceDiscovered(const BleDeviceInfo &info);
+    // A device reported earlier in this scan advertises anew (its data may have changed).
+    void deviceUpdated(const BleDeviceInfo &info);
     void finished();
     void errorOccurred(const QString &text);
 };

@@ -25,6 +25,7 @@ LinkController::LinkController(Transport *transport, LinkView *view, LinkNotes *
     if (m_transport) {
         m_discoveryAgent = m_transport->createScanner(this);
         connect(m_discoveryAgent, &BleScanner::deviceDiscovered, this, &LinkController::onDeviceDiscovered);
+        connect(m_discoveryAgent, &BleScanner::deviceUpdated, this, &LinkController::onDeviceUpdated);
         connect(m_discoveryAgent, &BleScanner::finished, this, &LinkController::onDiscoveryFinished);
         connect(m_discoveryAgent, &BleScanner::errorOccurred, this, &LinkController::onScannerError);
     }
@@ -258,18 +259,40 @@ bool LinkController::tryNextService()
 
 void LinkController::onDeviceDiscovered(const BleDeviceInfo &info)
 {
-    if (nameMarksController(info.name))
+    m_view->setAdapterProblem(false);
+    // a device only the adapter's cache knows may be long gone: it is not offered
+    if (nameMarksController(info.name) && !info.cached)
         m_foundDevices.append(info);
+}
+
+void LinkController::onDeviceUpdated(const BleDeviceInfo &info)
+{
+    if (!nameMarksController(info.name) || info.cached)
+        return;
+    bool known = false;
+    for (BleDeviceInfo &d : m_foundDevices) {
+        if (d.address == info.address) {
+            d = info;
+            known = true;
+        }
+    }
+    if (!known)
+        m_foundDevices.append(info);
+    // the form shows what the controller advertises now (a new or deleted account)
+    if (info.address == m_currentAddress && exchange().linkState == LinkState::Discovering)
+        selectDevice(info);
 }
 
 void LinkController::onDiscoveryFinished()
 {
+    m_view->setAdapterProblem(false);
     if (exchange().linkState == LinkState::Discovering)
         exchange().linkState = LinkState::DiscoveryFinished;
 }
 
 void LinkController::onScannerError(const QString &)
 {
+    m_view->setAdapterProblem(true);
     m_scannerFailed = true;
     m_errorWaitTicks = DiscoveryPeriodTicks;
 }

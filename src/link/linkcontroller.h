@@ -19,6 +19,8 @@ public:
     virtual void setFormMode(int mode, const QString &login = QString(), const QString &password = QString()) = 0;
     virtual void setFormDeviceId(const QString &id) = 0;
     virtual int formMode() const = 0;
+    // The scanner cannot run (no adapter, or it is switched off); false once a scan runs again.
+    virtual void setAdapterProblem(bool problem) = 0;
     virtual void showSignInView() = 0;
     virtual void showWorkView() = 0;
     virtual void setControllerId(const QString &id) = 0;
@@ -62,6 +64,7 @@ public slots:
 
 private:
     void onDeviceDiscovered(const BleDeviceInfo &info);
+    void onDeviceUpdated(const BleDeviceInfo &info);
     void onDiscoveryFinished();
     void onScannerError(const QString &text);
     void onConnected();

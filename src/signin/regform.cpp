@@ -68,6 +68,11 @@ regform::regform(QWidget *parent) : QWidget(parent)
     m_stateText = new QLabel(this);
     m_stateText->setObjectName(QStringLiteral("controllerStateTextLabel"));
     m_stateText->setAlignment(Qt::AlignCenter);
+    m_adapterText = new QLabel(QStringLiteral("Bluetooth выключен или не найден"), this);
+    m_adapterText->setObjectName(QStringLiteral("adapterStateTextLabel"));
+    m_adapterText->setAlignment(Qt::AlignCenter);
+    m_adapterText->setStyleSheet(QStringLiteral("color: #F82161; font-family: Inter; font-size: 13px;"));
+    m_adapterText->hide();
     m_hint = new QLabel(this);
     m_hint->setObjectName(QStringLiteral("hintLabel"));
     m_hint->setAlignment(Qt::AlignCenter);
@@ -135,6 +140,7 @@ regform::regform(QWidget *parent) : QWidget(parent)
     card->setSpacing(14);
     card->addWidget(m_statePicture, 0, Qt::AlignHCenter);
     card->addWidget(m_stateText);
+    card->addWidget(m_adapterText);
     card->addWidget(m_hint);
     card->addLayout(tabs);
     card->addWidget(m_accountStack);
@@ -174,6 +180,11 @@ regform::~regform()
 QString regform::supportAddress()
 {
     return QStringLiteral("support@vireosant.ru");
+}
+
+void regform::setAdapterProblem(bool problem)
+{
+    m_adapterText->setVisible(problem);
 }
 
 void regform::setFormMode(int mode, const QString &login, const QString &password)

@@ -26,6 +26,8 @@ public:
     int mode() const { return m_mode; }
     void setFormMode(int mode, const QString &login = QString(), const QString &password = QString());
     void setDeviceId(const QString &text);
+    // One line under the controller's state while the Bluetooth adapter is missing or off.
+    void setAdapterProblem(bool problem);
     QString deviceId() const { return m_deviceId; }
 
     static QString supportAddress();
@@ -58,6 +60,7 @@ private:
 
     QLabel *m_statePicture;
     QLabel *m_stateText;
+    QLabel *m_adapterText;
     QLabel *m_hint;
     QPushButton *m_loginPageButton;
     QPushButton *m_createLoginPageButton;

@@ -16,6 +16,15 @@ SimScanner::SimScanner(SimTransport *transport, QObject *parent)
         if (inRange)
             report(c);
     });
+    connect(transport, &SimTransport::advertisementChanged, this, [this](SimulatedController *controller) {
+        if (!m_active || !m_reported.contains(controller->address()) || !m_transport->isInRange(controller))
+            return;
+        QPointer<SimulatedController> c(controller);
+        m_queue->post(0, [this, c] {
+            if (c && m_active)
+                emit deviceUpdated(c->advertisement());
+        });
+    });
 }
 
 void SimScanner::start()
@@ -58,9 +67,24 @@ void SimScanner::report(SimulatedController *controller)
     // What it advertises when the report arrives, so an account made meanwhile shows.
     QPointer<SimulatedController> c(controller);
     m_queue->post(0, [this, c] {
-        if (c && m_active)
-            emit deviceDiscovered(c->advertisement());
+        if (!c || !m_active)
+            return;
+        BleDeviceInfo info = c->advertisement();
+        if (m_transport && m_transport->isCachedOnly(c)) {
+            // the adapter's memory of it: no fresh advertising data
+            info.cached = true;
+            info.manufacturerData.clear();
+        }
+        emit deviceDiscovered(info);
     });
+}
+
+void SimTransport::setCachedOnly(SimulatedController *controller, bool cachedOnly)
+{
+    if (cachedOnly)
+        m_cachedOnly.insert(controller);
+    else
+        m_cachedOnly.remove(controller);
 }
 
 SimTransport::SimTransport(QObject *parent)

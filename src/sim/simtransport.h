@@ -63,6 +63,12 @@ public:
     // Ends the scan that is going on (finished arrives queued).
     void finishScan();
 
+    // Known to the adapter only from its cache: scans report it as cached, never as advertising.
+    void setCachedOnly(SimulatedController *controller, bool cachedOnly);
+    bool isCachedOnly(const SimulatedController *controller) const { return m_cachedOnly.contains(controller); }
+    // The controller advertises anew (its account changed): a scan that reported it says so.
+    void advertiseAgain(SimulatedController *controller) { emit advertisementChanged(controller); }
+
     // Without an adapter a scan fails at once with an error instead of running.
     void setAdapterAvailable(bool available) { m_adapterAvailable = available; }
     bool adapterAvailable() const { return m_adapterAvailable; }
@@ -73,12 +79,14 @@ public:
 signals:
     void rangeChanged(SimulatedController *controller, bool inRange);
     void scanFinishRequested();
+    void advertisementChanged(SimulatedController *controller);
     // Every frame the program writes to a controller, before the controller takes it.
     void frameWritten(SimulatedController *controller, const QByteArray &frame);
 
 private:
     QList<SimulatedController *> m_controllers;
     QSet<const SimulatedController *> m_outOfRange;
+    QSet<const SimulatedController *> m_cachedOnly;
     int m_scanPeriodMs = 0;
     bool m_adapterAvailable = true;
 };

@@ -194,6 +194,45 @@ private slots:
         QVERIFY(h.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
         QVERIFY(h.reachIdle());
     }
+
+    void adapterProblemIsShownAndClears()
+    {
+        LinkHarness h;
+        h.transport.setAdapterAvailable(false);
+        h.addController();
+        h.tick(3);
+        QVERIFY(h.view.adapterProblem);
+        QCOMPARE(h.view.mode, int(SignInMode::Offline));
+        h.transport.setAdapterAvailable(true);
+        // discovery tries again after one period and finds the controller
+        QVERIFY(h.tickUntil([&h] { return h.view.mode != SignInMode::Offline; }, 120));
+        QVERIFY(!h.view.adapterProblem);
+    }
+
+    void cachedDeviceIsNotOffered()
+    {
+        LinkHarness h;
+        SimulatedController *c = h.addController();
+        h.transport.setCachedOnly(c, true);
+        h.tick(10);
+        QCOMPARE(h.view.mode, int(SignInMode::Offline));
+        h.transport.setCachedOnly(c, false);
+        h.transport.finishScan();
+        QVERIFY(h.discover(40));
+    }
+
+    void changedAdvertisementReachesTheForm()
+    {
+        LinkHarness h;
+        SimulatedController *c = h.addController();
+        QVERIFY(h.discover());
+        QCOMPARE(h.view.mode, int(SignInMode::CreateAccount));
+        // someone makes the account on the box while this scan goes on
+        createSimAccount(c, "grower", "green42");
+        h.transport.advertiseAgain(c);
+        QVERIFY(h.tickUntil([&h] { return h.view.mode == SignInMode::SignIn; }, 10));
+        QCOMPARE(h.view.login, QStringLiteral("grower"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestExchangeSequencer)

@@ -76,6 +76,7 @@ struct RecordingView : LinkView
     QString deviceId;
     bool workView = false;
     int linkLosses = 0;
+    bool adapterProblem = false;
 
     void setFormMode(int m, const QString &l, const QString &p) override
     {
@@ -85,6 +86,7 @@ struct RecordingView : LinkView
     }
     void setFormDeviceId(const QString &id) override { deviceId = id; }
     int formMode() const override { return mode; }
+    void setAdapterProblem(bool problem) override { adapterProblem = problem; }
     void showSignInView() override { workView = false; }
     void showWorkView() override
     {
