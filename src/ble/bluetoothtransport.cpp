@@ -82,6 +82,8 @@ BluetoothService::BluetoothService(QLowEnergyService *service, QObject *parent)
     m_service->setParent(this);
     connect(m_service, &QLowEnergyService::stateChanged, this,
             [this](QLowEnergyService::ServiceState state) { emit stateChanged(int(state)); });
+    connect(m_service, &QLowEnergyService::errorOccurred, this,
+            [this](QLowEnergyService::ServiceError error) { emit errorOccurred(QString::number(int(error))); });
     connect(m_service, &QLowEnergyService::characteristicWritten, this,
             [this](const QLowEnergyCharacteristic &c, const QByteArray &value) {
                 emit characteristicWritten(bleUuidTo16(c.uuid()), value);
@@ -111,9 +113,9 @@ BleService::ServiceState BluetoothService::state() const
     }
 }
 
-void BluetoothService::discoverDetails()
+void BluetoothService::discoverDetails(bool readValues)
 {
-    m_service->discoverDetails();
+    m_service->discoverDetails(readValues ? QLowEnergyService::FullDiscovery : QLowEnergyService::SkipValueDiscovery);
 }
 
 bool BluetoothService::hasCommandCharacteristic() const
@@ -152,6 +154,8 @@ BluetoothLink::BluetoothLink(const QBluetoothDeviceInfo &device, QObject *parent
     connect(m_controller, &QLowEnergyController::serviceDiscovered, this,
             [this](const QBluetoothUuid &uuid) { emit serviceDiscovered(uuid); });
     connect(m_controller, &QLowEnergyController::discoveryFinished, this, &BleLink::discoveryFinished);
+    connect(m_controller, &QLowEnergyController::errorOccurred, this,
+            [this](QLowEnergyController::Error) { emit errorOccurred(m_controller->errorString()); });
 }
 
 BleLink::ControllerState BluetoothLink::state() const

@@ -39,7 +39,7 @@ public:
     BluetoothService(QLowEnergyService *service, QObject *parent);
     QUuid uuid() const override;
     ServiceState state() const override;
-    void discoverDetails() override;
+    void discoverDetails(bool readValues) override;
     bool hasCommandCharacteristic() const override;
     QByteArray cachedCommandValue() const override;
     void writeCommand(const QByteArray &value) override;

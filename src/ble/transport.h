@@ -52,7 +52,8 @@ public:
     using QObject::QObject;
     virtual QUuid uuid() const = 0;
     virtual ServiceState state() const = 0;
-    virtual void discoverDetails() = 0;
+    // readValues false: characteristics only, no value is read (enough to probe a service).
+    virtual void discoverDetails(bool readValues = true) = 0;
     // True once details are discovered and the service holds characteristic 0xFFF1.
     virtual bool hasCommandCharacteristic() const = 0;
     // The value of 0xFFF1 cached by the details discovery; no read request is made.
@@ -67,6 +68,7 @@ signals:
     // The 16-bit UUID of the characteristic (0 when it has no 16-bit form) and the value.
     void characteristicWritten(quint16 characteristic, const QByteArray &value);
     void characteristicRead(quint16 characteristic, const QByteArray &value);
+    void errorOccurred(const QString &text);
 };
 
 class BleLink : public QObject
@@ -89,6 +91,7 @@ signals:
     void disconnected();
     void serviceDiscovered(const QUuid &service);
     void discoveryFinished();
+    void errorOccurred(const QString &text);
 };
 
 // Creates the objects of one backend.

@@ -9,6 +9,8 @@
 #include <QDir>
 
 namespace {
+// The 16-bit UUID of the service that normally holds the command characteristic.
+constexpr quint16 CommandServiceUuid = 0xFFF0;
 // One discovery period in ticks: how long a failed scan waits before the next try.
 constexpr int DiscoveryPeriodTicks = 50;
 
@@ -163,6 +165,7 @@ void LinkController::stepConnectRequested()
         connect(m_controller, &BleLink::discoveryFinished, this, &LinkController::onServicesDiscovered);
         connect(m_controller, &BleLink::connected, this, &LinkController::onConnected);
         connect(m_controller, &BleLink::disconnected, this, &LinkController::onDisconnected);
+        connect(m_controller, &BleLink::errorOccurred, this, &LinkController::onControllerError);
     }
     ex.logBuffer.clear();
     ex.linkState = LinkState::Connecting;
@@ -237,22 +240,31 @@ void LinkController::stepServicesDiscovered()
 }
 
 // Creates the service object for the last reported service not tried yet. The command service is
-// the one that holds 0xFFF1; others are passed over once their details are known.
+// the one that holds 0xFFF1; others are passed over once their details are known. Only the likely
+// command service is discovered with its values read; the others are probed without.
 bool LinkController::tryNextService()
 {
     dropService();
     while (!m_serviceUuids.isEmpty() && m_controller) {
         const QUuid uuid = m_serviceUuids.takeLast();
-        BleService *service = m_controller->createServiceObject(uuid, this);
-        if (!service)
-            continue;
-        m_service = service;
-        exchange().connectTimeout = Timeouts::Connect;
-        connect(service, &BleService::stateChanged, this, &LinkController::onServiceStateChanged);
-        service->discoverDetails();
-        return true;
+        if (openService(uuid, bleUuidTo16(uuid) == CommandServiceUuid))
+            return true;
     }
     return false;
+}
+
+bool LinkController::openService(const QUuid &uuid, bool readValues)
+{
+    BleService *service = m_controller ? m_controller->createServiceObject(uuid, this) : nullptr;
+    if (!service)
+        return false;
+    m_service = service;
+    m_serviceValuesRead = readValues;
+    exchange().connectTimeout = Timeouts::Connect;
+    connect(service, &BleService::stateChanged, this, &LinkController::onServiceStateChanged);
+    connect(service, &BleService::errorOccurred, this, &LinkController::onServiceError);
+    service->discoverDetails(readValues);
+    return true;
 }
 
 // ---- signal handlers -----------------------------------------------------------------------------
@@ -313,6 +325,24 @@ void LinkController::onServiceDiscovered(const QUuid &uuid)
     m_serviceUuids.append(uuid);
 }
 
+void LinkController::onServiceError(const QString &)
+{
+    if (sender() != m_service || exchange().linkState != LinkState::DiscoveringDetails)
+        return;  // during the exchange the step timeouts deal with it
+    if (!tryNextService() && m_controller)
+        m_controller->disconnectFromDevice();
+}
+
+void LinkController::onControllerError(const QString &)
+{
+    if (m_closing || sender() != m_controller)
+        return;
+    if (exchange().linkState == LinkState::SignedIn)
+        m_controller->disconnectFromDevice();  // the link-lost path follows
+    else
+        endLink();
+}
+
 void LinkController::onServicesDiscovered()
 {
     exchange().linkState = LinkState::ServicesDiscovered;
@@ -324,6 +354,14 @@ void LinkController::onServiceStateChanged(int state)
         return;
     if (!m_service->hasCommandCharacteristic()) {
         if (!tryNextService() && m_controller)
+            m_controller->disconnectFromDevice();
+        return;
+    }
+    if (!m_serviceValuesRead) {
+        // found by a probe: its status value is needed, so it is discovered again with values
+        const QUuid uuid = m_service->uuid();
+        dropService();
+        if (!openService(uuid, true) && m_controller)
             m_controller->disconnectFromDevice();
         return;
     }

@@ -82,6 +82,9 @@ private:
     void selectDevice(const BleDeviceInfo &device);
     void bindPendingChanges(quint64 address);
     bool tryNextService();
+    bool openService(const QUuid &uuid, bool readValues);
+    void onServiceError(const QString &text);
+    void onControllerError(const QString &text);
     void dropController();
     void dropService();
     void resetAfterLinkGone();
@@ -100,6 +103,7 @@ private:
     BleDeviceInfo m_selectedDevice;
     quint64 m_currentAddress = 0;
     QList<QUuid> m_serviceUuids; // as reported; the last one is tried first
+    bool m_serviceValuesRead = false; // m_service's details were discovered with values
     bool m_closing = false;
     bool m_scannerFailed = false;
     int m_errorWaitTicks = 0;

@@ -154,7 +154,7 @@ void SimService::later(std::function<void()> action)
     });
 }
 
-void SimService::discoverDetails()
+void SimService::discoverDetails(bool readValues)
 {
     if (m_state != RemoteService || !m_link || !m_link->isConnected())
         return;
@@ -162,11 +162,13 @@ void SimService::discoverDetails()
     later([this] { emit stateChanged(RemoteServiceDiscovering); });
     if (m_link->controller() && m_link->controller()->faults().stallDetailsDiscovery)
         return;
-    later([this] {
+    later([this, readValues] {
         if (m_state != RemoteServiceDiscovering)
             return;
         SimulatedController *c = m_link ? m_link->controller() : nullptr;
-        if (m_holdsCommand && c)
+        if (readValues && c)
+            c->countValueRead();
+        if (m_holdsCommand && c && readValues)
             m_cached = c->statusValue();
         m_state = RemoteServiceDiscovered;
         emit stateChanged(RemoteServiceDiscovered);

@@ -60,7 +60,7 @@ public:
 
     QUuid uuid() const override { return m_uuid; }
     ServiceState state() const override { return m_state; }
-    void discoverDetails() override;
+    void discoverDetails(bool readValues) override;
     bool hasCommandCharacteristic() const override;
     QByteArray cachedCommandValue() const override;
     void writeCommand(const QByteArray &value) override;

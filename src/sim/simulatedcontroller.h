@@ -53,6 +53,9 @@ public:
     bool hasExtraService() const { return m_extraService; }
     void setClockFailed(bool failed) { m_clockFailed = failed; }
     SimFaults &faults() { return m_faults; }
+    // Services whose details were discovered with their values read.
+    void countValueRead() { ++m_valueReads; }
+    int valueReads() const { return m_valueReads; }
 
     // Inspection.
     bool hasAccount() const { return !m_credentials.isEmpty(); }
@@ -108,6 +111,7 @@ private:
     bool m_jumpered = false;
     bool m_extraService = false;
     bool m_clockFailed = false;
+    int m_valueReads = 0;
     SimFaults m_faults;
 
     QByteArray m_memory;

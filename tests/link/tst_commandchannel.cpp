@@ -21,7 +21,7 @@ public:
     using BleService::BleService;
     QUuid uuid() const override { return bleUuidFrom16(0xFFF0); }
     ServiceState state() const override { return RemoteServiceDiscovered; }
-    void discoverDetails() override {}
+    void discoverDetails(bool) override {}
     bool hasCommandCharacteristic() const override { return true; }
     QByteArray cachedCommandValue() const override { return QByteArray(); }
     void writeCommand(const QByteArray &value) override { writes.append(value); }

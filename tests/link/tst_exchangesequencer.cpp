@@ -233,6 +233,19 @@ private slots:
         QVERIFY(h.tickUntil([&h] { return h.view.mode == SignInMode::SignIn; }, 10));
         QCOMPARE(h.view.login, QStringLiteral("grower"));
     }
+
+    // The service reported last is tried first; it is only probed, and the command service alone
+    // is discovered with its values read.
+    void otherServicesAreProbedWithoutReadingValues()
+    {
+        LinkHarness h;
+        SimulatedController *c = h.addController();
+        c->setExtraService(true);
+        createSimAccount(c, "grower", "green42");
+        QVERIFY(h.discover());
+        QVERIFY(h.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
+        QCOMPARE(c->valueReads(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestExchangeSequencer)
