@@ -1,9 +1,16 @@
 // libFuzzer entry for the event-log parser.
 
 #include "eventlogcheck.h"
+#include "fuzzsetup.h"
 
 #include <cstdio>
 #include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzzSetup();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -2,6 +2,7 @@
 
 #include "imagedecodercheck.h"
 
+#include "fuzzsetup.h"
 #include "mockclock.h"
 #include "model/clock.h"
 
@@ -10,7 +11,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    MockClock::set(QDateTime(QDate(2026, 3, 1), QTime(12, 0)));
+    fuzzSetup();
     return 0;
 }
 

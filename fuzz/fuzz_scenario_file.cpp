@@ -1,5 +1,6 @@
 // libFuzzer entry for the scenario-file reader.
 
+#include "fuzzsetup.h"
 #include "mockclock.h"
 #include "scenariofilecheck.h"
 
@@ -10,7 +11,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    MockClock::set(QDateTime(QDate(2026, 3, 1), QTime(12, 0)));
+    fuzzSetup();
     return 0;
 }
 
