@@ -97,6 +97,21 @@ enum Kind : int {
 };
 }
 
+// Where a command just written waits for its reply.
+int waitingStepAfter(Opcode opcode)
+{
+    switch (opcode) {
+    case Opcode::WriteImage:
+        return ExchangeStep::Uploading;
+    case Opcode::ReadBlocks:
+        return ExchangeStep::ReadingImage;
+    case Opcode::GetStatus:
+        return ExchangeStep::Polling;
+    default:
+        return ExchangeStep::CommandSent;
+    }
+}
+
 } // namespace
 
 // The exchange sequencer's timing with the link and a simulated controller, no window: when each
@@ -164,22 +179,36 @@ private slots:
         QTest::addColumn<int>("ticks");
         QTest::addColumn<int>("nextOpcode");  // first frame once the step gives up
         QTest::addColumn<int>("nextAddress"); // its address field; -1 not checked
+        QTest::addColumn<bool>("late");       // the reply comes after all, with the retry
 
         const int status = int(Opcode::GetStatus);
-        QTest::newRow("upload chunk: all again") << int(Stalled::UploadChunk) << Frame::MaxChunk
-                                                 << int(ExchangeStep::Uploading) << 70 << int(Opcode::WriteImage) << 0;
-        QTest::newRow("image read: from the start") << int(Stalled::ImageRead) << Frame::ImageBodyStart
-                                                    << int(ExchangeStep::ReadingImage) << 200
-                                                    << int(Opcode::ReadBlocks) << Frame::ImageBodyStart;
-        QTest::newRow("run state") << int(Stalled::RunState) << -1 << int(ExchangeStep::CommandSent) << 20 << status << -1;
-        QTest::newRow("status poll") << int(Stalled::StatusPoll) << -1 << int(ExchangeStep::Polling) << 30 << status << -1;
-        QTest::newRow("output switch") << int(Stalled::OutputSwitch) << -1 << int(ExchangeStep::CommandSent) << 30 << status << -1;
-        QTest::newRow("clock") << int(Stalled::Clock) << -1 << int(ExchangeStep::CommandSent) << 30 << status << -1;
-        QTest::newRow("log read") << int(Stalled::LogRead) << -1 << int(ExchangeStep::ReadingLog) << 200 << status << -1;
+        const int upload = int(ExchangeStep::Uploading);
+        const int reading = int(ExchangeStep::ReadingImage);
+        const int command = int(ExchangeStep::CommandSent);
+        const int polling = int(ExchangeStep::Polling);
+        const int log = int(ExchangeStep::ReadingLog);
+        const int chunk = Frame::MaxChunk;
+        const int body = Frame::ImageBodyStart;
+        QTest::newRow("upload chunk: all again") << int(Stalled::UploadChunk) << chunk << upload << 70
+                                                 << int(Opcode::WriteImage) << 0 << false;
+        QTest::newRow("image read: from the start") << int(Stalled::ImageRead) << body << reading << 200
+                                                    << int(Opcode::ReadBlocks) << body << false;
+        QTest::newRow("run state") << int(Stalled::RunState) << -1 << command << 20 << status << -1 << false;
+        QTest::newRow("status poll") << int(Stalled::StatusPoll) << -1 << polling << 30 << status << -1 << false;
+        QTest::newRow("output switch") << int(Stalled::OutputSwitch) << -1 << command << 30 << status << -1 << false;
+        QTest::newRow("clock") << int(Stalled::Clock) << -1 << command << 30 << status << -1 << false;
+        QTest::newRow("log read") << int(Stalled::LogRead) << -1 << log << 200 << status << -1 << false;
+        QTest::newRow("late upload acknowledgement") << int(Stalled::UploadChunk) << chunk << upload << 70
+                                                     << int(Opcode::WriteImage) << 0 << true;
+        QTest::newRow("late image block") << int(Stalled::ImageRead) << body << reading << 200
+                                          << int(Opcode::ReadBlocks) << body << true;
+        QTest::newRow("late status") << int(Stalled::StatusPoll) << -1 << polling << 30 << status << -1 << true;
+        QTest::newRow("late log block") << int(Stalled::LogRead) << -1 << log << 200 << status << -1 << true;
     }
 
-    // Silence holds the step for exactly its timeout; then the step gives up and the exchange
-    // goes on.
+    // Silence holds a step for exactly its timeout; then the step gives up and the exchange goes
+    // on. A reply that comes after its step gave up moves nothing: no data taken, no step
+    // skipped, nothing decoded twice.
     void stalledStepGivesUp()
     {
         QFETCH(int, kind);
@@ -188,74 +217,7 @@ private slots:
         QFETCH(int, ticks);
         QFETCH(int, nextOpcode);
         QFETCH(int, nextAddress);
-
-        LinkHarness h;
-        FrameLog frames(&h.transport);
-        SimulatedController *c = settled(h, frames);
-        QVERIFY(c);
-        QSignalSpy status(h.sequencer.get(), &ExchangeSequencer::statusReceived);
-        QSignalSpy logGivenUp(h.sequencer.get(), &ExchangeSequencer::logReadTimedOut);
-
-        Silence silence(&h.transport, raiseFor(kind), address, false);
-        QVERIFY(h.tickUntil([&silence] { return silence.fell(); }, 20));
-        const QList<QByteArray> before = uploadsIn(frames.frames);
-        frames.clear();
-        h.tick(ticks - 1);
-        QCOMPARE(exchange().exchangeStep, waitingStep);
-        QVERIFY(frames.written.isEmpty());
-        QCOMPARE(logGivenUp.count(), 0);
-
-        h.tick();
-        QVERIFY(!frames.frames.isEmpty());
-        QCOMPARE(frames.written.first(), nextOpcode);
-        if (nextAddress >= 0)
-            QCOMPARE(int(replyU16(frames.frames.first(), 2)), nextAddress);
-        QCOMPARE(logGivenUp.count(), kind == Stalled::LogRead ? 1 : 0);
-
-        // and the exchange recovers: the upload is committed as a whole, polling goes on
-        const int polled = int(status.count());
-        QVERIFY(h.tickUntil([&] { return status.count() > polled; }, 600));
-        const QList<QByteArray> after = uploadsIn(frames.frames);
-        if (kind == Stalled::UploadChunk) {
-            // one more upload, whole, from the first byte of the header
-            QCOMPARE(after.size(), 1);
-            QCOMPARE(after.first().size(), int(ImageHeaderSize + exchange().heldBody.size()));
-            QVERIFY(after.first().startsWith(before.first()));
-            QCOMPARE(c->storedImage(), after.first());
-        }
-        if (kind == Stalled::ImageRead) {
-            QVERIFY(after.isEmpty());
-            QCOMPARE(c->storedImage(), before.first());
-        }
-        if (kind == Stalled::UploadChunk || kind == Stalled::ImageRead)
-            QCOMPARE(frames.count(int(Opcode::CommitImage)), 1);
-        if (kind == Stalled::RunState)
-            QVERIFY(!c->isRunning());
-    }
-
-    void lateReplyIsIgnored_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("address");
-        QTest::addColumn<int>("ticks");
-        QTest::addColumn<int>("retryStep"); // where the retried exchange waits for its own reply
-
-        QTest::newRow("upload acknowledgement") << int(Stalled::UploadChunk) << Frame::MaxChunk << 70
-                                                << int(ExchangeStep::Uploading);
-        QTest::newRow("image block") << int(Stalled::ImageRead) << Frame::ImageBodyStart << 200
-                                     << int(ExchangeStep::ReadingImage);
-        QTest::newRow("status") << int(Stalled::StatusPoll) << -1 << 30 << int(ExchangeStep::Polling);
-        QTest::newRow("log block") << int(Stalled::LogRead) << -1 << 200 << int(ExchangeStep::Polling);
-    }
-
-    // A reply that comes after its step gave up, while the retried exchange still waits for its
-    // own, moves nothing: no data taken, no step skipped, nothing decoded twice.
-    void lateReplyIsIgnored()
-    {
-        QFETCH(int, kind);
-        QFETCH(int, address);
-        QFETCH(int, ticks);
-        QFETCH(int, retryStep);
+        QFETCH(bool, late);
 
         LinkHarness h;
         FrameLog frames(&h.transport);
@@ -264,30 +226,243 @@ private slots:
         QSignalSpy decoded(h.sequencer.get(), &ExchangeSequencer::configurationDecoded);
         QSignalSpy status(h.sequencer.get(), &ExchangeSequencer::statusReceived);
         QSignalSpy logTaken(h.sequencer.get(), &ExchangeSequencer::logTaken);
+        QSignalSpy logGivenUp(h.sequencer.get(), &ExchangeSequencer::logReadTimedOut);
 
-        Silence silence(&h.transport, raiseFor(kind), address, true);
+        Silence silence(&h.transport, raiseFor(kind), address, late);
         QVERIFY(h.tickUntil([&silence] { return silence.fell(); }, 20));
-        h.tick(ticks - 1);
-        c->faults().dropReplies = 1; // the retry's own reply is lost: only the late one comes
+        const QList<QByteArray> before = uploadsIn(frames.frames);
         frames.clear();
+        h.tick(ticks - 1);
+        QCOMPARE(exchange().exchangeStep, waitingStep);
+        QVERIFY(frames.written.isEmpty());
+        QCOMPARE(logGivenUp.count(), 0);
+
+        if (late)
+            c->faults().dropReplies = 1; // the retry's own reply is lost: only the late one comes
         const int polled = int(status.count());
         const QByteArray image = exchange().imageBuffer;
-        h.tick(); // gives up and retries; the late reply arrives with the retry
-        QCOMPARE(c->faults().lateReplies, 0);
-        QCOMPARE(c->faults().dropReplies, 0);
-        QCOMPARE(frames.written.size(), 1);
-        QCOMPARE(exchange().exchangeStep, retryStep);
-        // a new image read starts empty; nothing else touches the image
-        QCOMPARE(exchange().imageBuffer, kind == Stalled::ImageRead ? QByteArray() : image);
-        QVERIFY(exchange().logBuffer.isEmpty());
-        QCOMPARE(int(status.count()), polled);
-        QCOMPARE(decoded.count(), 0);
+        h.tick();
+        QVERIFY(!frames.frames.isEmpty());
+        QCOMPARE(frames.written.first(), nextOpcode);
+        if (nextAddress >= 0)
+            QCOMPARE(int(replyU16(frames.frames.first(), 2)), nextAddress);
+        QCOMPARE(logGivenUp.count(), kind == Stalled::LogRead ? 1 : 0);
+        if (late) {
+            QCOMPARE(c->faults().lateReplies, 0); // it came
+            QCOMPARE(frames.written.size(), 1);
+            QCOMPARE(exchange().exchangeStep, int(waitingStepAfter(Opcode(nextOpcode))));
+            // a new image read starts empty; nothing else touches the image
+            QCOMPARE(exchange().imageBuffer, kind == Stalled::ImageRead ? QByteArray() : image);
+            QVERIFY(exchange().logBuffer.isEmpty());
+            QCOMPARE(int(status.count()), polled);
+            QCOMPARE(decoded.count(), 0);
+        }
 
-        // the retry gives up in turn, the next one goes through; every result counts once
+        // the exchange recovers: an upload is committed as a whole, polling goes on
         QVERIFY(h.tickUntil([&] { return status.count() > polled; }, 800));
-        QCOMPARE(decoded.count(), kind == Stalled::UploadChunk || kind == Stalled::ImageRead ? 1 : 0);
+        const bool uploading = kind == Stalled::UploadChunk || kind == Stalled::ImageRead;
+        QCOMPARE(decoded.count(), uploading ? 1 : 0);
         QCOMPARE(frames.count(int(Opcode::CommitImage)), decoded.count());
         QCOMPARE(logTaken.count(), 0);
+        const QList<QByteArray> after = uploadsIn(frames.frames);
+        if (kind == Stalled::UploadChunk) {
+            QVERIFY(!after.isEmpty());
+            QCOMPARE(after.last().size(), int(ImageHeaderSize + exchange().heldBody.size()));
+            QVERIFY(after.last().startsWith(before.first()));
+            QCOMPARE(c->storedImage(), after.last());
+        }
+        if (kind == Stalled::ImageRead) {
+            QVERIFY(after.isEmpty());
+            QCOMPARE(c->storedImage(), before.first());
+        }
+        if (kind == Stalled::RunState)
+            QVERIFY(!c->isRunning());
+    }
+
+    void idleTakesRequestsInPriority_data()
+    {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<bool>("switching");
+        QTest::addColumn<bool>("clock");
+        QTest::addColumn<bool>("log");
+        QTest::addColumn<int>("first");
+
+        QTest::newRow("all: upload") << true << true << true << true << int(Opcode::WriteImage);
+        QTest::newRow("upload and log: upload") << true << false << false << true << int(Opcode::WriteImage);
+        QTest::newRow("switching, clock, log: switching") << false << true << true << true << int(Opcode::SetOutput);
+        QTest::newRow("switching and log: switching") << false << true << false << true << int(Opcode::SetOutput);
+        QTest::newRow("clock and log: clock") << false << false << true << true << int(Opcode::SetClock);
+        QTest::newRow("log: log read") << false << false << false << true << int(Opcode::ReadBlocks);
+        QTest::newRow("nothing: status poll") << false << false << false << false << int(Opcode::GetStatus);
+    }
+
+    // One idle step writes one command, for the most urgent request; the others stay raised.
+    void idleTakesRequestsInPriority()
+    {
+        QFETCH(bool, upload);
+        QFETCH(bool, switching);
+        QFETCH(bool, clock);
+        QFETCH(bool, log);
+        QFETCH(int, first);
+
+        LinkHarness h;
+        FrameLog frames(&h.transport);
+        QVERIFY(settled(h, frames));
+        ControllerState &state = controllerState();
+        ExchangeState &ex = exchange();
+        if (upload) {
+            state.sockets[1].name = QStringLiteral("Вытяжка");
+            state.uploadRequest = true;
+        }
+        ex.switchOnRequest = switching ? 2 : 0;
+        ex.setClockRequest = clock ? 2 : 0;
+        ex.logReadRequest = log;
+
+        h.tick();
+        QVERIFY(!frames.written.isEmpty());
+        QCOMPARE(frames.written.first(), first);
+        QCOMPARE(state.uploadRequest, false);
+        QCOMPARE(ex.switchOnRequest != 0, switching && first != int(Opcode::SetOutput));
+        QCOMPARE(ex.setClockRequest != 0, clock && first != int(Opcode::SetClock));
+        QCOMPARE(ex.logReadRequest, log && first != int(Opcode::ReadBlocks));
+    }
+
+    void dayBarFollowsStatus_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<int>("laterHours"); // the clock moves on, then two more polls
+        QTest::addColumn<QList<int>>("states");
+        QTest::addColumn<int>("remaining");
+        QTest::addColumn<int>("announced"); // day bars announced, the decode's included
+
+        // the plan: 4 cycles of 24 hours from 02.03.2026 08:00
+        const QList<int> none{2, 2, 2, 2};
+        QTest::newRow("before the start") << QDateTime(QDate(2026, 3, 1), QTime(12, 0)) << 0 << none << 4 << 1;
+        QTest::newRow("first day") << QDateTime(QDate(2026, 3, 2), QTime(12, 0)) << 0 << none << 4 << 1;
+        QTest::newRow("second day") << QDateTime(QDate(2026, 3, 3), QTime(12, 0)) << 0 << QList<int>{0, 2, 2, 2} << 3 << 2;
+        QTest::newRow("last day") << QDateTime(QDate(2026, 3, 5), QTime(9, 0)) << 0 << QList<int>{0, 0, 0, 2} << 1 << 2;
+        QTest::newRow("over") << QDateTime(QDate(2026, 3, 10), QTime(12, 0)) << 0 << QList<int>{0, 0, 0, 0} << 0 << 2;
+        QTest::newRow("second day, a day later") << QDateTime(QDate(2026, 3, 3), QTime(12, 0)) << 24
+                                                 << QList<int>{0, 0, 2, 2} << 2 << 3;
+        QTest::newRow("first day, into the third") << QDateTime(QDate(2026, 3, 2), QTime(20, 0)) << 40
+                                                   << QList<int>{0, 0, 2, 2} << 2 << 2;
+    }
+
+    // The decode shows every cycle day waiting; status replies mark the days before the current
+    // one as begun, once per change.
+    void dayBarFollowsStatus()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(int, laterHours);
+        QFETCH(QList<int>, states);
+        QFETCH(int, remaining);
+        QFETCH(int, announced);
+
+        LinkHarness h(now);
+        QSignalSpy bar(h.sequencer.get(), &ExchangeSequencer::dayBarChanged);
+        QSignalSpy status(h.sequencer.get(), &ExchangeSequencer::statusReceived);
+        QVERIFY(h.signedInController(richBody()));
+        QCOMPARE(bar.count(), 1);
+        QCOMPARE(bar.first().at(0).value<QList<int>>(), QList<int>({2, 2, 2, 2}));
+        QCOMPARE(bar.first().at(1).toInt(), 4);
+
+        QVERIFY(h.tickUntil([&status] { return status.count() >= 2; }, 50));
+        if (laterHours > 0) {
+            MockClock::advance(qint64(laterHours) * 3600 * 1000);
+            QVERIFY(h.tickUntil([&status] { return status.count() >= 4; }, 50));
+        }
+        QCOMPARE(bar.count(), announced);
+        QCOMPARE(bar.last().at(0).value<QList<int>>(), states);
+        QCOMPARE(bar.last().at(1).toInt(), remaining);
+        QCOMPARE(exchange().cycleDayStates, states);
+    }
+
+    void cycleDatesAfterDecode_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+
+        QTest::newRow("4 cycles of 24 h") << richBody() << QStringLiteral("02.03.2026") << QStringLiteral("06.03.2026");
+        QTest::newRow("4 cycles of 18 h") << richBodyWithHours(12, 6) << QStringLiteral("02.03.2026")
+                                          << QStringLiteral("05.03.2026");
+        QTest::newRow("4 cycles of 36 h") << richBodyWithHours(24, 12) << QStringLiteral("02.03.2026")
+                                          << QStringLiteral("08.03.2026");
+        QTest::newRow("nothing readable") << QByteArray(256, char(0x55)) << QString() << QString();
+    }
+
+    // The dates the panel shows: the start of the work and the day its last cycle ends.
+    void cycleDatesAfterDecode()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QVERIFY(!body.isEmpty());
+
+        LinkHarness h;
+        QSignalSpy dates(h.sequencer.get(), &ExchangeSequencer::cycleDatesChanged);
+        QVERIFY(h.signedInController(body));
+        QCOMPARE(dates.count(), 1);
+        QCOMPARE(dates.first().at(0).toString(), start);
+        QCOMPARE(dates.first().at(1).toString(), end);
+    }
+
+    void differingReadBack_data()
+    {
+        QTest::addColumn<int>("change"); // made during the upload
+        QTest::addColumn<bool>("rebuilt");
+
+        QTest::newRow("nothing changed: the same body") << 0 << false;
+        QTest::newRow("edit not saved: the same body") << 1 << false;
+        QTest::newRow("change saved: built anew") << 2 << true;
+    }
+
+    // A read-back that differs from what was written: the held body goes again, unless the user
+    // saved a change meanwhile; then the body is built from the state so the change goes too.
+    void differingReadBack()
+    {
+        QFETCH(int, change);
+        QFETCH(bool, rebuilt);
+
+        LinkHarness h;
+        FrameLog frames(&h.transport);
+        SimulatedController *c = settled(h, frames);
+        QVERIFY(c);
+        ControllerState &state = controllerState();
+        state.sockets[1].name = QStringLiteral("Вытяжка");
+        makeLargeEditedPlan(state, 2, 4); // several chunks: the user acts between two of them
+        state.uploadRequest = true;
+        bool changed = false;
+        const QMetaObject::Connection hook = connect(&h.transport, &SimTransport::frameWritten, this,
+                                                     [&](SimulatedController *, const QByteArray &frame) {
+            if (changed || quint8(frame.at(1)) != quint8(Opcode::WriteImage) || replyU16(frame, 2) == 0)
+                return;
+            changed = true;
+            if (change == 1) {
+                state.editedDayHours = 12;
+            } else if (change == 2) {
+                state.sockets[2].name = QStringLiteral("Полив");
+                state.uploadRequest = true;
+            }
+        });
+        // the upload is written; the controller's copy gets spoilt before it is read back
+        QVERIFY(h.tickUntil([] { return exchange().exchangeStep == ExchangeStep::Start && exchange().uploadData.isEmpty(); }, 50));
+        disconnect(hook);
+        QVERIFY(changed);
+        c->receiveFrame(writeImageFrame(ImageHeaderSize, QByteArray(16, char(0x7F))));
+
+        QVERIFY(h.tickUntil([&frames] { return frames.count(int(Opcode::CommitImage)) == 1; }, 200));
+        const QList<QByteArray> uploads = uploadsIn(frames.frames);
+        QCOMPARE(uploads.size(), 2);
+        QCOMPARE(uploads.at(1) != uploads.at(0), rebuilt);
+        QCOMPARE(uploads.at(1).contains(QStringLiteral("Полив").toUtf8()), rebuilt);
+        QCOMPARE(uploads.at(1).mid(ImageHeaderSize), exchange().heldBody);
+        QCOMPARE(c->storedImage(), uploads.at(1));
+
+        QVERIFY(h.reachIdle());
+        QCOMPARE(state.sockets[1].name, QStringLiteral("Вытяжка"));
+        QCOMPARE(state.sockets[2].name == QStringLiteral("Полив"), rebuilt);
+        QCOMPARE(state.dayHours, 16);
     }
 };
 
