@@ -282,25 +282,31 @@ private slots:
     void idleTakesRequestsInPriority_data()
     {
         QTest::addColumn<bool>("upload");
-        QTest::addColumn<bool>("switching");
+        QTest::addColumn<int>("switchOn");  // output numbers, 0 none
+        QTest::addColumn<int>("switchOff");
         QTest::addColumn<bool>("clock");
         QTest::addColumn<bool>("log");
         QTest::addColumn<int>("first");
 
-        QTest::newRow("all: upload") << true << true << true << true << int(Opcode::WriteImage);
-        QTest::newRow("upload and log: upload") << true << false << false << true << int(Opcode::WriteImage);
-        QTest::newRow("switching, clock, log: switching") << false << true << true << true << int(Opcode::SetOutput);
-        QTest::newRow("switching and log: switching") << false << true << false << true << int(Opcode::SetOutput);
-        QTest::newRow("clock and log: clock") << false << false << true << true << int(Opcode::SetClock);
-        QTest::newRow("log: log read") << false << false << false << true << int(Opcode::ReadBlocks);
-        QTest::newRow("nothing: status poll") << false << false << false << false << int(Opcode::GetStatus);
+        const int upload = int(Opcode::WriteImage);
+        const int output = int(Opcode::SetOutput);
+        QTest::newRow("all: upload") << true << 2 << 3 << true << true << upload;
+        QTest::newRow("upload and log: upload") << true << 0 << 0 << false << true << upload;
+        QTest::newRow("switching, clock, log: switching") << false << 2 << 0 << true << true << output;
+        QTest::newRow("switching off and log: switching") << false << 0 << 3 << false << true << output;
+        QTest::newRow("on and off: on first") << false << 2 << 3 << false << false << output;
+        QTest::newRow("clock and log: clock") << false << 0 << 0 << true << true << int(Opcode::SetClock);
+        QTest::newRow("log: log read") << false << 0 << 0 << false << true << int(Opcode::ReadBlocks);
+        QTest::newRow("nothing: status poll") << false << 0 << 0 << false << false << int(Opcode::GetStatus);
     }
 
-    // One idle step writes one command, for the most urgent request; the others stay raised.
+    // One idle step writes one command, for the most urgent request; the others stay raised and
+    // go on the next idle steps.
     void idleTakesRequestsInPriority()
     {
         QFETCH(bool, upload);
-        QFETCH(bool, switching);
+        QFETCH(int, switchOn);
+        QFETCH(int, switchOff);
         QFETCH(bool, clock);
         QFETCH(bool, log);
         QFETCH(int, first);
@@ -314,17 +320,33 @@ private slots:
             state.sockets[1].name = QStringLiteral("Вытяжка");
             state.uploadRequest = true;
         }
-        ex.switchOnRequest = switching ? 2 : 0;
+        ex.switchOnRequest = switchOn;
+        ex.switchOffRequest = switchOff;
         ex.setClockRequest = clock ? 2 : 0;
         ex.logReadRequest = log;
 
         h.tick();
         QVERIFY(!frames.written.isEmpty());
         QCOMPARE(frames.written.first(), first);
+        const bool switched = first == int(Opcode::SetOutput);
+        if (switched) {
+            // the on request goes before the off request
+            const QByteArray expected = setOutputPayload(switchOn != 0 ? switchOn : switchOff, switchOn != 0);
+            QCOMPARE(frames.frames.first().mid(2, expected.size()), expected);
+        }
         QCOMPARE(state.uploadRequest, false);
-        QCOMPARE(ex.switchOnRequest != 0, switching && first != int(Opcode::SetOutput));
+        QCOMPARE(ex.switchOnRequest, switched ? 0 : switchOn);
+        QCOMPARE(ex.switchOffRequest, switched && switchOn == 0 ? 0 : switchOff);
         QCOMPARE(ex.setClockRequest != 0, clock && first != int(Opcode::SetClock));
         QCOMPARE(ex.logReadRequest, log && first != int(Opcode::ReadBlocks));
+
+        // none is lost: each goes out in its turn
+        QVERIFY(h.tickUntil([&ex] {
+            return ex.exchangeStep == ExchangeStep::Idle && !controllerState().uploadRequest && ex.switchOnRequest == 0
+                   && ex.switchOffRequest == 0 && ex.setClockRequest == 0 && !ex.logReadRequest;
+        }, 400));
+        QCOMPARE(frames.count(int(Opcode::SetOutput)), (switchOn != 0) + (switchOff != 0));
+        QCOMPARE(frames.count(int(Opcode::CommitImage)), upload ? 1 : 0);
     }
 
     void dayBarFollowsStatus_data()
