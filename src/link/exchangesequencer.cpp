@@ -199,8 +199,9 @@ void ExchangeSequencer::takeImage()
         state.editedDays = state.days;
         emit configurationDecoded(result, false);
         emit dayBarChanged(ex.cycleDayStates, state.cycleCount);
+        // the work ends after cycleCount cycles of day plus night, which need not be whole days
         emit cycleDatesChanged(state.startTime.toString(QStringLiteral("dd.MM.yyyy")),
-                               state.startTime.addDays(state.cycleCount).toString(QStringLiteral("dd.MM.yyyy")));
+                               state.startTime.addSecs(cycleSeconds * state.cycleCount).toString(QStringLiteral("dd.MM.yyyy")));
         ex.refreshHistory = false;
         emit scenarioButtonWanted(state.scenarios.size() > 1 && state.cycleCount != 0);
         ex.setClockRequest = 2;

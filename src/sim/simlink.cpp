@@ -4,6 +4,8 @@
 #include "sim/simtransport.h"
 #include "sim/simulatedcontroller.h"
 
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcSim, "vireosant.sim", QtInfoMsg)
 
 namespace {
@@ -195,6 +197,9 @@ void SimService::writeCommand(const QByteArray &value)
     if (!usable())
         return;
     SimulatedController *c = m_link->controller();
+    // Replies held back arrive now, before anything the new frame brings.
+    for (const QByteArray &late : std::exchange(m_lateReplies, {}))
+        later([this, late] { emit characteristicRead(CommandCharacteristicUuid, late); });
     if (SimTransport *transport = m_link->transport())
         emit transport->frameWritten(c, value);
     const bool taken = c->receiveFrame(value);
@@ -206,6 +211,11 @@ void SimService::writeCommand(const QByteArray &value)
     SimFaults &faults = c->faults();
     if (faults.disconnectAfterFrames > 0 && --faults.disconnectAfterFrames == 0) {
         m_link->drop();
+        return;
+    }
+    if (taken && faults.dropConfirmations > 0) {
+        --faults.dropConfirmations;
+        qCDebug(lcSim) << "confirmation dropped";
         return;
     }
     if (taken)
@@ -223,6 +233,12 @@ void SimService::readCommand()
         return;
     }
     const QByteArray value = c->readReply();
+    if (c->faults().lateReplies > 0) {
+        --c->faults().lateReplies;
+        qCDebug(lcSim) << "reply held back";
+        m_lateReplies << value;
+        return;
+    }
     qCDebug(lcSim).noquote() << QStringLiteral("reply len %1: %2").arg(value.size()).arg(hexHead(value));
     later([this, value] { emit characteristicRead(CommandCharacteristicUuid, value); });
 }

@@ -5,6 +5,7 @@
 
 #include "ble/transport.h"
 
+#include <QList>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <functional>
@@ -75,4 +76,5 @@ private:
     bool m_holdsCommand;
     ServiceState m_state = RemoteService;
     QByteArray m_cached;
+    QList<QByteArray> m_lateReplies; // answered when the next frame is written
 };

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QObject>
 
-// Records the opcodes of the frames the program writes to the simulated controllers.
+// Records the opcodes (and the bytes) of the frames the program writes to the simulated controllers.
 class FrameLog
 {
 public:
@@ -13,18 +13,25 @@ public:
     {
         m_connection = QObject::connect(transport, &SimTransport::frameWritten, transport,
                                         [this](SimulatedController *, const QByteArray &frame) {
-                                            if (frame.size() > 1)
+                                            if (frame.size() > 1) {
                                                 written << static_cast<quint8>(frame.at(1));
+                                                frames << frame;
+                                            }
                                         });
     }
     ~FrameLog() { QObject::disconnect(m_connection); }
     FrameLog(const FrameLog &) = delete;
     FrameLog &operator=(const FrameLog &) = delete;
 
-    void clear() { written.clear(); }
+    void clear()
+    {
+        written.clear();
+        frames.clear();
+    }
     int count(int opcode) const { return int(written.count(opcode)); }
 
     QList<int> written;
+    QList<QByteArray> frames; // whole, in the same order
 
 private:
     QMetaObject::Connection m_connection;
