@@ -119,6 +119,9 @@ private slots:
         QTest::newRow("unknown tag in a scenario") << unknownTag << false << 213 << false;
         QTest::newRow("a record after the day map") << rich.left(dayMapEnd) + QByteArray::fromHex("0701410000080000") << false
                                                     << dayMapEnd + 6 << false;
+        // a one-byte name that happens to be the day map's end tag
+        QTest::newRow("a scenario header after the day map") << rich.left(dayMapEnd) + QByteArray::fromHex("1401001300") << false
+                                                             << dayMapEnd + 4 << false;
         QTest::newRow("empty") << QByteArray() << false << 0 << false;
         QTest::newRow("header") << withHeader(rich, int(rich.size()) + 64) << true << dayMapEnd << true;
         QTest::newRow("header of another length") << withHeader(rich, int(rich.size()) + 128) << false << dayMapEnd << true;
@@ -262,6 +265,11 @@ private slots:
         QTest::newRow("scenario file cut short") << QStringList{QStringLiteral("scn"), QStringLiteral("cut.scn")}
                                                  << QByteArray("\x40\x00\x00\x00\x02", 5)
                                                  << QByteArray("damaged scenario file: a length runs past the end");
+        ScenarioFileContent tail;
+        tail.image = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex"))).left(705) + QByteArray::fromHex("14010013");
+        QTest::newRow("scenario file with a record after its day map") << QStringList{QStringLiteral("scn"), QStringLiteral("tail.scn")}
+                                                                       << writeScenarioFile(tail)
+                                                                       << QByteArray("damaged scenario file: the image holds no whole plan");
         QTest::newRow("scenario file without a plan") << QStringList{QStringLiteral("scn"), QStringLiteral("empty.scn")}
                                                       << QByteArray(4, '\0')
                                                       << QByteArray("damaged scenario file: the image holds no whole plan");
