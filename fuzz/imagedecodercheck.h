@@ -35,6 +35,8 @@ inline QString stateProblem(const ControllerState &s, const DecodeResult &r, qsi
         return QStringLiteral("stop position outside the data");
     if (r.usedLength != -1 && (r.usedLength % 64 != 0 || r.usedLength <= r.stopPosition))
         return QStringLiteral("used length not past the stop");
+    if (r.complete && (!r.dayMapRead || (r.stopPosition < size && r.usedLength == -1)))
+        return QStringLiteral("complete without a day map or with a stop that is not reported");
     if (s.cycleCount < 0 || s.cycleCount > ControllerState::MaxCycleDays || s.days.size() != s.cycleCount)
         return QStringLiteral("cycle days");
     for (const CycleDay &day : s.days) {
@@ -114,10 +116,17 @@ inline QString run(const QByteArray &body)
 
     // The inspector's JSON carries everything the encoder reads (NaN bounds lose their payload).
     const QByteArray json = QJsonDocument(stateToJson(state, result)).toJson(QJsonDocument::Compact);
+    // A work cycle the encoder would leave out is refused, not dropped.
+    const bool cycleLost = state.workCycleKnown && !workCycleWritable(state);
     ControllerState fromJson;
     QString error;
-    if (!stateFromJson(QJsonDocument::fromJson(json).object(), fromJson, &error))
+    if (!stateFromJson(QJsonDocument::fromJson(json).object(), fromJson, &error)) {
+        if (cycleLost && error.startsWith(QStringLiteral("workCycle.")))
+            return QString();
         return QStringLiteral("JSON of a decoded state refused: ") + error;
+    }
+    if (cycleLost)
+        return QStringLiteral("JSON with a work cycle the image cannot hold accepted");
     if (!hasNaNParam(state) && encoded(fromJson) != first)
         return QStringLiteral("JSON encodes differently");
     return QString();

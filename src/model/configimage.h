@@ -20,6 +20,9 @@ struct DecodeResult
     int stopPosition = 0;
     // The day map was read whole: the image holds a complete plan up to its end.
     bool dayMapRead = false;
+    // Every record was read, the last of them a whole day map, and only zero bytes (padding)
+    // follow it: nothing of the body was left unread.
+    bool complete = false;
     // Inputs and sockets whose sections were accepted, in the order met; their tiles show the
     // new names.
     QList<int> acceptedSensors;
@@ -31,6 +34,11 @@ struct DecodeResult
 // image offsets and timer slot numbers in the state, and drops night sensor rows when the cycle
 // has no night. An image larger than MaxImageSize gets an empty header: it must not be sent.
 QByteArray encodeConfigImage(ControllerState &state, QByteArray &heldBody);
+
+// Whether the encoder writes a work-cycle section for the state: day hours 1..MaxCycleHours, night
+// hours 0..MaxCycleHours, a start (a valid start time) and at least one cycle.
+constexpr int MaxCycleHours = 999;
+bool workCycleWritable(const ControllerState &state);
 
 // Reads an image body into a state the caller has put into its empty form
 // (ControllerState::resetToEmptyForm); empties the scenario list first. Malformed or truncated

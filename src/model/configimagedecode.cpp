@@ -32,11 +32,13 @@ public:
                 m_result.stopPosition = int(i);
                 if (report)
                     m_result.usedLength = int((i / ImageBodyGranule + 1) * ImageBodyGranule);
+                m_result.complete = m_dayMapEnd == i && onlyZerosFrom(i);
                 return m_result;
             }
             i = next;
         }
         m_result.stopPosition = int(m_size);
+        m_result.complete = m_dayMapEnd == m_size;
         return m_result;
     }
 
@@ -60,6 +62,15 @@ private:
     }
 
     bool has(qsizetype pos) const { return pos >= 0 && pos < m_size; }
+
+    bool onlyZerosFrom(qsizetype pos) const
+    {
+        for (; pos < m_size; ++pos) {
+            if (byteAt(m_body, pos) != 0)
+                return false;
+        }
+        return true;
+    }
 
     // A name of one-byte length right after the tag; returns the position after it or Stop.
     qsizetype shortName(qsizetype i, QString *name) const
@@ -338,6 +349,7 @@ private:
                 m_state.scenarioOrder.insert(scenario, int(m_state.scenarioOrder.size()));
         }
         m_result.dayMapRead = true;
+        m_dayMapEnd = end + 1;
         return end + 1;
     }
 
@@ -369,6 +381,7 @@ private:
     int m_output = 0;  // output number of the current list; 0 = none yet
     bool m_night = false;
     int m_nextDay = 0;
+    qsizetype m_dayMapEnd = -1;  // position after the last day map read whole
     QHash<quint32, int> m_scenarioByOffset;
 };
 

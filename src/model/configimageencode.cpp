@@ -137,9 +137,7 @@ void appendSocketSections(ControllerState &state, QByteArray &body)
 void appendWorkCycle(ControllerState &state, QByteArray &body)
 {
     state.startSeconds = wallSecondsOf(state.startTime);
-    const bool set = state.dayHours >= 1 && state.dayHours <= 999 && state.nightHours >= 0
-        && state.nightHours <= 999 && state.startSeconds != 0 && state.cycleCount > 0;
-    if (!set)
+    if (!workCycleWritable(state))
         return;
     appendU8(body, ImageTag::WorkCycleStart);
     appendU16(body, quint16(state.dayHours));
@@ -243,6 +241,12 @@ QByteArray buildBody(ControllerState &state)
 }
 
 } // namespace
+
+bool workCycleWritable(const ControllerState &state)
+{
+    return state.dayHours >= 1 && state.dayHours <= MaxCycleHours && state.nightHours >= 0
+        && state.nightHours <= MaxCycleHours && wallSecondsOf(state.startTime) != 0 && state.cycleCount > 0;
+}
 
 QByteArray encodeConfigImage(ControllerState &state, QByteArray &heldBody)
 {

@@ -10,7 +10,6 @@ namespace {
 
 constexpr qsizetype LengthSize = 4;
 constexpr qsizetype NumberSize = 2;
-constexpr quint8 DayMapEndTag = 0x13;
 
 void appendBlock(QByteArray &out, const QByteArray &bytes)
 {
@@ -120,13 +119,7 @@ bool imageHoldsWholePlan(const QByteArray &body)
     ControllerState state;
     state.resetToEmptyForm();
     const DecodeResult result = decodeConfigImage(state, body);
-    if (!result.dayMapRead || result.stopPosition < 1 || quint8(body.at(result.stopPosition - 1)) != DayMapEndTag)
-        return false;
-    for (qsizetype i = result.stopPosition; i < body.size(); ++i) {
-        if (body.at(i) != 0)
-            return false;
-    }
-    return state.workCycleKnown && state.cycleCount > 0 && !state.scenarios.isEmpty()
+    return result.complete && state.workCycleKnown && state.cycleCount > 0 && !state.scenarios.isEmpty()
            && !state.scenarios.first().name.isEmpty();
 }
 

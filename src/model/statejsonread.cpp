@@ -7,7 +7,10 @@
 #include <QJsonArray>
 #include <QSet>
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -24,6 +27,16 @@ public:
     {
         if (error.isEmpty())
             error = path + QStringLiteral(": ") + what;
+    }
+
+    // A key the form does not know would be dropped without a word: it is an error instead.
+    void onlyKeys(const QJsonObject &o, const QString &path, std::initializer_list<const char *> known)
+    {
+        for (auto it = o.begin(); it != o.end() && !failed(); ++it) {
+            const QString key = it.key();
+            if (std::none_of(known.begin(), known.end(), [&](const char *k) { return key == QLatin1String(k); }))
+                fail(member(path, key), QStringLiteral("unknown key"));
+        }
     }
 
     static QString member(const QString &path, const QString &key)
@@ -154,30 +167,105 @@ void readIndexed(JsonReader &r, const QJsonObject &json, const QString &key, int
     }
 }
 
-void readSensor(JsonReader &r, const QJsonObject &o, const QString &path, SensorSlot &sensor)
+// What a sensor section holds when decoded alone; false when it is not one whole section the
+// decoder accepts for the given input.
+bool sectionContent(JsonReader &r, const QByteArray &section, const QString &path, int index, SensorSlot *held)
 {
-    sensor.type = int(r.integer(o, path, QStringLiteral("type"), 0, SensorTypeCount - 1, 0));
-    sensor.name = r.string(o, path, QStringLiteral("name"), sensor.name);
-    const QJsonArray channels = r.array(o, path, QStringLiteral("channels"));
-    for (qsizetype i = 0; i < channels.size(); ++i) {
-        sensor.channels.append(int(r.integer(channels.at(i), JsonReader::element(JsonReader::member(path, QStringLiteral("channels")), i),
-                                             1, ControllerState::ChannelIdCount - 1)));
+    ControllerState alone;
+    alone.resetToEmptyForm();
+    const DecodeResult result = decodeConfigImage(alone, section);
+    if (result.acceptedSensors.size() != 1 || alone.sensors.at(result.acceptedSensors.first()).section != section) {
+        r.fail(path, QStringLiteral("not one whole sensor section of a known type"));
+        return false;
     }
-    const QJsonArray calibration = r.array(o, path, QStringLiteral("calibration"));
-    for (qsizetype i = 0; i < calibration.size(); ++i) {
-        const QString at = JsonReader::element(JsonReader::member(path, QStringLiteral("calibration")), i);
-        const QJsonObject entry = r.object(calibration.at(i), at);
-        CalibrationEntry e;
-        e.marker = int(r.integer(entry, at, QStringLiteral("marker"), 0, U8Max, 0));
-        const QJsonValue offset = entry.value(QStringLiteral("offset"));
-        e.offset = offset.isUndefined() ? 0.0f : toSinglePrecision(r.number(offset, JsonReader::member(at, QStringLiteral("offset"))));
-        sensor.calibration.append(e);
+    if (result.acceptedSensors.first() != index) {
+        r.fail(path, QStringLiteral("the section is input %1's, not input %2's").arg(result.acceptedSensors.first()).arg(index));
+        return false;
     }
+    *held = alone.sensors.at(index);
+    return true;
+}
+
+bool sameCalibration(const QList<CalibrationEntry> &a, const QList<CalibrationEntry> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        // JSON carries no NaN or infinities: any of them comes back as NaN
+        const bool sameOffset = a.at(i).offset == b.at(i).offset || (!std::isfinite(a.at(i).offset) && !std::isfinite(b.at(i).offset));
+        if (a.at(i).marker != b.at(i).marker || !sameOffset)
+            return false;
+    }
+    return true;
+}
+
+QString channelsText(const QList<int> &channels)
+{
+    QStringList ids;
+    for (int channel : channels)
+        ids.append(QString::number(channel));
+    return QLatin1Char('[') + ids.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
+// The section is what the encoder writes; the other fields describe it. Absent ones are taken from
+// the section, given ones must agree with it, so that no edit of them is silently lost.
+void readSensor(JsonReader &r, const QJsonObject &o, const QString &path, int index, SensorSlot &sensor)
+{
+    r.onlyKeys(o, path, {"index", "type", "typeName", "name", "channels", "calibration", "section"});
     sensor.section = r.hex(o, path, QStringLiteral("section"));
+    const QString sectionPath = JsonReader::member(path, QStringLiteral("section"));
+    SensorSlot held = sensor;
+    const bool hasSection = !sensor.section.isEmpty();
+    if (r.failed() || (hasSection && !sectionContent(r, sensor.section, sectionPath, index, &held)))
+        return;
+
+    sensor.type = int(r.integer(o, path, QStringLiteral("type"), 0, SensorTypeCount - 1, held.type));
+    sensor.name = r.string(o, path, QStringLiteral("name"), held.name);
+    if (o.contains(QStringLiteral("channels"))) {
+        const QJsonArray channels = r.array(o, path, QStringLiteral("channels"));
+        for (qsizetype i = 0; i < channels.size(); ++i) {
+            sensor.channels.append(int(r.integer(channels.at(i), JsonReader::element(JsonReader::member(path, QStringLiteral("channels")), i),
+                                                 1, ControllerState::ChannelIdCount - 1)));
+        }
+    } else {
+        sensor.channels = held.channels;
+    }
+    if (o.contains(QStringLiteral("calibration"))) {
+        const QJsonArray calibration = r.array(o, path, QStringLiteral("calibration"));
+        for (qsizetype i = 0; i < calibration.size() && !r.failed(); ++i) {
+            const QString at = JsonReader::element(JsonReader::member(path, QStringLiteral("calibration")), i);
+            const QJsonObject entry = r.object(calibration.at(i), at);
+            r.onlyKeys(entry, at, {"marker", "offset"});
+            CalibrationEntry e;
+            e.marker = int(r.integer(entry, at, QStringLiteral("marker"), 0, U8Max, 0));
+            const QJsonValue offset = entry.value(QStringLiteral("offset"));
+            e.offset = offset.isUndefined() ? 0.0f : toSinglePrecision(r.number(offset, JsonReader::member(at, QStringLiteral("offset"))));
+            sensor.calibration.append(e);
+        }
+    } else {
+        sensor.calibration = held.calibration;
+    }
+    if (r.failed())
+        return;
+
+    if (!hasSection) {
+        if (sensor.type != SensorOff)
+            r.fail(sectionPath, QStringLiteral("missing: an input of type %1 is written as its section").arg(sensor.type));
+        return;
+    }
+    if (sensor.type != held.type)
+        r.fail(sectionPath, QStringLiteral("holds type %1, not %2").arg(held.type).arg(sensor.type));
+    else if (sensor.name != held.name)
+        r.fail(sectionPath, QStringLiteral("holds the name \"%1\", not \"%2\"").arg(held.name, sensor.name));
+    else if (sensor.channels != held.channels)
+        r.fail(sectionPath, QStringLiteral("holds the channels %1, not %2").arg(channelsText(held.channels), channelsText(sensor.channels)));
+    else if (!sameCalibration(sensor.calibration, held.calibration))
+        r.fail(sectionPath, QStringLiteral("holds other calibration entries"));
 }
 
 Condition readCondition(JsonReader &r, const QJsonObject &o, const QString &path)
 {
+    r.onlyKeys(o, path, {"ref", "text", "kind", "value", "valueBits", "priority", "action", "source", "params"});
     Condition row;
     row.ref = int(r.integer(o, path, QStringLiteral("ref"), TimerRef, ControllerState::SensorCount - 1, row.ref));
     row.text = r.string(o, path, QStringLiteral("text"), QString());
@@ -208,6 +296,7 @@ QList<Condition> readConditions(JsonReader &r, const QJsonObject &o, const QStri
 
 TimerSlot readTimer(JsonReader &r, const QJsonObject &o, const QString &path)
 {
+    r.onlyKeys(o, path, {"start", "duration", "period", "count", "usedByDay", "usedByNight", "dayRow", "nightRow"});
     TimerSlot timer;
     timer.start = int(r.integer(o, path, QStringLiteral("start"), 0, U16Max, 0));
     timer.duration = int(r.integer(o, path, QStringLiteral("duration"), 0, U16Max, 0));
@@ -222,6 +311,7 @@ TimerSlot readTimer(JsonReader &r, const QJsonObject &o, const QString &path)
 
 Scenario readScenario(JsonReader &r, const QJsonObject &o, const QString &path)
 {
+    r.onlyKeys(o, path, {"index", "name", "usage", "imageOffset", "sockets"});
     Scenario scenario;
     scenario.name = r.string(o, path, QStringLiteral("name"), QString());
     scenario.usage = int(r.integer(o, path, QStringLiteral("usage"), 0, IntMax, 0));
@@ -231,6 +321,7 @@ Scenario readScenario(JsonReader &r, const QJsonObject &o, const QString &path)
     for (qsizetype i = 0; i < programs.size() && !r.failed(); ++i) {
         const QString at = JsonReader::element(socketsPath, i);
         const QJsonObject p = r.object(programs.at(i), at);
+        r.onlyKeys(p, at, {"output", "day", "night", "timers"});
         const int output = int(r.integer(p.value(QStringLiteral("output")), JsonReader::member(at, QStringLiteral("output")), 1, LastOutput));
         if (r.failed())
             break;
@@ -258,6 +349,7 @@ void readWorkCycle(JsonReader &r, const QJsonObject &json, ControllerState &stat
     if (v.isUndefined())
         return;
     const QJsonObject o = r.object(v, path);
+    r.onlyKeys(o, path, {"known", "dayHours", "nightHours", "startSeconds", "start", "cycleCount"});
     state.workCycleKnown = r.boolean(o, path, QStringLiteral("known"), state.workCycleKnown);
     state.dayHours = int(r.integer(o, path, QStringLiteral("dayHours"), 0, U16Max, state.dayHours));
     state.nightHours = int(r.integer(o, path, QStringLiteral("nightHours"), 0, U16Max, state.nightHours));
@@ -266,6 +358,26 @@ void readWorkCycle(JsonReader &r, const QJsonObject &json, ControllerState &stat
                                    std::numeric_limits<qint64>::max(), 0);
     // The seconds are what the image holds; 0 means no start.
     state.startTime = state.startSeconds != 0 ? dateTimeFromLocalWallSeconds(state.startSeconds) : QDateTime();
+    if (r.failed())
+        return;
+
+    // A cycle the image cannot hold would be left out of it without a word: refuse it instead.
+    if (state.startSeconds != 0 && !state.startTime.isValid()) {
+        r.fail(JsonReader::member(path, QStringLiteral("startSeconds")), QStringLiteral("expected 0 (no start) or a time in the years 1..9999"));
+        return;
+    }
+    const bool describesCycle = state.workCycleKnown || state.cycleCount > 0 || state.startSeconds != 0;
+    if (!describesCycle || workCycleWritable(state))
+        return;
+    const QString needed = QStringLiteral("a work cycle needs ");
+    if (state.dayHours < 1 || state.dayHours > MaxCycleHours)
+        r.fail(JsonReader::member(path, QStringLiteral("dayHours")), needed + QStringLiteral("1..%1 day hours").arg(MaxCycleHours));
+    else if (state.nightHours > MaxCycleHours)
+        r.fail(JsonReader::member(path, QStringLiteral("nightHours")), needed + QStringLiteral("0..%1 night hours").arg(MaxCycleHours));
+    else if (state.startSeconds == 0)
+        r.fail(JsonReader::member(path, QStringLiteral("startSeconds")), needed + QStringLiteral("a start"));
+    else
+        r.fail(JsonReader::member(path, QStringLiteral("cycleCount")), needed + QStringLiteral("at least one cycle"));
 }
 
 void readDays(JsonReader &r, const QJsonObject &json, ControllerState &state)
@@ -291,6 +403,7 @@ void readScenarioOrder(JsonReader &r, const QJsonObject &json, ControllerState &
     for (qsizetype i = 0; i < order.size() && !r.failed(); ++i) {
         const QString at = JsonReader::element(key, i);
         const QJsonObject o = r.object(order.at(i), at);
+        r.onlyKeys(o, at, {"scenario", "ordinal"});
         const qint64 scenario = r.integer(o.value(QStringLiteral("scenario")), JsonReader::member(at, QStringLiteral("scenario")), 0, IntMax);
         const qint64 ordinal = r.integer(o.value(QStringLiteral("ordinal")), JsonReader::member(at, QStringLiteral("ordinal")), 0, IntMax);
         state.scenarioOrder.insert(int(scenario), int(ordinal));
@@ -311,10 +424,30 @@ bool stateFromJson(const QJsonObject &json, ControllerState &state, QString *err
     }
 
     JsonReader r;
+    // complete, stopPosition and usedLength (older versions) are written only
+    r.onlyKeys(json, QString(), {"complete", "stopPosition", "usedLength", "sensors", "sockets", "workCycle", "days", "scenarios",
+                                 "scenarioOrder"});
+    int channelOwner[ControllerState::ChannelIdCount];
+    std::fill(std::begin(channelOwner), std::end(channelOwner), -1);
     readIndexed(r, json, QStringLiteral("sensors"), ControllerState::SensorCount,
-                [&](const QJsonObject &o, const QString &path, int index) { readSensor(r, o, path, result.sensors[index]); });
+                [&](const QJsonObject &o, const QString &path, int index) {
+                    SensorSlot &sensor = result.sensors[index];
+                    readSensor(r, o, path, index, sensor);
+                    // the decoder gives a channel id to the first input offering it only
+                    for (int channel : std::as_const(sensor.channels)) {
+                        if (r.failed())
+                            return;
+                        const QString at = JsonReader::member(path, QStringLiteral("channels"));
+                        if (channelOwner[channel] == index)
+                            r.fail(at, QStringLiteral("channel %1 given twice").arg(channel));
+                        else if (channelOwner[channel] >= 0)
+                            r.fail(at, QStringLiteral("channel %1 is offered by input %2 too").arg(channel).arg(channelOwner[channel]));
+                        channelOwner[channel] = index;
+                    }
+                });
     readIndexed(r, json, QStringLiteral("sockets"), ControllerState::SocketCount,
                 [&](const QJsonObject &o, const QString &path, int index) {
+                    r.onlyKeys(o, path, {"index", "name", "baseFlag", "present"});
                     SocketSlot &socket = result.sockets[index];
                     socket.name = r.string(o, path, QStringLiteral("name"), socket.name);
                     socket.baseFlag = int(r.integer(o, path, QStringLiteral("baseFlag"), 0, U8Max, 0));

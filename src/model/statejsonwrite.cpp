@@ -151,7 +151,9 @@ QJsonObject stateToJson(const ControllerState &state, const DecodeResult &result
     for (auto it = state.scenarioOrder.cbegin(); it != state.scenarioOrder.cend(); ++it)
         order.append(QJsonObject{{QStringLiteral("scenario"), it.key()}, {QStringLiteral("ordinal"), it.value()}});
 
-    QJsonObject json{
+    return {
+        {QStringLiteral("complete"), result.complete},
+        {QStringLiteral("stopPosition"), result.stopPosition},
         {QStringLiteral("sensors"), sensors},
         {QStringLiteral("sockets"), sockets},
         {QStringLiteral("workCycle"), workCycle},
@@ -159,7 +161,4 @@ QJsonObject stateToJson(const ControllerState &state, const DecodeResult &result
         {QStringLiteral("scenarios"), scenarios},
         {QStringLiteral("scenarioOrder"), order},
     };
-    if (result.usedLength >= 0)
-        json.insert(QStringLiteral("usedLength"), result.usedLength);
-    return json;
 }

@@ -38,7 +38,6 @@ QJsonObject planWithoutStart(const QByteArray &body, QDateTime *start)
     cycle.remove(QStringLiteral("start"));
     cycle.remove(QStringLiteral("startSeconds"));
     json.insert(QStringLiteral("workCycle"), cycle);
-    json.remove(QStringLiteral("usedLength"));
     return json;
 }
 

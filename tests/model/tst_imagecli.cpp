@@ -56,17 +56,31 @@ private slots:
         QVERIFY(m_dir.isValid());
     }
 
+    static QByteArray withHeader(const QByteArray &body, int length)
+    {
+        QByteArray header(64, '\0');
+        header[0] = '\x11';
+        header[1] = '\x22';
+        header[2] = char(length & 0xFF);
+        header[3] = char(length >> 8);
+        return header + body;
+    }
+
     void imageToJsonAndBack_data()
     {
         QTest::addColumn<QString>("fixture");
-        QTest::newRow("rich image") << QStringLiteral("model/rich-image.hex");
-        QTest::newRow("empty state") << QStringLiteral("model/empty-state.hex");
+        QTest::addColumn<bool>("header");
+        QTest::newRow("rich image") << QStringLiteral("model/rich-image.hex") << false;
+        QTest::newRow("empty state") << QStringLiteral("model/empty-state.hex") << false;
+        QTest::newRow("rich image with its header") << QStringLiteral("model/rich-image.hex") << true;
     }
 
     void imageToJsonAndBack()
     {
         QFETCH(QString, fixture);
-        const QByteArray image = RichState::fixture(testDataPath(fixture));
+        QFETCH(bool, header);
+        const QByteArray body = RichState::fixture(testDataPath(fixture));
+        const QByteArray image = header ? withHeader(body, int(body.size()) + 64) : body;
         const Run decoded = run({QStringLiteral("image"), file(QStringLiteral("body.bin"), image)});
         QCOMPARE(decoded.exitCode, 0);
         QVERIFY(decoded.err.isEmpty());
@@ -74,10 +88,56 @@ private slots:
         const QJsonObject json = QJsonDocument::fromJson(decoded.out, &error).object();
         QCOMPARE(error.error, QJsonParseError::NoError);
         QVERIFY(json.contains(QStringLiteral("scenarios")));
+        QCOMPARE(json.value(QStringLiteral("complete")).toBool(), true);
+        QCOMPARE(json.value(QStringLiteral("header")).toBool(), header);
 
         const Run encoded = run({QStringLiteral("encode"), file(QStringLiteral("state.json"), decoded.out)});
         QCOMPARE(encoded.exitCode, 0);
         QCOMPARE(encoded.out, image);
+    }
+
+    // Whether the whole body was understood, and where decoding stopped.
+    void damagedOrHealthy_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<int>("stopPosition");  // in the body, after a header
+        QTest::addColumn<bool>("header");
+        const QByteArray rich = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        const int dayMapStart = 684;
+        const int dayMapEnd = 705;
+        QByteArray paddingNotZero = rich;
+        paddingNotZero[740] = '\x01';
+
+        QTest::newRow("padded") << rich << true << dayMapEnd << false;
+        QTest::newRow("without padding") << rich.left(dayMapEnd) << true << dayMapEnd << false;
+        QTest::newRow("a byte set in the padding") << paddingNotZero << false << dayMapEnd << false;
+        QTest::newRow("day map cut short") << rich.left(700) << false << dayMapStart << false;
+        QTest::newRow("no day map") << rich.left(dayMapStart) + QByteArray(64, '\0') << false << dayMapStart << false;
+        QByteArray unknownTag = rich;
+        unknownTag[213] = '\x05';  // the base scenario's first list header
+        QTest::newRow("unknown tag in a scenario") << unknownTag << false << 213 << false;
+        QTest::newRow("a record after the day map") << rich.left(dayMapEnd) + QByteArray::fromHex("0701410000080000") << false
+                                                    << dayMapEnd + 6 << false;
+        // a one-byte name that happens to be the day map's end tag
+        QTest::newRow("a scenario header after the day map") << rich.left(dayMapEnd) + QByteArray::fromHex("1401001300") << false
+                                                             << dayMapEnd + 4 << false;
+        QTest::newRow("empty") << QByteArray() << false << 0 << false;
+        QTest::newRow("header") << withHeader(rich, int(rich.size()) + 64) << true << dayMapEnd << true;
+        QTest::newRow("header of another length") << withHeader(rich, int(rich.size()) + 128) << false << dayMapEnd << true;
+        QTest::newRow("header cut short") << withHeader(rich, int(rich.size()) + 64).left(40) << false << 0 << false;
+    }
+
+    void damagedOrHealthy()
+    {
+        QFETCH(QByteArray, image);
+        const Run r = run({QStringLiteral("image"), file(QStringLiteral("body.bin"), image)});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject json = QJsonDocument::fromJson(r.out).object();
+        QTEST(json.value(QStringLiteral("complete")).toBool(), "complete");
+        QTEST(json.value(QStringLiteral("stopPosition")).toInt(), "stopPosition");
+        QTEST(json.value(QStringLiteral("header")).toBool(), "header");
+        QVERIFY(!json.contains(QStringLiteral("usedLength")));
     }
 
     void scenarioFile()
@@ -168,6 +228,29 @@ private slots:
         QTest::newRow("bad field") << QStringList{QStringLiteral("encode"), QStringLiteral("bad.json")}
                                    << QByteArray(R"({"sockets": [{"index": 9}]})")
                                    << QByteArray("sockets[0].index: expected an integer in 0..3");
+        QTest::newRow("endless input") << QStringList{QStringLiteral("image"), QStringLiteral("/dev/zero")} << QByteArray()
+                                       << QByteArray("vireosant-inspect: /dev/zero: larger than 64 KiB");
+        QTest::newRow("image over 64 KiB") << QStringList{QStringLiteral("image"), QStringLiteral("big.bin")}
+                                           << QByteArray(64 * 1024 + 1, '\x02') << QByteArray("larger than 64 KiB");
+        QTest::newRow("log over 64 KiB") << QStringList{QStringLiteral("log"), QStringLiteral("/dev/null"), QStringLiteral("big.bin")}
+                                         << QByteArray(64 * 1024 + 1, '\xFF') << QByteArray("larger than 64 KiB");
+        QTest::newRow("unknown key") << QStringList{QStringLiteral("encode"), QStringLiteral("bad.json")}
+                                     << QByteArray(R"({"workCycle": {"dayhours": 12}})") << QByteArray("workCycle.dayhours: unknown key");
+        QTest::newRow("header not a bool") << QStringList{QStringLiteral("encode"), QStringLiteral("bad.json")}
+                                           << QByteArray(R"({"header": 1})") << QByteArray("header: expected true or false");
+        QTest::newRow("start the image cannot hold")
+            << QStringList{QStringLiteral("encode"), QStringLiteral("bad.json")}
+            << QByteArray(R"({"workCycle": {"cycleCount": 2, "startSeconds": -62135596801}})")
+            << QByteArray("workCycle.startSeconds: expected 0 (no start) or a time in the years 1..9999");
+        QTest::newRow("section of another name")
+            << QStringList{QStringLiteral("encode"), QStringLiteral("bad.json")}
+            << QByteArray(R"({"sensors": [{"index": 2, "name": "X", "section": "020ad09dd0b0d181d0bed1810208041106000012142c01000003"}]})")
+            << QByteArray("sensors[0].section: holds the name");
+        QTest::newRow("image too large for the controller")
+            << QStringList{QStringLiteral("encode"), QStringLiteral("big.json")}
+            << QByteArray(R"({"scenarios": [{"sockets": [{"output": 1, "day": [)") + QByteArray("{},").repeated(2600)
+                   + QByteArray(R"({}]}]}]})")
+            << QByteArray("the image (33984 bytes with its header) does not fit the controller's 32512 bytes");
         QTest::newRow("log: missing image") << QStringList{QStringLiteral("log"), QStringLiteral("/nonexistent/body.bin"),
                                                            QStringLiteral("/nonexistent/log.bin")}
                                             << QByteArray() << QByteArray("vireosant-inspect: /nonexistent/body.bin: ");
@@ -182,6 +265,11 @@ private slots:
         QTest::newRow("scenario file cut short") << QStringList{QStringLiteral("scn"), QStringLiteral("cut.scn")}
                                                  << QByteArray("\x40\x00\x00\x00\x02", 5)
                                                  << QByteArray("damaged scenario file: a length runs past the end");
+        ScenarioFileContent tail;
+        tail.image = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex"))).left(705) + QByteArray::fromHex("14010013");
+        QTest::newRow("scenario file with a record after its day map") << QStringList{QStringLiteral("scn"), QStringLiteral("tail.scn")}
+                                                                       << writeScenarioFile(tail)
+                                                                       << QByteArray("damaged scenario file: the image holds no whole plan");
         QTest::newRow("scenario file without a plan") << QStringList{QStringLiteral("scn"), QStringLiteral("empty.scn")}
                                                       << QByteArray(4, '\0')
                                                       << QByteArray("damaged scenario file: the image holds no whole plan");

@@ -37,7 +37,8 @@ private slots:
         linkTimerRows(state);
         const QJsonObject json = stateToJson(state, result);
 
-        QCOMPARE(json.value(QStringLiteral("usedLength")).toInt(), 768);
+        QCOMPARE(json.value(QStringLiteral("complete")).toBool(), true);
+        QCOMPARE(json.value(QStringLiteral("stopPosition")).toInt(), 705);  // the first padding byte
         const QJsonObject sensor0 = json.value(QStringLiteral("sensors")).toArray().at(0).toObject();
         QCOMPARE(sensor0.value(QStringLiteral("typeName")).toString(), QStringLiteral("Датчик температуры & влажности (AM2301A)"));
         QCOMPARE(sensor0.value(QStringLiteral("channels")).toArray(), (QJsonArray{4, 5}));
@@ -105,6 +106,19 @@ private slots:
         QVERIFY(body.contains(QByteArray::fromHex("0c0c000c008043a5690000000002000d")));
     }
 
+    // A sensor given by its section alone takes its other fields from it.
+    void sensorFromSection()
+    {
+        const QJsonObject json = parse(R"({"sensors": [{"index": 2, "section": "020ad09dd0b0d181d0bed1810208041106000012142c01000003"}]})");
+        ControllerState state;
+        QString error;
+        QVERIFY2(stateFromJson(json, state, &error), qPrintable(error));
+        QCOMPARE(state.sensors[2].type, 4);
+        QCOMPARE(state.sensors[2].name, QStringLiteral("Насос"));
+        QCOMPARE(state.sensors[2].channels, QList<int>{6});
+        QCOMPARE(state.usedChannels[6], 1);
+    }
+
     void errors_data()
     {
         QTest::addColumn<QByteArray>("json");
@@ -138,10 +152,11 @@ private slots:
                                           << QStringLiteral("workCycle.dayHours: expected an integer in 0..65535");
         QTest::newRow("known not a bool") << QByteArray(R"({"workCycle": {"known": 1}})")
                                           << QStringLiteral("workCycle.known: expected true or false");
-        QTest::newRow("days do not match") << QByteArray(R"({"workCycle": {"cycleCount": 2}, "days": [0]})")
+        QTest::newRow("days do not match") << QByteArray(R"({"workCycle": {"cycleCount": 2, "startSeconds": 1772438400}, "days": [0]})")
                                            << QStringLiteral("days: expected one entry per cycle (2)");
-        QTest::newRow("day names no scenario") << QByteArray(R"({"workCycle": {"cycleCount": 1}, "scenarios": [{}], "days": [1]})")
-                                               << QStringLiteral("days[0]: expected an integer in 0..0");
+        QTest::newRow("day names no scenario")
+            << QByteArray(R"({"workCycle": {"cycleCount": 1, "startSeconds": 1772438400}, "scenarios": [{}], "days": [1]})")
+            << QStringLiteral("days[0]: expected an integer in 0..0");
         QTest::newRow("output 11") << QByteArray(R"({"scenarios": [{"sockets": [{"output": 11}]}]})")
                                    << QStringLiteral("scenarios[0].sockets[0].output: expected an integer in 1..10");
         QTest::newRow("output twice") << QByteArray(R"({"scenarios": [{"sockets": [{"output": 1}, {"output": 1}]}]})")
@@ -159,6 +174,56 @@ private slots:
                                         << (at + QStringLiteral("day[0].params[1]: expected a number"));
         QTest::newRow("timer start 70000") << inProgram(R"("timers": [{"start": 70000}])")
                                            << (at + QStringLiteral("timers[0].start: expected an integer in 0..65535"));
+        // A work cycle the image cannot hold would be left out of it.
+        QTest::newRow("start beyond year 9999") << QByteArray(R"({"workCycle": {"cycleCount": 1, "startSeconds": 253402300800}})")
+                                                << QStringLiteral("workCycle.startSeconds: expected 0 (no start) or a time in the years 1..9999");
+        QTest::newRow("cycle without a start") << QByteArray(R"({"workCycle": {"cycleCount": 3}})")
+                                               << QStringLiteral("workCycle.startSeconds: a work cycle needs a start");
+        QTest::newRow("1000 day hours") << QByteArray(R"({"workCycle": {"dayHours": 1000, "cycleCount": 1, "startSeconds": 1772438400}})")
+                                        << QStringLiteral("workCycle.dayHours: a work cycle needs 1..999 day hours");
+        QTest::newRow("known cycle without cycles") << QByteArray(R"({"workCycle": {"known": true, "startSeconds": 1772438400}})")
+                                                    << QStringLiteral("workCycle.cycleCount: a work cycle needs at least one cycle");
+
+        // Keys the form does not know, at every level.
+        QTest::newRow("unknown top key") << QByteArray(R"({"sensor": []})") << QStringLiteral("sensor: unknown key");
+        QTest::newRow("unknown sensor key") << QByteArray(R"({"sensors": [{"index": 0, "chanels": [4]}]})")
+                                            << QStringLiteral("sensors[0].chanels: unknown key");
+        QTest::newRow("unknown calibration key") << QByteArray(R"({"sensors": [{"index": 0, "calibration": [{"ofset": 1}]}]})")
+                                                 << QStringLiteral("sensors[0].calibration[0].ofset: unknown key");
+        QTest::newRow("unknown socket key") << QByteArray(R"({"sockets": [{"index": 0, "power": 1}]})")
+                                            << QStringLiteral("sockets[0].power: unknown key");
+        QTest::newRow("unknown cycle key") << QByteArray(R"({"workCycle": {"days": 4}})") << QStringLiteral("workCycle.days: unknown key");
+        QTest::newRow("unknown scenario key") << QByteArray(R"({"scenarios": [{"title": "B"}]})")
+                                              << QStringLiteral("scenarios[0].title: unknown key");
+        QTest::newRow("unknown program key") << inProgram(R"("evening": [])") << (at + QStringLiteral("evening: unknown key"));
+        QTest::newRow("unknown row key") << inProgram(R"("day": [{"treshold": 2}])") << (at + QStringLiteral("day[0].treshold: unknown key"));
+        QTest::newRow("unknown timer key") << inProgram(R"("timers": [{"repeat": 2}])") << (at + QStringLiteral("timers[0].repeat: unknown key"));
+        QTest::newRow("unknown order key") << QByteArray(R"({"scenarioOrder": [{"scenario": 1, "ordinal": 0, "x": 0}]})")
+                                           << QStringLiteral("scenarioOrder[0].x: unknown key");
+
+        // The section is what is written: the fields describing it must agree with it.
+        const QByteArray pump = R"({"sensors": [{"index": 2, "section": "020ad09dd0b0d181d0bed1810208041106000012142c01000003", %1}]})";
+        auto withPump = [&](const char *fields) { return QByteArray(pump).replace("%1", fields); };
+        QTest::newRow("section of another name") << withPump(R"("name": "Насос 2")")
+                                                 << QStringLiteral("sensors[0].section: holds the name \"Насос\", not \"Насос 2\"");
+        QTest::newRow("section of another type") << withPump(R"("type": 3)") << QStringLiteral("sensors[0].section: holds type 4, not 3");
+        QTest::newRow("section of other channels") << withPump(R"("channels": [6, 8])")
+                                                   << QStringLiteral("sensors[0].section: holds the channels [6], not [6,8]");
+        QTest::newRow("section of other calibration") << withPump(R"("calibration": [{"offset": 0.5}])")
+                                                      << QStringLiteral("sensors[0].section: holds other calibration entries");
+        QTest::newRow("section of another input") << QByteArray(pump).replace("\"index\": 2", "\"index\": 1").replace(", %1", "")
+                                                  << QStringLiteral("sensors[0].section: the section is input 2's, not input 1's");
+        QTest::newRow("section cut short") << QByteArray(R"({"sensors": [{"index": 2, "section": "020ad09dd0b0d181d0bed181020804110600001214"}]})")
+                                           << QStringLiteral("sensors[0].section: not one whole sensor section of a known type");
+        QTest::newRow("section and more") << withPump(R"("type": 4)").replace("000003\"", "00000307\"")
+                                          << QStringLiteral("sensors[0].section: not one whole sensor section of a known type");
+        QTest::newRow("type without section") << QByteArray(R"({"sensors": [{"index": 0, "type": 2}]})")
+                                              << QStringLiteral("sensors[0].section: missing: an input of type 2 is written as its section");
+        QTest::newRow("channel of two inputs")
+            << QByteArray(R"({"sensors": [{"index": 2, "section": "020ad09dd0b0d181d0bed1810208041106000012142c01000003"},
+                                          {"index": 0, "channels": [6]}]})")
+            << QStringLiteral("sensors[1].channels: channel 6 is offered by input 2 too");
+
         QTest::newRow("order without ordinal") << QByteArray(R"({"scenarioOrder": [{"scenario": 1}]})")
                                                << QStringLiteral("scenarioOrder[0].ordinal: expected an integer in 0..2147483647");
     }

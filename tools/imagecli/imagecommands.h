@@ -11,14 +11,16 @@ struct InspectOutput
     QString error;
 };
 
-// Decodes an image body file and gives the decoded state as JSON.
+// Decodes an image body file, or a whole image with its 64-byte header, and gives the decoded
+// state as JSON with whether the body was understood whole and where decoding stopped.
 InspectOutput inspectImage(const QString &path);
 
 // Reads a scenario file and gives its plan (as inspectImage does), its comment index lines, its
 // day comments by number and its description as JSON. A damaged file is an error.
 InspectOutput inspectScenarioFile(const QString &path);
 
-// Reads the JSON form of a state and gives the encoded image body.
+// Reads the JSON form of a state and gives the encoded image body, after its header when the JSON
+// says the image had one.
 InspectOutput encodeImage(const QString &path);
 
 // Decodes an image body for the sensors, work cycle and scenarios, then parses a log block with

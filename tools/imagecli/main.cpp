@@ -1,6 +1,6 @@
 // vireosant-inspect: looks into configuration images outside the program.
-//   vireosant-inspect image FILE        decoded state of an image body as JSON
-//   vireosant-inspect encode FILE.json  image body of such JSON
+//   vireosant-inspect image FILE        decoded state of an image (body, or header and body) as JSON
+//   vireosant-inspect encode FILE.json  image of such JSON
 //   vireosant-inspect log IMAGE LOG [--now ISO-TIME]   log records decoded with an image, as JSON
 //   vireosant-inspect scn FILE          plan, comment index, comments and description of a scenario file
 // Errors give one line on standard error and exit status 2.
