@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "cycle/snapshotlist.h"
 #include "cycle/workcyclesettingsform.h"
 #include "devices/devicesform.h"
 #include "devices/powersocketelement.h"
@@ -17,10 +18,12 @@
 #include "widgets/slidingstackedwidget.h"
 #include "widgets/viewstate.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QGraphicsBlurEffect>
+#include <QMenuBar>
 #include <QPropertyAnimation>
 #include <QTimer>
 
@@ -73,6 +76,10 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
 
     m_link = new LinkController(m_transport, m_regform, this, this);
     m_sequencer = new ExchangeSequencer(m_link->channel(), this);
+    m_sequencer->imageRead = [this](const QByteArray &body) { keepSnapshot(body); };
+    m_sequencer->imageWritten = [this](const QByteArray &body) { keepSnapshot(body); };
+    connect(ui->menubar->addAction(QStringLiteral("Снимки настроек")), &QAction::triggered, this,
+            &MainWindow::openSnapshotList);
     connect(m_regform, &regform::LoadAccount, m_link, &LinkController::sendAccountCommand);
     connect(m_regform, &regform::createAccountRequested, this, [] { exchange().saveLoginOnSuccess = true; });
 
@@ -199,7 +206,13 @@ void MainWindow::handlePageRequest()
         ex.pageRequest = 0;
         break;
     case 6:
-        // a scenario file was loaded: its image is taken as if read from the controller
+        // a scenario file was loaded or a snapshot is restored: its image is taken as if read from
+        // the controller. Not while a command is under way (its reply would overwrite the step) or
+        // an upload is pending (it goes first).
+        if (ex.exchangeStep != Idle || controllerState().uploadRequest)
+            break;
+        if (!ex.restoreImage.isEmpty())
+            ex.imageBuffer = ex.restoreImage;
         ex.exchangeStep = ImageRead;
         ex.lastImage = ex.imageBuffer;
         ex.heldBody.clear();
@@ -243,6 +256,21 @@ void MainWindow::openWorkCycleSettingsPage()
 {
     showPage(m_workCycle);
     qDebug() << "Открытие Настройка цикла работы";
+}
+
+void MainWindow::openSnapshotList()
+{
+    SnapshotList::open(&m_snapshots, exchange().linkState == SignedIn ? m_link->currentAddress() : 0, this);
+}
+
+void MainWindow::keepSnapshot(const QByteArray &body)
+{
+    QString file;
+    if (!m_snapshots.keep(m_link->currentAddress(), body, &file)) {
+        closeNote(); // the upload's own note would hide this one
+        showNote(this, QStringLiteral("Не удалось сохранить снимок настроек<p>%1").arg(file.toHtmlEscaped()),
+                 NoteClose::Popup | NoteClose::AfterTicks, 50);
+    }
 }
 
 void MainWindow::showWorkView()
@@ -324,6 +352,12 @@ void MainWindow::linkLost()
     state.workCycleKnown = false;
     state.events.clear();
     m_sequencer->linkLost();
+    // a snapshot chosen for this controller is never written to the next one
+    if (!exchange().restoreImage.isEmpty()) {
+        exchange().restoreImage.clear();
+        if (exchange().pageRequest == 6)
+            exchange().pageRequest = 0;
+    }
 }
 
 void MainWindow::accountDeleted()

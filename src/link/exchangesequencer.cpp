@@ -111,6 +111,8 @@ void ExchangeSequencer::stepImageRead()
     if (ex.heldBody.isEmpty()) {
         // Until something was uploaded in this connection, an image counts once two reads agree.
         if (ex.imageBuffer == ex.lastImage || ex.imageLength == 0) {
+            if (imageRead && !state.loadedFromFile && ex.restoreImage.isEmpty())
+                imageRead(ex.imageBuffer.left(qMax(0, int(ex.imageLength) - ImageHeaderSize)));
             takeImage();
         } else {
             ex.lastImage = ex.imageBuffer;
@@ -131,6 +133,8 @@ void ExchangeSequencer::stepImageRead()
     }
     m_channel->sendCommand(Opcode::CommitImage);
     m_uploadUnconfirmed = false;
+    if (imageWritten)
+        imageWritten(ex.heldBody);
     ex.lastImage = ex.imageBuffer;
     takeImage();
 }
@@ -184,8 +188,9 @@ void ExchangeSequencer::takeImage()
         m_view->setScenarioButtonVisible(state.scenarios.size() > 1 && state.cycleCount != 0);
         ex.setClockRequest = 2;
     }
-    if (state.loadedFromFile) {
+    if (state.loadedFromFile || !ex.restoreImage.isEmpty()) {
         state.loadedFromFile = false;
+        ex.restoreImage.clear();
         state.uploadRequest = true;
     }
     ex.exchangeStep = Idle;

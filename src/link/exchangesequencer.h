@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <functional>
 
 class CommandChannel;
 class QWidget;
@@ -42,6 +43,11 @@ public:
     void step();
     // The link is gone: an upload that was not confirmed yet is repeated after the next sign-in.
     void linkLost();
+
+    // Called with each image body the controller holds: read from it (not a loaded file or a
+    // restored snapshot), and written to it once its read-back matched, as CommitImage goes out.
+    std::function<void(const QByteArray &body)> imageRead;
+    std::function<void(const QByteArray &body)> imageWritten;
 
 private:
     void stepStart();

@@ -65,6 +65,9 @@ struct ExchangeState
     int stepTimeout = 0;
     int connectTimeout = 0;
     int pageRequest = 0;
+    // a snapshot to write back: page request 6 takes it into imageBuffer once the exchange is
+    // idle; it is decoded as it is (its start kept), then uploaded like a loaded scenario file
+    QByteArray restoreImage;
 
     // requests raised by the pages
     bool logReadRequest = false;

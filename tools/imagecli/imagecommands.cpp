@@ -1,6 +1,8 @@
 #include "imagecommands.h"
 
 #include "model/configimage.h"
+#include "model/plandiff.h"
+#include "model/planimage.h"
 #include "model/statejson.h"
 
 #include <QFile>
@@ -74,5 +76,21 @@ InspectOutput encodeImage(const QString &path)
     InspectOutput out;
     out.ok = true;
     out.data = body;
+    return out;
+}
+
+InspectOutput diffImages(const QString &pathA, const QString &pathB)
+{
+    QByteArray a;
+    QByteArray b;
+    QString error;
+    if (!readFile(pathA, &a, &error))
+        return failure(pathA, error);
+    if (!readFile(pathB, &b, &error))
+        return failure(pathB, error);
+
+    InspectOutput out;
+    out.ok = true;
+    out.data = QJsonDocument(planDiffToJson(diffPlans(planOfImage(a), planOfImage(b)))).toJson(QJsonDocument::Indented);
     return out;
 }

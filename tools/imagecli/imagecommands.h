@@ -16,3 +16,6 @@ InspectOutput inspectImage(const QString &path);
 
 // Reads the JSON form of a state and gives the encoded image body.
 InspectOutput encodeImage(const QString &path);
+
+// What writing image body B to a controller that holds body A would change, as JSON.
+InspectOutput diffImages(const QString &pathA, const QString &pathB);

@@ -1,10 +1,12 @@
 // vireosant-inspect: looks into configuration images outside the program.
 //   vireosant-inspect image FILE        decoded state of an image body as JSON
 //   vireosant-inspect encode FILE.json  image body of such JSON
+//   vireosant-inspect diff A B          what writing body B over body A changes, as JSON
 // Errors give one line on standard error and exit status 2.
 
 #include "imagecommands.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
@@ -23,24 +25,49 @@ int fail(const QString &message)
     return ExitFailure;
 }
 
-const char usage[] = "usage: vireosant-inspect image FILE | vireosant-inspect encode FILE.json\n";
+const char usage[] = "usage: vireosant-inspect image FILE | encode FILE.json | diff A B\n";
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() == 2 && (args.at(1) == QLatin1String("--help") || args.at(1) == QLatin1String("-h"))) {
-        std::fputs(usage, stdout);
-        return 0;
+    QCoreApplication::setApplicationName(QStringLiteral("vireosant-inspect"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VIREOSANT_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Looks into configuration image bodies of the Vireosant controller."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("image FILE: the decoded plan as JSON; encode FILE.json: the image body "
+                                                "of such JSON; diff A B: what writing B over A changes, as JSON"));
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("The files of the command."), QStringLiteral("FILE..."));
+    if (!parser.parse(app.arguments())) {
+        std::fputs(usage, stderr);
+        return ExitFailure;
     }
-    if (args.size() != 3 || (args.at(1) != QLatin1String("image") && args.at(1) != QLatin1String("encode"))) {
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+
+    const QStringList args = parser.positionalArguments();
+    const QString command = args.value(0);
+    const int files = command == QLatin1String("diff") ? 2 : 1;
+    if ((command != QLatin1String("image") && command != QLatin1String("encode") && command != QLatin1String("diff"))
+        || args.size() != files + 1) {
         std::fputs(usage, stderr);
         return ExitFailure;
     }
 
-    const InspectOutput out = args.at(1) == QLatin1String("image") ? inspectImage(args.at(2)) : encodeImage(args.at(2));
+    InspectOutput out;
+    if (command == QLatin1String("image"))
+        out = inspectImage(args.at(1));
+    else if (command == QLatin1String("encode"))
+        out = encodeImage(args.at(1));
+    else
+        out = diffImages(args.at(1), args.at(2));
     if (!out.ok)
         return fail(out.error);
 
