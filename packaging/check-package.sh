@@ -25,7 +25,7 @@ fi
 
 depends="$(dpkg-deb -f "$deb" Depends)"
 recommends="$(dpkg-deb -f "$deb" Recommends)"
-for lib in libqt6widgets6 libqt6bluetooth6 libqt6multimedia6 libc6; do
+for lib in libqt6widgets6 libqt6bluetooth6 libqt6svg6 libqt6multimedia6 libc6; do
   grep -q "$lib" <<<"$depends" || { echo "check-package: Depends lacks $lib: $depends" >&2; exit 1; }
 done
 grep -q gstreamer1.0-plugins-good <<<"$recommends" || { echo "check-package: Recommends lacks GStreamer: $recommends" >&2; exit 1; }

@@ -5,6 +5,7 @@ pkgs=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-connectivity-dev qt6-multimedia-dev
   qt6-qpa-plugins libgl-dev fonts-inter xvfb xauth tzdata
+  dpkg-dev desktop-file-utils appstream man-db
 )
 missing=()
 for p in "${pkgs[@]}"; do

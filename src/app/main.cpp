@@ -59,15 +59,17 @@ int main(int argc, char *argv[])
     if (!options.process(app, &error))
         return fail(error);
     const QString dataFolder = DataFolder::prepare(options.folderChoice(), options.dataDir(), &error);
-    if (dataFolder.isEmpty())
-        return fail(error);
+    // Started from the menu nobody reads this line: the window's note on the working folders
+    // tells the same, and the live pages still work.
+    if (!error.isEmpty())
+        std::fprintf(stderr, "vireosant: %s\n", error.toLocal8Bit().constData());
     WorkFolders::setRoot(dataFolder);
 
     QFontDatabase::addApplicationFont(QStringLiteral(":/pict/IBMPlexMono-Thin.ttf"));
     QFontDatabase::addApplicationFont(QStringLiteral(":/pict/IBMPlexMono-Medium.ttf"));
 
     // The demo controller remembers its account and plan between runs, beside the working folders.
-    const QString demoState = QDir(dataFolder).filePath(QStringLiteral(".vireosant-demo"));
+    const QString demoState = QDir(WorkFolders::root()).filePath(QStringLiteral(".vireosant-demo"));
     std::unique_ptr<Transport> transport;
     SimTransport *sim = nullptr;
     if (options.demo()) {

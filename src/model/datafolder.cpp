@@ -52,14 +52,10 @@ QString prepare(Choice choice, const QString &dir, QString *error)
         }
         break;
     }
-    if (!makeFolder(path, error))
-        return QString();
     // Login files and snapshots live below: the program's own folder stays private even when it
     // was made earlier with wider permissions.
-    if (choice == UserData && !QFile::setPermissions(path, OwnerOnly)) {
+    if (makeFolder(path, error) && choice == UserData && !QFile::setPermissions(path, OwnerOnly))
         *error = QStringLiteral("%1: cannot be made private").arg(path);
-        return QString();
-    }
     return QFileInfo(path).absoluteFilePath();
 }
 
