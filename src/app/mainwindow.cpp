@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QPropertyAnimation>
 #include <QTimer>
+#include <utility>
 
 namespace {
 constexpr int TickMs = 100;
@@ -207,12 +208,15 @@ void MainWindow::handlePageRequest()
         break;
     case 6:
         // a scenario file was loaded or a snapshot is restored: its image is taken as if read from
-        // the controller. Not while a command is under way (its reply would overwrite the step) or
-        // an upload is pending (it goes first).
-        if (ex.exchangeStep != Idle || controllerState().uploadRequest)
-            break;
-        if (!ex.restoreImage.isEmpty())
-            ex.imageBuffer = ex.restoreImage;
+        // the controller. A snapshot waits while a command is under way (its reply would overwrite
+        // the step and a block read would append to the buffer) or an upload is pending (it goes
+        // first).
+        if (!ex.restoreImage.isEmpty()) {
+            if (ex.exchangeStep != Idle || controllerState().uploadRequest)
+                break;
+            ex.imageBuffer = std::exchange(ex.restoreImage, QByteArray());
+            ex.restoring = true;
+        }
         ex.exchangeStep = ImageRead;
         ex.lastImage = ex.imageBuffer;
         ex.heldBody.clear();
@@ -353,11 +357,10 @@ void MainWindow::linkLost()
     state.events.clear();
     m_sequencer->linkLost();
     // a snapshot chosen for this controller is never written to the next one
-    if (!exchange().restoreImage.isEmpty()) {
-        exchange().restoreImage.clear();
-        if (exchange().pageRequest == 6)
-            exchange().pageRequest = 0;
-    }
+    if (!exchange().restoreImage.isEmpty() && exchange().pageRequest == 6)
+        exchange().pageRequest = 0;
+    exchange().restoreImage.clear();
+    exchange().restoring = false;
 }
 
 void MainWindow::accountDeleted()

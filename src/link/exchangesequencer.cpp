@@ -111,7 +111,7 @@ void ExchangeSequencer::stepImageRead()
     if (ex.heldBody.isEmpty()) {
         // Until something was uploaded in this connection, an image counts once two reads agree.
         if (ex.imageBuffer == ex.lastImage || ex.imageLength == 0) {
-            if (imageRead && !state.loadedFromFile && ex.restoreImage.isEmpty())
+            if (imageRead && !state.loadedFromFile && !ex.restoring)
                 imageRead(ex.imageBuffer.left(qMax(0, int(ex.imageLength) - ImageHeaderSize)));
             takeImage();
         } else {
@@ -188,9 +188,9 @@ void ExchangeSequencer::takeImage()
         m_view->setScenarioButtonVisible(state.scenarios.size() > 1 && state.cycleCount != 0);
         ex.setClockRequest = 2;
     }
-    if (state.loadedFromFile || !ex.restoreImage.isEmpty()) {
+    if (state.loadedFromFile || ex.restoring) {
         state.loadedFromFile = false;
-        ex.restoreImage.clear();
+        ex.restoring = false;
         state.uploadRequest = true;
     }
     ex.exchangeStep = Idle;

@@ -66,8 +66,10 @@ struct ExchangeState
     int connectTimeout = 0;
     int pageRequest = 0;
     // a snapshot to write back: page request 6 takes it into imageBuffer once the exchange is
-    // idle; it is decoded as it is (its start kept), then uploaded like a loaded scenario file
+    // idle and sets restoring; it is decoded as it is (its start kept), then uploaded like a
+    // loaded scenario file
     QByteArray restoreImage;
+    bool restoring = false;
 
     // requests raised by the pages
     bool logReadRequest = false;

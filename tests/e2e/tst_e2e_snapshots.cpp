@@ -100,6 +100,33 @@ private slots:
         QCOMPARE(contentOf(list.first().path), first);
     }
 
+    void restoreWaitsForTheUploadUnderWay()
+    {
+        E2EFixture f;
+        FrameLog frames;
+        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
+        QVERIFY(c);
+        const QByteArray first = heldByController(c);
+        controllerState().sockets[1].name = QStringLiteral("Вытяжка");
+        controllerState().uploadRequest = true;
+        QVERIFY(f.tickUntil([] { return exchange().exchangeStep == Uploading; }, 20));
+
+        // what the list does once the question was answered
+        exchange().restoreImage = first;
+        exchange().pageRequest = 6;
+        f.tick();
+        QCOMPARE(exchange().pageRequest, 6); // not taken in the middle of the upload
+
+        // the upload ends with its commit, then the snapshot goes out and is committed in turn
+        QVERIFY(f.tickUntil([&] { return frames.count(OpCommitImage) == 2; }, 800));
+        QVERIFY(f.reachIdle());
+        QCOMPARE(heldByController(c), first);
+        QCOMPARE(exchange().pageRequest, 0);
+        QVERIFY(exchange().restoreImage.isEmpty());
+        QVERIFY(!exchange().restoring);
+        QCOMPARE(snapshots(f).size(), 2);
+    }
+
     void damagedSnapshotIsRefused()
     {
         E2EFixture f;
