@@ -3,6 +3,7 @@
 #include "../../fuzz/imagedecodercheck.h"
 
 #include "model/clock.h"
+#include "testsupport.h"
 
 #include <QDir>
 
@@ -18,7 +19,7 @@ private slots:
     void corpus_data()
     {
         QTest::addColumn<QString>("path");
-        const QDir dir(QStringLiteral(VIREOSANT_SOURCE_DIR "/fuzz/corpus"));
+        const QDir dir(sourcePath(QStringLiteral("fuzz/corpus")));
         const QStringList files = dir.entryList(QDir::Files, QDir::Name);
         QVERIFY(!files.isEmpty());
         for (const QString &name : files)
