@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 DEMO_DIR ?= run
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build demo test fuzz fuzz-scn bench clean
+.PHONY: all deps configure build demo test package package-check fuzz fuzz-scn bench clean
 
 all: build
 
@@ -31,6 +31,13 @@ demo: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+# The Debian package (build/vireosant_<version>_<arch>.deb), then its checks.
+package: build
+	cmake --build $(BUILD_DIR) --target package
+
+package-check: package
+	./packaging/check-package.sh $(BUILD_DIR)
 
 # Fuzzes the configuration-image decoder, then the event-log parser, each for FUZZ_SECONDS with
 # clang's libFuzzer.

@@ -1,35 +1,78 @@
 #include "app/demoseed.h"
 #include "app/mainwindow.h"
+#include "app/startoptions.h"
 #include "ble/bluetoothbackend.h"
+#include "model/workfolders.h"
 #include "sim/simtransport.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
+
+namespace {
+
+constexpr int ExitUsage = 2;
+
+QStringList argumentList(int argc, char *argv[])
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+void setNames()
+{
+    // The name also names the user's data folder.
+    QCoreApplication::setApplicationName(QStringLiteral("Vireosant"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VIREOSANT_VERSION));
+}
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "vireosant: %s\n", message.toLocal8Bit().constData());
+    return ExitUsage;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    setNames();
+    StartOptions options;
+    if (options.asksForTextOnly(argumentList(argc, argv))) {
+        // --help and --version print and exit without a display.
+        QCoreApplication core(argc, argv);
+        QString error;
+        options.process(core, &error);
+        return 0;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vireosant"));
+    // lets the desktop match the window with the menu entry and its icon
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vireosant.Vireosant"));
+    QString error;
+    if (!options.process(app, &error))
+        return fail(error);
+    const QString dataFolder = DataFolder::prepare(options.folderChoice(), options.dataDir(), &error);
+    // Started from the menu nobody reads this line: the window's note on the working folders
+    // tells the same, and the live pages still work.
+    if (!error.isEmpty())
+        std::fprintf(stderr, "vireosant: %s\n", error.toLocal8Bit().constData());
+    WorkFolders::setRoot(dataFolder);
+
     QFontDatabase::addApplicationFont(QStringLiteral(":/pict/IBMPlexMono-Thin.ttf"));
     QFontDatabase::addApplicationFont(QStringLiteral(":/pict/IBMPlexMono-Medium.ttf"));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Vireosant grow-box controller"));
-    parser.addHelpOption();
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Run against a built-in simulated controller instead of Bluetooth."));
-    parser.addOption(demo);
-    parser.process(app);
-
     // The demo controller remembers its account and plan between runs, beside the working folders.
-    const QString demoState = QStringLiteral(".vireosant-demo");
+    const QString demoState = QDir(WorkFolders::root()).filePath(QStringLiteral(".vireosant-demo"));
     std::unique_ptr<Transport> transport;
     SimTransport *sim = nullptr;
-    if (parser.isSet(demo)) {
+    if (options.demo()) {
         sim = new SimTransport;
         transport.reset(sim);
         DemoSeed::prepare(*sim, demoState);

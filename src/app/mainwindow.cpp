@@ -3,6 +3,7 @@
 
 #include "app/notepopup.h"
 #include "app/pagerouter.h"
+#include "cycle/snapshotlist.h"
 #include "cycle/workcyclesettingsform.h"
 #include "devices/devicesform.h"
 #include "help/openhelp.h"
@@ -21,12 +22,15 @@
 #include "widgets/slidingstackedwidget.h"
 #include "widgets/viewstate.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QGraphicsBlurEffect>
+#include <QMenuBar>
 #include <QPropertyAnimation>
 #include <QTimer>
+#include <utility>
 
 namespace {
 constexpr int TickMs = 100;
@@ -82,6 +86,10 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
 
     m_link = new LinkController(m_transport, this, m_notes.get(), this);
     m_sequencer = new ExchangeSequencer(m_link->channel(), m_notes.get(), this);
+    connect(m_sequencer, &ExchangeSequencer::imageRead, this, &MainWindow::keepSnapshot);
+    connect(m_sequencer, &ExchangeSequencer::imageWritten, this, &MainWindow::keepSnapshot);
+    connect(ui->menubar->addAction(QStringLiteral("Снимки настроек")), &QAction::triggered, this,
+            &MainWindow::openSnapshotList);
     connect(m_regform, &regform::LoadAccount, m_link, &LinkController::sendAccountCommand);
     connect(m_regform, &regform::createAccountRequested, this, [] { exchange().saveLoginOnSuccess = true; });
     connect(m_sequencer, &ExchangeSequencer::configurationDecoded, m_devices, &DevicesForm::takeConfiguration);
@@ -201,6 +209,21 @@ void MainWindow::openWorkCycleSettingsPage()
     qDebug() << "Открытие Настройка цикла работы";
 }
 
+void MainWindow::openSnapshotList()
+{
+    SnapshotList::open(&m_snapshots, exchange().linkState == LinkState::SignedIn ? m_link->currentAddress() : 0, this);
+}
+
+void MainWindow::keepSnapshot(const QByteArray &body)
+{
+    QString file;
+    if (!m_snapshots.keep(m_link->currentAddress(), body, &file)) {
+        closeNote(); // the upload's own note would hide this one
+        showNote(this, QStringLiteral("Не удалось сохранить снимок настроек<p>%1").arg(file.toHtmlEscaped()),
+                 NoteClose::Popup | NoteClose::AfterTicks, 50);
+    }
+}
+
 void MainWindow::showWorkView()
 {
     showPage(ui->emptyPage);
@@ -301,6 +324,11 @@ void MainWindow::linkLost()
     state.events.clear();
     m_sequencer->linkLost();
     m_workCycle->clearCycle();
+    // a snapshot chosen for this controller is never written to the next one
+    if (!exchange().restoreImage.isEmpty() && exchange().pageRequest == PageRequest::TakeLoadedImage)
+        exchange().pageRequest = PageRequest::None;
+    exchange().restoreImage.clear();
+    exchange().restoring = false;
 }
 
 void MainWindow::accountDeleted()

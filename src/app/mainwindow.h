@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/linkcontroller.h"
+#include "model/snapshotkeeper.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -49,6 +50,7 @@ public:
     LinkController *link() const { return m_link; }
     ExchangeSequencer *sequencer() const { return m_sequencer; }
     QWidget *currentPage() const;
+    SnapshotKeeper *snapshots() { return &m_snapshots; }
 
     bool closing = false;
 
@@ -62,6 +64,9 @@ public slots:
     void openScenarioPage();
     void openSettingsPage();
     void openWorkCycleSettingsPage();
+    // The configuration snapshots of the controller signed in to (a button of the work-cycle page
+    // or the menu bar leads here).
+    void openSnapshotList();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -81,6 +86,7 @@ private:
     void carouselStep();
     void showPage(QWidget *page);
     void slidePanel(bool in);
+    void keepSnapshot(const QByteArray &body);
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<NotePopup> m_notes;
@@ -96,5 +102,6 @@ private:
     LinkController *m_link = nullptr;
     ExchangeSequencer *m_sequencer = nullptr;
     bool m_folderNoticePending = false;
+    SnapshotKeeper m_snapshots;
     QPointer<QPropertyAnimation> m_panelAnimation;
 };

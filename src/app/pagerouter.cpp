@@ -48,12 +48,19 @@ void PageRouter::handle()
         if (ex.linkState != LinkState::SignedIn || ex.exchangeStep != ExchangeStep::Idle
             || controllerState().uploadRequest)
             return;
-        ex.imageBuffer = ex.loadedImage;
-        ex.loadedImage.clear();
+        if (!ex.restoreImage.isEmpty()) {
+            // a snapshot of this controller's own plan: restored as it was, start included
+            ex.imageBuffer = ex.restoreImage;
+            ex.restoreImage.clear();
+            ex.restoring = true;
+        } else {
+            ex.imageBuffer = ex.loadedImage;
+            ex.loadedImage.clear();
+            controllerState().loadedFromFile = true;
+        }
         ex.exchangeStep = ExchangeStep::ImageRead;
         ex.lastImage = ex.imageBuffer;
         ex.heldBody.clear();
-        controllerState().loadedFromFile = true;
         break;
     case PageRequest::RedrawCommentMark:
         m_pages.workCycle->refreshCommentMark();

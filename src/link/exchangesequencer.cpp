@@ -114,6 +114,8 @@ void ExchangeSequencer::stepImageRead()
     if (ex.heldBody.isEmpty()) {
         // Until something was uploaded in this connection, an image counts once two reads agree.
         if (ex.imageBuffer == ex.lastImage || ex.imageLength == 0) {
+            if (!state.loadedFromFile && !ex.restoring)
+                emit imageRead(ex.imageBuffer.left(qMax(0, int(ex.imageLength) - ImageHeaderSize)));
             takeImage();
         } else {
             ex.lastImage = ex.imageBuffer;
@@ -134,6 +136,7 @@ void ExchangeSequencer::stepImageRead()
     }
     m_channel->sendCommand(Opcode::CommitImage);
     ex.uploadUnconfirmed = false;
+    emit imageWritten(ex.heldBody);
     ex.lastImage = ex.imageBuffer;
     takeImage();
 }
@@ -206,8 +209,9 @@ void ExchangeSequencer::takeImage()
         emit scenarioButtonWanted(state.scenarios.size() > 1 && state.cycleCount != 0);
         ex.setClockRequest = 2;
     }
-    if (state.loadedFromFile) {
+    if (state.loadedFromFile || ex.restoring) {
         state.loadedFromFile = false;
+        ex.restoring = false;
         state.uploadRequest = true;
     }
     ex.exchangeStep = ExchangeStep::Idle;

@@ -43,6 +43,10 @@ signals:
     // Emitted right before an upload is encoded while editorRefresh is set: the editor hands its
     // relay outputs to the state.
     void editorRefreshWanted();
+    // Each image body the controller holds: read from it (not a loaded file or a restored
+    // snapshot), and written to it once its read-back matched, as CommitImage goes out.
+    void imageRead(const QByteArray &body);
+    void imageWritten(const QByteArray &body);
 
 private:
     void stepStart();

@@ -87,6 +87,11 @@ struct ExchangeState
     int stepTimeout = 0;
     int connectTimeout = 0;
     int pageRequest = 0;
+    // a snapshot to write back: page request 6 takes it into imageBuffer once the exchange is
+    // idle and sets restoring; it is decoded as it is (its start kept), then uploaded like a
+    // loaded scenario file
+    QByteArray restoreImage;
+    bool restoring = false;
 
     // requests raised by the pages
     bool logReadRequest = false;

@@ -3,28 +3,50 @@
 #include <QFileInfo>
 
 namespace {
-const char *const FolderNames[] = {"logins", "scenarios", "comments", "gencomments"};
+const char *const FolderNames[] = {"logins", "scenarios", "comments", "gencomments", "snapshots"};
+
+QString g_root;
+
+QDir rootDir()
+{
+    return g_root.isEmpty() ? QDir::current() : QDir(g_root);
+}
 }
 
 bool WorkFolders::prepare()
 {
-    const QDir current = QDir::current();
+    const QDir base = rootDir();
     bool ok = true;
     for (const char *name : FolderNames) {
         const QString folder = QString::fromLatin1(name);
-        if (!QFileInfo(current.filePath(folder)).isDir() && !current.mkpath(folder))
+        if (!QFileInfo(base.filePath(folder)).isDir() && !base.mkpath(folder))
             ok = false;
     }
-    scenarioDir = QDir(current.filePath(QStringLiteral("scenarios")));
-    commentDir = QDir(current.filePath(QStringLiteral("comments")));
-    generalCommentDir = QDir(current.filePath(QStringLiteral("gencomments")));
+    scenarioDir = QDir(base.filePath(QStringLiteral("scenarios")));
+    commentDir = QDir(base.filePath(QStringLiteral("comments")));
+    generalCommentDir = QDir(base.filePath(QStringLiteral("gencomments")));
     ready = ok;
     return ok;
 }
 
 QString WorkFolders::loginsPath()
 {
-    return QDir::current().filePath(QStringLiteral("logins"));
+    return rootDir().filePath(QStringLiteral("logins"));
+}
+
+QString WorkFolders::snapshotsPath()
+{
+    return rootDir().filePath(QStringLiteral("snapshots"));
+}
+
+void WorkFolders::setRoot(const QString &path)
+{
+    g_root = path;
+}
+
+QString WorkFolders::root()
+{
+    return rootDir().absolutePath();
 }
 
 WorkFolders &workFolders()

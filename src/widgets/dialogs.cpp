@@ -6,7 +6,12 @@
 
 namespace {
 QQueue<QString> g_fileNames;
-QQueue<int> g_execResults;
+struct ScriptedExec
+{
+    int result;
+    std::function<void(QDialog *)> inspect;
+};
+QQueue<ScriptedExec> g_execResults;
 }
 
 namespace Dialogs {
@@ -28,9 +33,11 @@ QString getOpenFileName(QWidget *parent, const QString &caption, const QString &
 int exec(QDialog *dialog)
 {
     if (!g_execResults.isEmpty()) {
-        const int result = g_execResults.dequeue();
-        dialog->setResult(result);
-        return result;
+        const ScriptedExec scripted = g_execResults.dequeue();
+        if (scripted.inspect)
+            scripted.inspect(dialog);
+        dialog->setResult(scripted.result);
+        return scripted.result;
     }
     return dialog->exec();
 }
@@ -42,7 +49,12 @@ void scriptFileName(const QString &answer)
 
 void scriptExecResult(int result)
 {
-    g_execResults.enqueue(result);
+    g_execResults.enqueue({result, {}});
+}
+
+void scriptExecResult(int result, const std::function<void(QDialog *)> &inspect)
+{
+    g_execResults.enqueue({result, inspect});
 }
 
 void clearScript()

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QDialog;
 class QWidget;
@@ -18,6 +19,8 @@ int exec(QDialog *dialog);
 // Test scripting: queued answers are used first, in order.
 void scriptFileName(const QString &answer);
 void scriptExecResult(int result);
+// As above; inspect is first called with the dialog, so a test can read what it would have shown.
+void scriptExecResult(int result, const std::function<void(QDialog *)> &inspect);
 void clearScript();
 
 } // namespace Dialogs

@@ -71,7 +71,7 @@ private slots:
         keep.write("note");
         keep.close();
         WindowFixture f;
-        for (const char *name : {"logins", "scenarios", "comments", "gencomments"})
+        for (const char *name : {"logins", "scenarios", "comments", "gencomments", "snapshots"})
             QVERIFY2(QDir(QString::fromLatin1(name)).exists(), name);
         QVERIFY(QFile::exists(QStringLiteral("comments/3.txt")));
         QVERIFY(workFolders().ready);

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "help/helppages.h"
+#include "testsupport.h"
 
 // Every resource path named in the sources must be compiled in, and must load.
 class TestResources : public QObject
@@ -20,7 +21,7 @@ class TestResources : public QObject
     {
         QStringList paths;
         const QRegularExpression re(QStringLiteral(R"(:/(?:pict|helpinfo)/[A-Za-z0-9_./-]*[A-Za-z0-9_])"));
-        QDirIterator it(QStringLiteral(VIREOSANT_SOURCE_DIR "/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.ui")},
+        QDirIterator it(sourcePath(QStringLiteral("src")), {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.ui")},
                         QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             QFile f(it.next());

@@ -5,6 +5,7 @@
 
 #include "mockclock.h"
 #include "model/clock.h"
+#include "testsupport.h"
 
 #include <QDir>
 
@@ -20,7 +21,7 @@ private slots:
     void corpus_data()
     {
         QTest::addColumn<QString>("path");
-        const QDir dir(QStringLiteral(VIREOSANT_SOURCE_DIR "/fuzz/corpus"));
+        const QDir dir(sourcePath(QStringLiteral("fuzz/corpus")));
         const QStringList files = dir.entryList(QDir::Files, QDir::Name);
         QVERIFY(!files.isEmpty());
         for (const QString &name : files)
@@ -40,7 +41,7 @@ private slots:
     void eventLogCorpus_data()
     {
         QTest::addColumn<QString>("path");
-        const QDir dir(QStringLiteral(VIREOSANT_SOURCE_DIR "/fuzz/corpus-log"));
+        const QDir dir(sourcePath(QStringLiteral("fuzz/corpus-log")));
         const QStringList files = dir.entryList(QDir::Files, QDir::Name);
         QVERIFY(!files.isEmpty());
         for (const QString &name : files)

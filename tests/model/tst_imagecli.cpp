@@ -209,6 +209,30 @@ private slots:
         QCOMPARE(QJsonDocument::fromJson(later.out).array().size(), 0);
     }
 
+    void diffOfTwoBodies()
+    {
+        const QByteArray rich = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        QByteArray renamed = rich;
+        const QByteArray name = QStringLiteral("Лампа").toUtf8();
+        renamed.replace(renamed.indexOf(name), name.size(), QStringLiteral("Лампы").toUtf8());
+        const QString a = file(QStringLiteral("a.img"), rich);
+        const QString b = file(QStringLiteral("b.img"), renamed);
+
+        const Run r = run({QStringLiteral("diff"), a, b});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.err.isEmpty());
+        const QJsonObject json = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(json.value(QStringLiteral("same")).toBool(true), false);
+        QCOMPARE(QJsonDocument(json.value(QStringLiteral("sockets")).toArray()).toJson(QJsonDocument::Compact),
+                 QByteArray(R"([{"from":"Лампа","index":0,"to":"Лампы"}])"));
+        QCOMPARE(json.size(), 2);
+
+        const Run same = run({QStringLiteral("diff"), a, a});
+        QCOMPARE(same.exitCode, 0);
+        const QJsonObject nothing{{QStringLiteral("same"), true}};
+        QCOMPARE(QJsonDocument::fromJson(same.out).object(), nothing);
+    }
+
     void badInput_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -225,6 +249,11 @@ private slots:
                                   << QByteArray("invalid JSON at offset");
         QTest::newRow("json array") << QStringList{QStringLiteral("encode"), QStringLiteral("bad.json")} << QByteArray("[1]")
                                     << QByteArray("expected a JSON object");
+        QTest::newRow("diff of one file") << QStringList{QStringLiteral("diff"), QStringLiteral("x")} << QByteArray()
+                                          << QByteArray("usage: ");
+        QTest::newRow("diff of a missing file")
+            << QStringList{QStringLiteral("diff"), QStringLiteral("/nonexistent/a.img"), QStringLiteral("/nonexistent/b.img")}
+            << QByteArray() << QByteArray("vireosant-inspect: /nonexistent/a.img: ");
         QTest::newRow("bad field") << QStringList{QStringLiteral("encode"), QStringLiteral("bad.json")}
                                    << QByteArray(R"({"sockets": [{"index": 9}]})")
                                    << QByteArray("sockets[0].index: expected an integer in 0..3");

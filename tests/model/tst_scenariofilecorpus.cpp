@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "testsupport.h"
 #include "mockclock.h"
 #include "../../fuzz/scenariofilecheck.h"
 
@@ -19,7 +20,7 @@ private slots:
     void corpus_data()
     {
         QTest::addColumn<QString>("path");
-        const QDir dir(QStringLiteral(VIREOSANT_SOURCE_DIR "/fuzz/scn-corpus"));
+        const QDir dir(sourcePath(QStringLiteral("fuzz/scn-corpus")));
         const QStringList files = dir.entryList(QDir::Files, QDir::Name);
         QVERIFY(!files.isEmpty());
         for (const QString &name : files)

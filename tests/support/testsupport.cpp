@@ -28,3 +28,8 @@ QString testDataPath(const QString &name)
 {
     return QDir(QStringLiteral(VIREOSANT_TEST_DATA)).filePath(name);
 }
+
+QString sourcePath(const QString &name)
+{
+    return QDir(QStringLiteral(VIREOSANT_SOURCE_DIR)).filePath(name);
+}

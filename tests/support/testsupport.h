@@ -16,6 +16,8 @@ void drainEvents(int ms = 20);
 
 // Absolute path of a file below tests/data.
 QString testDataPath(const QString &name);
+// Absolute path of a file or folder of the checkout, e.g. "fuzz/corpus".
+QString sourcePath(const QString &name);
 
 // A fresh empty current directory for one test case; the previous one is restored afterwards.
 class TempWorkDir

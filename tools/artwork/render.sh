@@ -49,6 +49,14 @@ for row in "${pictures[@]}"; do
   echo "$name ${size}x${size}"
 done
 
+# The program icon of the package, in the sizes of the hicolor theme.
+icons="$root/packaging/icons"
+for size in 16 24 32 48 64 128 256; do
+  mkdir -p "$icons/${size}x${size}"
+  rsvg-convert -w "$size" -h "$size" "$src/progicon.svg" -o "$icons/${size}x${size}/vireosant.png"
+  echo "packaging/icons/${size}x${size}/vireosant.png"
+done
+
 if [ -n "${PREVIEW:-}" ]; then
   tiles=()
   for row in "${pictures[@]}"; do

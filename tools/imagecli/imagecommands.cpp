@@ -4,6 +4,8 @@
 #include "model/configimage.h"
 #include "model/eventlog.h"
 #include "model/scenariofile.h"
+#include "model/plandiff.h"
+#include "model/planimage.h"
 #include "model/statejson.h"
 
 #include <QFile>
@@ -227,5 +229,21 @@ InspectOutput inspectLog(const QString &imagePath, const QString &logPath, const
     InspectOutput out;
     out.ok = true;
     out.data = QJsonDocument(records).toJson(QJsonDocument::Indented);
+    return out;
+}
+
+InspectOutput diffImages(const QString &pathA, const QString &pathB)
+{
+    QByteArray a;
+    QByteArray b;
+    QString error;
+    if (!readFile(pathA, &a, &error))
+        return failure(pathA, error);
+    if (!readFile(pathB, &b, &error))
+        return failure(pathB, error);
+
+    InspectOutput out;
+    out.ok = true;
+    out.data = QJsonDocument(planDiffToJson(diffPlans(planOfImage(a), planOfImage(b)))).toJson(QJsonDocument::Indented);
     return out;
 }

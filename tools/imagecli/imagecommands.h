@@ -27,3 +27,6 @@ InspectOutput encodeImage(const QString &path);
 // them and gives the records as a JSON array. nowText (ISO 8601, local time) fixes the window's
 // "now"; empty = the current time.
 InspectOutput inspectLog(const QString &imagePath, const QString &logPath, const QString &nowText);
+
+// What writing image body B to a controller that holds body A would change, as JSON.
+InspectOutput diffImages(const QString &pathA, const QString &pathB);

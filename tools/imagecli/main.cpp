@@ -1,12 +1,14 @@
 // vireosant-inspect: looks into configuration images outside the program.
 //   vireosant-inspect image FILE        decoded state of an image (body, or header and body) as JSON
 //   vireosant-inspect encode FILE.json  image of such JSON
+//   vireosant-inspect diff A B          what writing body B over body A changes, as JSON
 //   vireosant-inspect log IMAGE LOG [--now ISO-TIME]   log records decoded with an image, as JSON
 //   vireosant-inspect scn FILE          plan, comment index, comments and description of a scenario file
 // Errors give one line on standard error and exit status 2.
 
 #include "imagecommands.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
@@ -25,13 +27,17 @@ int fail(const QString &message)
     return ExitFailure;
 }
 
-const char usage[] = "usage: vireosant-inspect image FILE | vireosant-inspect encode FILE.json"
-                     " | vireosant-inspect log IMAGE LOG [--now ISO-TIME] | vireosant-inspect scn FILE\n";
+const char usage[] = "usage: vireosant-inspect image FILE | encode FILE.json | diff A B | scn FILE"
+                     " | log IMAGE LOG [--now ISO-TIME]\n";
 
-bool logCall(const QStringList &args)
+// How many files each command takes.
+int fileCount(const QString &command)
 {
-    return args.size() >= 2 && args.at(1) == QLatin1String("log")
-        && (args.size() == 4 || (args.size() == 6 && args.at(4) == QLatin1String("--now")));
+    if (command == QLatin1String("image") || command == QLatin1String("encode") || command == QLatin1String("scn"))
+        return 1;
+    if (command == QLatin1String("diff") || command == QLatin1String("log"))
+        return 2;
+    return -1;
 }
 
 } // namespace
@@ -39,23 +45,49 @@ bool logCall(const QStringList &args)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() == 2 && (args.at(1) == QLatin1String("--help") || args.at(1) == QLatin1String("-h"))) {
-        std::fputs(usage, stdout);
-        return 0;
+    QCoreApplication::setApplicationName(QStringLiteral("vireosant-inspect"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VIREOSANT_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Looks into configuration image bodies of the Vireosant controller."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("image FILE: the decoded plan as JSON; encode FILE.json: the image body "
+                                                "of such JSON; diff A B: what writing B over A changes, as JSON; "
+                                                "scn FILE: what a scenario file holds; log IMAGE LOG: the log's records"));
+    const QCommandLineOption now(QStringLiteral("now"), QStringLiteral("The log window's \"now\" (local ISO time)."),
+                                 QStringLiteral("ISO-TIME"));
+    parser.addOption(now);
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("The files of the command."), QStringLiteral("FILE..."));
+    if (!parser.parse(app.arguments())) {
+        std::fputs(usage, stderr);
+        return ExitFailure;
     }
-    const bool log = logCall(args);
-    const QString command = args.value(1);
-    if (!log && (args.size() != 3
-                 || (command != QLatin1String("image") && command != QLatin1String("encode") && command != QLatin1String("scn")))) {
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+
+    const QStringList args = parser.positionalArguments();
+    const QString command = args.value(0);
+    const int files = fileCount(command);
+    if (files < 0 || args.size() != files + 1 || (parser.isSet(now) && command != QLatin1String("log"))) {
         std::fputs(usage, stderr);
         return ExitFailure;
     }
 
-    const InspectOutput out = log ? inspectLog(args.at(2), args.at(3), args.value(5))
-        : command == QLatin1String("image") ? inspectImage(args.at(2))
-        : command == QLatin1String("scn")   ? inspectScenarioFile(args.at(2))
-                                            : encodeImage(args.at(2));
+    InspectOutput out;
+    if (command == QLatin1String("image"))
+        out = inspectImage(args.at(1));
+    else if (command == QLatin1String("encode"))
+        out = encodeImage(args.at(1));
+    else if (command == QLatin1String("scn"))
+        out = inspectScenarioFile(args.at(1));
+    else if (command == QLatin1String("log"))
+        out = inspectLog(args.at(1), args.at(2), parser.value(now));
+    else
+        out = diffImages(args.at(1), args.at(2));
     if (!out.ok)
         return fail(out.error);
 

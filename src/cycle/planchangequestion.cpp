@@ -1,0 +1,90 @@
+#include "cycle/planchangequestion.h"
+
+#include "devices/devicestyle.h"
+#include "model/plandiff.h"
+#include "model/planimage.h"
+#include "widgets/dialogs.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+bool ask(QWidget *parent, const QString &title, const QString &intro, const QStringList &lines, const QString &acceptText)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setStyleSheet(PlanChangeQuestion::dialogStyle());
+    dialog.resize(620, 420);
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *label = new QLabel(intro, &dialog);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto *list = new QListWidget(&dialog);
+    list->setObjectName(QLatin1String(PlanChangeQuestion::ListName));
+    list->addItems(lines.isEmpty() ? QStringList{QStringLiteral("Изменений нет: контроллер уже хранит этот план")} : lines);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    layout->addWidget(list, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto *cancel = new QPushButton(QStringLiteral("Отмена"), &dialog);
+    auto *accept = new QPushButton(acceptText, &dialog);
+    accept->setObjectName(QLatin1String(PlanChangeQuestion::AcceptName));
+    buttons->addWidget(cancel);
+    buttons->addWidget(accept);
+    layout->addLayout(buttons);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(accept, &QPushButton::clicked, &dialog, &QDialog::accept);
+    cancel->setDefault(true); // writing a plan is never the default
+    return Dialogs::exec(&dialog) == QDialog::Accepted;
+}
+
+QStringList changeLines(const QByteArray &heldBody, const QByteArray &incoming, bool movesStart)
+{
+    return planDiffLines(diffPlans(planOfImage(heldBody), planOfImage(incoming, movesStart)));
+}
+
+} // namespace
+
+namespace PlanChangeQuestion {
+
+bool confirmRestore(QWidget *parent, const QByteArray &heldBody, const QByteArray &snapshot, const QDateTime &taken)
+{
+    QString intro = QStringLiteral("На контроллер будет записан снимок от %1.").arg(taken.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+    intro += heldBody.isEmpty() ? QStringLiteral(" План контроллера неизвестен; снимок содержит:")
+                                : QStringLiteral(" Изменится:");
+    return ask(parent, QStringLiteral("Восстановить снимок"), intro, changeLines(heldBody, snapshot, false),
+               QStringLiteral("Восстановить"));
+}
+
+bool confirmScenarioFile(QWidget *parent, const QByteArray &heldBody, const QByteArray &image)
+{
+    QString intro = QStringLiteral("На контроллер будет записан сценарий из файла.");
+    intro += heldBody.isEmpty() ? QStringLiteral(" План контроллера неизвестен; файл содержит:")
+                                : QStringLiteral(" Изменится:");
+    return ask(parent, QStringLiteral("Загрузить сценарий"), intro, changeLines(heldBody, image, true),
+               QStringLiteral("Загрузить"));
+}
+
+QString dialogStyle()
+{
+    return QStringLiteral(
+               "QDialog { background-color: %1; }"
+               " QLabel { color: %2; font-family: Inter; font-size: 14px; }"
+               " QListWidget, QTableWidget { color: %2; background-color: %3; border: none; border-radius: 12px;"
+               " font-family: 'IBM Plex Mono'; font-size: 13px; padding: 6px; }"
+               " QTableWidget::item:selected { background-color: rgba(60, 207, 145, 90); }"
+               " QHeaderView::section { color: %4; background-color: %3; border: none; padding: 4px;"
+               " font-family: Inter; font-size: 12px; }"
+               " QPushButton { color: %2; background-color: %3; border: 2px solid rgba(60, 207, 145, 1);"
+               " border-radius: 12px; padding: 6px 16px; font-family: Inter; font-size: 14px; font-weight: 600; }"
+               " QPushButton:hover { background-color: rgba(60, 207, 145, 60); }"
+               " QPushButton:disabled { color: %4; border-color: %4; }")
+        .arg(DevicesStyle::PageBackground, DevicesStyle::Text, DevicesStyle::CardBackground, DevicesStyle::Grey);
+}
+
+} // namespace PlanChangeQuestion
