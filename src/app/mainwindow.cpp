@@ -90,6 +90,7 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_sequencer, &ExchangeSequencer::imageWritten, this, &MainWindow::keepSnapshot);
     connect(ui->menubar->addAction(QStringLiteral("Снимки настроек")), &QAction::triggered, this,
             &MainWindow::openSnapshotList);
+    connect(m_workCycle, &WorkCycleSettingsForm::snapshotsRequested, this, &MainWindow::openSnapshotList);
     connect(m_regform, &regform::LoadAccount, m_link, &LinkController::sendAccountCommand);
     connect(m_regform, &regform::createAccountRequested, this, [] { exchange().saveLoginOnSuccess = true; });
     connect(m_sequencer, &ExchangeSequencer::configurationDecoded, m_devices, &DevicesForm::takeConfiguration);

@@ -32,7 +32,7 @@ const QString PageStyle = QStringLiteral(
     " border-radius: 6px; padding: 4px 8px; font-family: 'IBM Plex Mono'; font-size: 15px; }"
     "QLineEdit:focus { border-color: #3E90F0; }"
     "QPushButton#selectall, QPushButton#setsc, QPushButton#createcomment, QPushButton#loadscenario,"
-    " QPushButton#uploadscenario, QPushButton#cancelButton, QPushButton#acceptButton, QPushButton#infoButton,"
+    " QPushButton#uploadscenario, QPushButton#snapshotsButton, QPushButton#cancelButton, QPushButton#acceptButton, QPushButton#infoButton,"
     " QPushButton#previousButton, QPushButton#nextButton {"
     " background-color: rgb(31, 35, 37); color: rgb(230, 232, 233); border: 1px solid #1F2325; border-radius: 6px;"
     " padding: 6px 14px; font-family: Inter; font-size: 13px; }"
@@ -191,10 +191,12 @@ void WorkCycleSettingsForm::buildUi()
     auto *actions = new QHBoxLayout;
     QPushButton *load = pageButton(QStringLiteral("loadscenario"), QStringLiteral("Загрузить"), this);
     QPushButton *upload = pageButton(QStringLiteral("uploadscenario"), QStringLiteral("Выгрузить"), this);
+    QPushButton *snapshots = pageButton(QStringLiteral("snapshotsButton"), QStringLiteral("Снимки настроек"), this);
     QPushButton *cancel = pageButton(QStringLiteral("cancelButton"), QStringLiteral("Отмена"), this);
     QPushButton *accept = pageButton(QStringLiteral("acceptButton"), QStringLiteral("Сохранить"), this);
     actions->addWidget(load);
     actions->addWidget(upload);
+    actions->addWidget(snapshots);
     actions->addStretch(1);
     actions->addWidget(cancel);
     actions->addWidget(accept);
@@ -204,6 +206,7 @@ void WorkCycleSettingsForm::buildUi()
     connect(m_comment, &QPushButton::released, this, &WorkCycleSettingsForm::on_createcomment_released);
     connect(load, &QPushButton::released, this, &WorkCycleSettingsForm::on_loadscenario_released);
     connect(upload, &QPushButton::released, this, &WorkCycleSettingsForm::on_uploadscenario_released);
+    connect(snapshots, &QPushButton::released, this, &WorkCycleSettingsForm::snapshotsRequested);
     connect(m_selectAll, &QPushButton::released, this, &WorkCycleSettingsForm::selectAllPressed);
     connect(createScenario, &QPushButton::released, this, &WorkCycleSettingsForm::createScenarioPressed);
     connect(accept, &QPushButton::released, this, &WorkCycleSettingsForm::savePressed);

@@ -43,6 +43,8 @@ signals:
     void ChangeDayPhase(int st);
     void openDevicesPage();
     void helpRequested(int page);
+    // the grower wants the list of this controller's configuration snapshots
+    void snapshotsRequested();
     void setBlurEffect(bool on);
 
 public slots:
