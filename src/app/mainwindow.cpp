@@ -88,8 +88,6 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     m_sequencer = new ExchangeSequencer(m_link->channel(), m_notes.get(), this);
     connect(m_sequencer, &ExchangeSequencer::imageRead, this, &MainWindow::keepSnapshot);
     connect(m_sequencer, &ExchangeSequencer::imageWritten, this, &MainWindow::keepSnapshot);
-    connect(ui->menubar->addAction(QStringLiteral("Снимки настроек")), &QAction::triggered, this,
-            &MainWindow::openSnapshotList);
     connect(m_workCycle, &WorkCycleSettingsForm::snapshotsRequested, this, &MainWindow::openSnapshotList);
     connect(m_regform, &regform::LoadAccount, m_link, &LinkController::sendAccountCommand);
     connect(m_regform, &regform::createAccountRequested, this, [] { exchange().saveLoginOnSuccess = true; });
