@@ -125,22 +125,32 @@ scene_picture() {
 # Work-cycle page: opened from the navigation panel. Extend the steps once the page is complete.
 scene_calendar() {
   pause 1.5
-  click 165 188
-  pause 6
+  click 165 188      # "Настройка цикла работы"
+  pause 3
+  click 994 379      # cycle 14 as the anchor ...
+  pause 1
+  click 466 446      # ... and 16: the range 14-16 is selected
+  pause 2.5
+  click 405 172      # "Выбрать все дни"
+  pause 2
+  click 405 172      # "Сбросить выбор"
+  pause 2
 }
 
 # Scenario page: opened from the navigation panel (1) and from the work-cycle page (2).
 scene_scenario1() {
   pause 1.5
-  click 108 92
+  click 108 92       # "Сценарии"
   pause 6
 }
 
 scene_scenario2() {
   pause 1
-  click 165 188
-  pause 3
-  click 108 92
+  click 165 188      # "Настройка цикла работы"
+  pause 2.5
+  click 378 446      # cycle 15
+  pause 1
+  click 559 172      # "Создать сценарий": the scenario of that day opens
   pause 5
 }
 
