@@ -128,11 +128,14 @@ void HistoryChart::showPeriod(const ControllerState &state, const HistoryColumns
         const QColor base = SeriesColours.at(colour++ % SeriesColours.size());
         const QString title = p.unit.isEmpty() ? p.name : QStringLiteral("%1, %2").arg(p.name, p.unit);
 
-        auto *upper = new QLineSeries;
+        // an area series does not own its bounding lines: they are its children
+        auto *band = new QAreaSeries;
+        auto *upper = new QLineSeries(band);
         upper->replace(p.max);
-        auto *lower = new QLineSeries;
+        auto *lower = new QLineSeries(band);
         lower->replace(p.min);
-        auto *band = new QAreaSeries(upper, lower);
+        band->setUpperSeries(upper);
+        band->setLowerSeries(lower);
         QColor fill = base;
         fill.setAlpha(60);
         band->setBrush(fill);
