@@ -71,23 +71,7 @@ DevicesForm::~DevicesForm() = default;
 
 QWidget *DevicesForm::buildHeader()
 {
-    auto *header = new QWidget(this);
-    auto *row = new QHBoxLayout(header);
-    row->setContentsMargins(0, 0, 0, 0);
-
-    titleLabel->setObjectName(QStringLiteral("titleLabel"));
-    titleLabel->setStyleSheet(QStringLiteral("color: %1; font-family: Inter; font-size: 24px; font-weight: 600;")
-                                  .arg(DevicesStyle::Text));
-    helpButton->setObjectName(QStringLiteral("helpButton"));
-    helpButton->setIcon(QIcon(QStringLiteral(":/pict/info.png")));
-    helpButton->setIconSize(QSize(22, 22));
-    helpButton->setCursor(Qt::PointingHandCursor);
-    helpButton->setStyleSheet(DevicesStyle::actionButtonStyle());
-
-    row->addWidget(titleLabel);
-    row->addStretch(1);
-    row->addWidget(helpButton);
-    return header;
+    return DevicesStyle::pageHeader(this, titleLabel, helpButton);
 }
 
 QWidget *DevicesForm::buildStatusCard()

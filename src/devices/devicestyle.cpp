@@ -1,5 +1,10 @@
 #include "devices/devicestyle.h"
 
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
 namespace DevicesStyle {
 
 QString nameStyle(const QString &colour)
@@ -61,6 +66,24 @@ QString dialogStyle(const QString &frameName)
                " border-radius: 12px; padding: 6px 16px; font-family: Inter; font-size: 14px; font-weight: 600; }"
                " QPushButton:hover { background-color: rgba(60, 207, 145, 60); }")
         .arg(frameName, CardBackground, Text, Grey, PageBackground, Green);
+}
+
+QWidget *pageHeader(QWidget *parent, QLabel *title, QPushButton *help)
+{
+    auto *bar = new QWidget(parent);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    title->setObjectName(QStringLiteral("titleLabel"));
+    title->setStyleSheet(QStringLiteral("color: %1; font-family: Inter; font-size: 24px; font-weight: 600;").arg(Text));
+    help->setObjectName(QStringLiteral("helpButton"));
+    help->setIcon(QIcon(QStringLiteral(":/pict/info.png")));
+    help->setIconSize(QSize(22, 22));
+    help->setCursor(Qt::PointingHandCursor);
+    help->setStyleSheet(actionButtonStyle());
+    row->addWidget(title);
+    row->addStretch(1);
+    row->addWidget(help);
+    return bar;
 }
 
 } // namespace DevicesStyle

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+class QLabel;
+class QPushButton;
+class QWidget;
+
 // Colours and style sheets shared by the devices page and its tiles.
 namespace DevicesStyle {
 
@@ -27,5 +31,8 @@ QString actionButtonStyle();
 
 // The frame of a settings dialog (its object name), captions and fields inside it.
 QString dialogStyle(const QString &frameName);
+
+// A page's title row: the title on the left, the help button on the right.
+QWidget *pageHeader(QWidget *parent, QLabel *title, QPushButton *help);
 
 } // namespace DevicesStyle

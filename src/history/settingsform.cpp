@@ -79,21 +79,7 @@ SettingsForm::SettingsForm(QWidget *parent)
 
 QWidget *SettingsForm::buildHeader()
 {
-    auto *bar = new QWidget(this);
-    auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(0, 0, 0, 0);
-    titleLabel->setObjectName(QStringLiteral("titleLabel"));
-    titleLabel->setStyleSheet(QStringLiteral("color: %1; font-family: Inter; font-size: 24px; font-weight: 600;")
-                                  .arg(DevicesStyle::Text));
-    helpButton->setObjectName(QStringLiteral("helpButton"));
-    helpButton->setIcon(QIcon(QStringLiteral(":/pict/info.png")));
-    helpButton->setIconSize(QSize(22, 22));
-    helpButton->setCursor(Qt::PointingHandCursor);
-    helpButton->setStyleSheet(DevicesStyle::actionButtonStyle());
-    row->addWidget(titleLabel);
-    row->addStretch(1);
-    row->addWidget(helpButton);
-    return bar;
+    return DevicesStyle::pageHeader(this, titleLabel, helpButton);
 }
 
 QWidget *SettingsForm::buildPeriodBar()
