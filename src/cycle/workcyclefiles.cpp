@@ -2,6 +2,8 @@
 
 #include "cycle/workcyclesettingsform.h"
 
+#include "cycle/planchangequestion.h"
+
 #include "link/exchangestate.h"
 #include "model/configimage.h"
 #include "model/controllerstate.h"
@@ -89,6 +91,10 @@ void WorkCycleSettingsForm::on_loadscenario_released()
         note(fileNote(QStringLiteral("Файл сценария поврежден"), path));
         return;
     }
+    // The grower sees what the file would change on the controller before anything does.
+    const QByteArray held = controllerImageBody();
+    if (!PlanChangeQuestion::confirmScenarioFile(window(), imageHoldsWholePlan(held) ? held : QByteArray(), content.image))
+        return;
     showNote(window(), QStringLiteral("Загрузка данных"), NoteClose::OnIdle, 10);
 
     QMap<int, QByteArray> notes;

@@ -1,11 +1,15 @@
 #include <QTest>
 
 #include "../model/richstate.h"
+#include "cycle/planchangequestion.h"
 #include "cyclefixture.h"
 #include "link/exchangestate.h"
 #include "model/filewrite.h"
 #include "model/scenariofile.h"
 #include "widgets/dialogs.h"
+
+#include <QDialog>
+#include <QListWidget>
 
 // Scenario files from the work-cycle page: what is written, what loading restores, and that a
 // damaged file changes nothing.
@@ -46,6 +50,15 @@ class TestWorkCycleFiles : public QObject
         s += '|' + QByteArray::number(controllerState().loadedFromFile) + QByteArray::number(controllerState().uploadRequest);
         return s;
     }
+    // Answers the plan-change question and keeps the changes it listed.
+    static void answerQuestion(int answer, QStringList *lines)
+    {
+        Dialogs::scriptExecResult(answer, [lines](QDialog *dialog) {
+            const auto *list = dialog->findChild<QListWidget *>(QLatin1String(PlanChangeQuestion::ListName));
+            for (int i = 0; list && i < list->count(); ++i)
+                *lines << list->item(i)->text();
+        });
+    }
 
 private slots:
     void saveAndLoadBack()
@@ -74,7 +87,12 @@ private slots:
         QVERIFY(!f.page->cards().at(2)->text().contains(QStringLiteral("#3FDD78")));
 
         Dialogs::scriptFileName(chosen + QStringLiteral(".scn"));
+        QStringList asked;
+        answerQuestion(QDialog::Accepted, &asked);
         f.press("loadscenario");
+        // the same plan: only its dates move, to today
+        QVERIFY2(!asked.isEmpty() && asked.first().startsWith(QStringLiteral("Начало работы: ")), qPrintable(asked.join(u'|')));
+        QVERIFY(!asked.join(u'|').contains(QStringLiteral("сценарий")));
         QCOMPARE(CycleFixture::noteText(), QStringLiteral("Загрузка данных"));
         QCOMPARE(dayComments().commentFiles, (QMap<int, int>{{0, 0}, {2, 1}}));
         QCOMPARE(dayComments().descriptionText, QStringLiteral("Томаты, партия 2"));
@@ -172,6 +190,28 @@ private slots:
         QCOMPARE(snapshot(), before);
         QCOMPARE(dayComments().commentFiles, (QMap<int, int>{{0, 0}, {2, 1}}));
         QVERIFY(dayComments().hasDescription);
+    }
+
+    // Declining the question leaves plan and notes as they were.
+    void loadDeclined()
+    {
+        CycleFixture f;
+        prepare(f);
+        ScenarioFileContent c;
+        c.image = richImage();
+        c.index = "1,0\n";
+        c.notes = {{0, QByteArray("чужая")}};
+        const QString path = f.dir.path() + QStringLiteral("/other.scn");
+        QVERIFY(writeWholeFile(path, writeScenarioFile(c)));
+        const QByteArray before = snapshot();
+        Dialogs::scriptFileName(path);
+        QStringList asked;
+        answerQuestion(QDialog::Rejected, &asked);
+        f.press("loadscenario");
+        QVERIFY(!asked.isEmpty());
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(dayComments().commentFiles, (QMap<int, int>{{0, 0}, {2, 1}}));
+        QVERIFY(CycleFixture::noteText().isEmpty());
     }
 
     void missingFile()

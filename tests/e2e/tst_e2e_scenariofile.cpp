@@ -1,4 +1,6 @@
+#include <QDialog>
 #include <QJsonObject>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -7,6 +9,7 @@
 #include "app/demoseed.h"
 #include "cycle/comment.h"
 #include "cycle/daycard.h"
+#include "cycle/planchangequestion.h"
 #include "cycle/workcyclesettingsform.h"
 #include "e2efixture.h"
 #include "framelog.h"
@@ -15,6 +18,7 @@
 #include "model/filewrite.h"
 #include "model/scenariofile.h"
 #include "model/statejson.h"
+#include "widgets/dialogs.h"
 
 namespace {
 constexpr int OpWriteImage = 0x05;
@@ -114,7 +118,15 @@ private slots:
             c->faults().dropReplies = 1;
             QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::Polling; }, 20));
         }
+        QStringList asked;
+        Dialogs::scriptExecResult(QDialog::Accepted, [&asked](QDialog *question) {
+            const auto *changes = question->findChild<QListWidget *>(QLatin1String(PlanChangeQuestion::ListName));
+            for (int i = 0; changes && i < changes->count(); ++i)
+                asked << changes->item(i)->text();
+        });
         page->on_loadscenario_released();
+        // the question compared the file with the plan this controller holds
+        QVERIFY2(asked.join(u'|').contains(QStringLiteral("Количество циклов: 30 → 4")), qPrintable(asked.join(u'|')));
         const int commits = uploadPending ? 2 : 1;
         QVERIFY(f.tickUntil([&frames, commits] { return frames.count(OpCommitImage) == commits; }, 800));
         QVERIFY(f.reachIdle());
@@ -171,6 +183,7 @@ private slots:
 
         FrameLog frames(f.transport.get());
         Dialogs::scriptFileName(name + QStringLiteral(".scn"));
+        Dialogs::scriptExecResult(QDialog::Accepted);
         page->on_loadscenario_released();
         QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 400));
         QVERIFY(f.reachIdle());
