@@ -37,12 +37,12 @@ HistoryChart::HistoryChart(QWidget *parent) : QChartView(parent)
 {
     setObjectName(QStringLiteral("historyChart"));
     setRenderHint(QPainter::Antialiasing);
-    auto *c = new QChart();
+    // the view's own chart: setChart() would release that one, not delete it
+    QChart *c = chart();
     c->setBackgroundVisible(false);
     c->setPlotAreaBackgroundVisible(false);
     c->legend()->setLabelColor(TextColour);
     c->legend()->setAlignment(Qt::AlignBottom);
-    setChart(c);
     setBackgroundBrush(Background);
 }
 
