@@ -11,6 +11,12 @@
 #include "model/workcyclecommit.h"
 #include "link/linknotes.h"
 
+namespace {
+
+const QString PartialImageNote = QStringLiteral("Конфигурация контроллера прочитана не полностью<p>");
+
+} // namespace
+
 ExchangeSequencer::ExchangeSequencer(CommandChannel *channel, LinkNotes *notes, QObject *parent)
     : QObject(parent), m_channel(channel), m_notes(notes)
 {
@@ -158,7 +164,11 @@ void ExchangeSequencer::takeImage()
     state.scenarios.clear();
     state.resetToEmptyForm();
     ex.startStopChecked = 4;
-    const DecodeResult result = decodeConfigImage(state, ex.imageBuffer);
+    // A read brings whole blocks: what follows the image's length is not part of it.
+    const bool fromController = !state.loadedFromFile && !ex.restoring;
+    const int bodyLength = int(ex.imageLength) - ImageHeaderSize;
+    const QByteArray body = fromController && bodyLength >= 0 ? ex.imageBuffer.left(bodyLength) : ex.imageBuffer;
+    const DecodeResult result = decodeConfigImage(state, body);
     linkTimerRows(state);
 
     state.editedDayHours = state.dayHours;
@@ -168,6 +178,9 @@ void ExchangeSequencer::takeImage()
 
     ex.stateAddress = ex.linkAddress;
     const bool fallback = state.scenarios.isEmpty() || state.scenarios.first().name.isEmpty();
+    ex.imagePartial = !fallback && !result.complete;
+    if (ex.imagePartial && fromController)
+        m_notes->note(PartialImageNote + QStringLiteral("Она не изменится: изменения здесь не записываются"), NoteClose::Popup, 30);
     if (fallback) {
         // The controller holds no usable scenario: start from the base scenario and write it.
         state.cycleCount = state.editedCycleCount = 0;
@@ -253,6 +266,12 @@ bool ExchangeSequencer::startUpload()
     if (ex.editorRefresh) {
         emit editorRefreshWanted();
         ex.editorRefresh = false;
+    }
+    if (ex.imagePartial) {
+        // Written from the state, the image would lose what could not be read.
+        m_notes->note(PartialImageNote + QStringLiteral("Изменения не записаны. Загрузите сценарий из файла"),
+                      NoteClose::Popup, 30);
+        return false;
     }
     const NoteFn note = [this](const QString &text) { m_notes->note(text, NoteClose::Popup, 10); };
     if (!commitWorkCycle(state, note, false))

@@ -116,6 +116,9 @@ struct ExchangeState
     QByteArray heldBody;
     QByteArray uploadData;
     QByteArray loadedImage;   // image body of a loaded scenario file, taken on page request 6
+    // The controller's image was decoded only in part: a plan built from what was read would
+    // drop the rest, so no change made here is written until a whole plan replaces it.
+    bool imagePartial = false;
     quint16 imageLength = 0;
     QList<int> cycleDayStates;
 

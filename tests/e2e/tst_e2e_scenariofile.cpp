@@ -212,6 +212,42 @@ private slots:
         QVERIFY(page->cards().isEmpty());
     }
 
+    // A plan the program read only in part is not written over by changes made here; a whole
+    // plan from a file, chosen for it, replaces it.
+    void partlyReadPlanIsReplacedOnlyByAFile()
+    {
+        E2EFixture f;
+        QByteArray partial = DemoSeed::imageBody() + QByteArray("\x07\x01", 2);
+        partial += QByteArray(64 - partial.size() % 64, '\0');
+        SimulatedController *c = f.signedInController(partial);
+        QVERIFY(c);
+        const QByteArray before = c->storedImage();
+        FrameLog frames(f.transport.get());
+        controllerState().sockets[2].name = QStringLiteral("Насос");
+        controllerState().uploadRequest = true;
+        f.tick(40);
+        QCOMPARE(frames.count(OpWriteImage), 0);
+        QCOMPARE(c->storedImage(), before);
+
+        ScenarioFileContent content;
+        content.image = richImage();
+        const QString path = m_dir->path() + QStringLiteral("/whole.scn");
+        QVERIFY(writeWholeFile(path, writeScenarioFile(content)));
+        Dialogs::scriptFileName(path);
+        Dialogs::scriptExecResult(QDialog::Accepted);
+        f.window->workCycleForm()->on_loadscenario_released();
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 800));
+        QVERIFY(f.reachIdle());
+        QDateTime fileStart;
+        QDateTime controllerStart;
+        QCOMPARE(planWithoutStart(storedBody(c), &controllerStart), planWithoutStart(richImage(), &fileStart));
+        // and the plan now read whole takes the user's changes again
+        controllerState().sockets[2].name = QStringLiteral("Насос");
+        controllerState().uploadRequest = true;
+        QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 2; }, 800));
+        QVERIFY(storedBody(c).contains(QStringLiteral("Насос").toUtf8()));
+    }
+
     // A damaged file never reaches the controller.
     void damagedFileSendsNothing()
     {

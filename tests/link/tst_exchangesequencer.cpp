@@ -97,6 +97,54 @@ private slots:
                  fallback);
     }
 
+    // A plan read only in part is shown but not written over: built from what was read, the
+    // image would lose the rest. Bytes a longer plan left after the image's end are not part of it.
+    void partlyReadPlanIsNotWrittenOver_data()
+    {
+        QTest::addColumn<QByteArray>("stale");  // memory contents before the plan was installed
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("partial");
+        const QByteArray rich = richBody();
+        const QByteArray longer(4096, char(0x5a));
+        QTest::newRow("whole plan") << QByteArray() << rich << false;
+        QTest::newRow("a longer plan's bytes after the image") << longer << rich << false;
+        QByteArray trailing = rich + QByteArray("\x07\x01", 2);
+        trailing += QByteArray(ImageBodyGranule - trailing.size() % ImageBodyGranule, '\0');
+        QTest::newRow("a record after the day map") << QByteArray() << trailing << true;
+        QTest::newRow("a day map cut short") << QByteArray() << rich.left(rich.size() - 70) << true;
+    }
+    void partlyReadPlanIsNotWrittenOver()
+    {
+        QFETCH(QByteArray, stale);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, partial);
+        LinkHarness h;
+        FrameLog frames(&h.transport);
+        SimulatedController *c = h.addController(QStringLiteral("VS-REZ-01"), 0x0A0B0C0D0E01ULL);
+        createSimAccount(c, "grower", "green42");
+        if (!stale.isEmpty())
+            c->installImage(stale);
+        c->installImage(body);
+        QVERIFY(h.discover() && h.signIn(QStringLiteral("grower"), QStringLiteral("green42")) && h.reachIdle());
+        QVERIFY(!controllerState().scenarios.isEmpty());
+        const QString shownNote = QStringLiteral("Конфигурация контроллера прочитана не полностью<p>Она не изменится: изменения здесь не записываются");
+        QCOMPARE(h.notes.asked.contains(shownNote), partial);
+
+        const QByteArray before = c->memory();
+        controllerState().sockets[0].name = QStringLiteral("Новое имя");
+        controllerState().uploadRequest = true;
+        h.tick(partial ? 40 : 0);
+        if (partial) {
+            QCOMPARE(frames.count(int(Opcode::WriteImage)), 0);
+            QCOMPARE(c->memory(), before);
+            QVERIFY(h.notes.asked.contains(
+                QStringLiteral("Конфигурация контроллера прочитана не полностью<p>Изменения не записаны. Загрузите сценарий из файла")));
+        } else {
+            QVERIFY(h.tickUntil([&frames] { return frames.count(int(Opcode::CommitImage)) == 1; }, 300));
+            QVERIFY(c->storedImage().contains(QStringLiteral("Новое имя").toUtf8()));
+        }
+    }
+
     void emptyControllerGetsTheBasePlan()
     {
         LinkHarness h;
