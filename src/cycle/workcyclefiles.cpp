@@ -20,15 +20,6 @@ namespace {
 
 const QString FileFilter = QStringLiteral("Scenario (*.scn)");
 
-// The body of the image the controller holds, as last read (the read may bring whole blocks).
-QByteArray controllerImageBody()
-{
-    const ExchangeState &ex = exchange();
-    if (ex.imageLength > ImageHeaderSize && ex.imageBuffer.size() > ex.imageLength - ImageHeaderSize)
-        return ex.imageBuffer.left(ex.imageLength - ImageHeaderSize);
-    return ex.imageBuffer;
-}
-
 QString fileNote(const QString &what, const QString &path)
 {
     return what + QStringLiteral("<p>") + QFileInfo(path).fileName();
@@ -42,7 +33,7 @@ void WorkCycleSettingsForm::on_uploadscenario_released()
         note(QStringLiteral("Задайте рабочий сценарий"));
         return;
     }
-    const QByteArray image = controllerImageBody();
+    const QByteArray image = exchange().readImageBody();
     if (!imageHoldsWholePlan(image)) {
         // e.g. the image is being read back right now: a file of half an image could not be loaded
         note(QStringLiteral("Сценарий еще не прочитан из контроллера"));
@@ -92,7 +83,7 @@ void WorkCycleSettingsForm::on_loadscenario_released()
         return;
     }
     // The grower sees what the file would change on the controller before anything does.
-    const QByteArray held = controllerImageBody();
+    const QByteArray held = exchange().readImageBody();
     if (!PlanChangeQuestion::confirmScenarioFile(window(), imageHoldsWholePlan(held) ? held : QByteArray(), content.image))
         return;
     showNote(window(), QStringLiteral("Загрузка данных"), NoteClose::OnIdle, 10);

@@ -121,7 +121,7 @@ void ExchangeSequencer::stepImageRead()
         // Until something was uploaded in this connection, an image counts once two reads agree.
         if (ex.imageBuffer == ex.lastImage || ex.imageLength == 0) {
             if (!state.loadedFromFile && !ex.restoring)
-                emit imageRead(ex.imageBuffer.left(qMax(0, int(ex.imageLength) - ImageHeaderSize)));
+                emit imageRead(ex.readImageBody());
             takeImage();
         } else {
             ex.lastImage = ex.imageBuffer;
@@ -164,10 +164,8 @@ void ExchangeSequencer::takeImage()
     state.scenarios.clear();
     state.resetToEmptyForm();
     ex.startStopChecked = 4;
-    // A read brings whole blocks: what follows the image's length is not part of it.
     const bool fromController = !state.loadedFromFile && !ex.restoring;
-    const int bodyLength = int(ex.imageLength) - ImageHeaderSize;
-    const QByteArray body = fromController && bodyLength >= 0 ? ex.imageBuffer.left(bodyLength) : ex.imageBuffer;
+    const QByteArray body = fromController ? ex.readImageBody() : ex.imageBuffer;
     const DecodeResult result = decodeConfigImage(state, body);
     linkTimerRows(state);
 

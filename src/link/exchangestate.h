@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/configimage.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -132,6 +134,10 @@ struct ExchangeState
     bool controllerSeen = false;
 
     void reset() { *this = ExchangeState(); }
+
+    // The body of the image read from the controller: a read brings whole blocks, and what
+    // follows the image's length (header included) is not part of it.
+    QByteArray readImageBody() const { return imageBuffer.left(qMax(0, int(imageLength) - ImageHeaderSize)); }
 };
 
 ExchangeState &exchange();
