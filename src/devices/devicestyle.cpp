@@ -1,9 +1,12 @@
 #include "devices/devicestyle.h"
 
+#include <QDialog>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace DevicesStyle {
 
@@ -66,6 +69,20 @@ QString dialogStyle(const QString &frameName)
                " border-radius: 12px; padding: 6px 16px; font-family: Inter; font-size: 14px; font-weight: 600; }"
                " QPushButton:hover { background-color: rgba(60, 207, 145, 60); }")
         .arg(frameName, CardBackground, Text, Grey, PageBackground, Green);
+}
+
+QFrame *settingsFrame(QDialog *dialog, const QString &title)
+{
+    dialog->setWindowTitle(title);
+    dialog->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    auto *frame = new QFrame(dialog);
+    frame->setObjectName(QStringLiteral("dialogFrame"));
+    frame->setStyleSheet(dialogStyle(frame->objectName()));
+    auto *outer = new QVBoxLayout(dialog);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+    return frame;
 }
 
 QWidget *pageHeader(QWidget *parent, QLabel *title, QPushButton *help)

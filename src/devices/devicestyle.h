@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QDialog;
+class QFrame;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -31,6 +33,10 @@ QString actionButtonStyle();
 
 // The frame of a settings dialog (its object name), captions and fields inside it.
 QString dialogStyle(const QString &frameName);
+
+// Makes the dialog a frameless window holding one styled frame (object name "dialogFrame") that
+// fills it; the frame is returned for the dialog's content.
+QFrame *settingsFrame(QDialog *dialog, const QString &title);
 
 // A page's title row: the title on the left, the help button on the right.
 QWidget *pageHeader(QWidget *parent, QLabel *title, QPushButton *help);

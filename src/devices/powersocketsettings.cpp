@@ -18,16 +18,7 @@ PowerSocketSettings::PowerSocketSettings(const QString &name_, QWidget *parent)
       cancelButton(new QPushButton(QStringLiteral("Отмена"), this))
 {
     setObjectName(QStringLiteral("PowerSocketSettings"));
-    setWindowTitle(QStringLiteral("Переименовать оборудование"));
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-
-    auto *frame = new QFrame(this);
-    frame->setObjectName(QStringLiteral("dialogFrame"));
-    frame->setStyleSheet(DevicesStyle::dialogStyle(frame->objectName()));
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(frame);
+    QFrame *frame = DevicesStyle::settingsFrame(this, QStringLiteral("Переименовать оборудование"));
 
     auto *caption = new QLabel(QStringLiteral("Переименовать оборудование"), frame);
     caption->setObjectName(QStringLiteral("captionLabel"));

@@ -40,17 +40,8 @@ SensorSettings::SensorSettings(QWidget *parent)
       refreshTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("SensorSettings"));
-    setWindowTitle(QStringLiteral("Калибровка датчика"));
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-
-    auto *frame = new QFrame(this);
-    frame->setObjectName(QStringLiteral("dialogFrame"));
-    frame->setStyleSheet(DevicesStyle::dialogStyle(frame->objectName()));
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSizeConstraint(QLayout::SetFixedSize);
-    outer->addWidget(frame);
+    QFrame *frame = DevicesStyle::settingsFrame(this, QStringLiteral("Калибровка датчика"));
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     auto *title = new QLabel(QStringLiteral("Калибровка датчика"), frame);
     title->setObjectName(QStringLiteral("titleLabel"));

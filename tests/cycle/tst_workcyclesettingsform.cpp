@@ -4,7 +4,7 @@
 #include <QTimer>
 
 #include "cyclefixture.h"
-#include "cycle/comment.h"
+#include "commentanswer.h"
 #include "link/exchangestate.h"
 #include "widgets/dialogs.h"
 #include "widgets/viewstate.h"
@@ -16,17 +16,6 @@ using ScenarioMap = QMap<int, int>;
 class TestWorkCycleSettingsForm : public QObject
 {
     Q_OBJECT
-
-    // Runs the next modal comment dialog: types the text and presses the button.
-    static void answerCommentDialog(const QString &text, const char *buttonName)
-    {
-        QTimer::singleShot(0, [text, buttonName] {
-            auto *dialog = qobject_cast<comment *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->plainTextEdit->setPlainText(text);
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QString::fromLatin1(buttonName)), Qt::LeftButton);
-        });
-    }
 
 private slots:
     void numberFields_data()

@@ -7,7 +7,7 @@
 
 #include "../model/richstate.h"
 #include "app/demoseed.h"
-#include "cycle/comment.h"
+#include "commentanswer.h"
 #include "cycle/daycard.h"
 #include "cycle/planchangequestion.h"
 #include "cycle/workcyclesettingsform.h"
@@ -70,15 +70,6 @@ class TestE2EScenarioFile : public QObject
 
     std::unique_ptr<TempWorkDir> m_dir;
 
-    static void answerCommentDialog(const QString &text, const char *buttonName)
-    {
-        QTimer::singleShot(0, [text, buttonName] {
-            auto *dialog = qobject_cast<comment *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->plainTextEdit->setPlainText(text);
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QString::fromLatin1(buttonName)), Qt::LeftButton);
-        });
-    }
 
 private slots:
     void init() { m_dir.reset(new TempWorkDir); }
