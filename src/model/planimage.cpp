@@ -38,16 +38,24 @@ QByteArray controllerImageIn(const QByteArray &blocks)
     const DecodeResult whole = decodeAlone(blocks);
     if (!whole.dayMapRead)
         return QByteArray();
-    // The first day map read whole ends at a day-map end tag: at the shortest prefix that decodes
-    // complete. Records after it (a stale plan's) may have carried the whole decode further, so
-    // its stop is only an upper bound.
-    qsizetype end = whole.complete ? whole.stopPosition : 0;
-    for (qsizetype p = 1; end == 0 && p <= whole.stopPosition; ++p) {
-        if (quint8(blocks.at(p - 1)) == ImageTag::DayMapEnd && decodeAlone(blocks.left(p)).complete)
-            end = p;
+    // Where the first day map read whole ends. A decode of a prefix walks the same records as
+    // the whole decode until one is cut by the prefix's end, so a prefix reads a whole day map
+    // exactly when it reaches past the first one: the shortest such prefix is found by halving.
+    // Records after it (a stale plan's) may have carried the whole decode further, so its stop is
+    // only an upper bound. Each step is one decode, so a long file costs a few dozen of them.
+    qsizetype end = whole.stopPosition;
+    if (!whole.complete) {
+        qsizetype lo = 1;
+        while (lo < end) {
+            const qsizetype mid = lo + (end - lo) / 2;
+            if (decodeAlone(blocks.left(mid)).dayMapRead)
+                end = mid;
+            else
+                lo = mid + 1;
+        }
+        if (!decodeAlone(blocks.left(end)).complete)
+            return QByteArray();
     }
-    if (end == 0)
-        return QByteArray();
     if (end % ImageBodyGranule != 0 && end < blocks.size() && blocks.at(end) != '\0')
         return QByteArray();
     const qsizetype padded = (end + ImageBodyGranule - 1) / ImageBodyGranule * ImageBodyGranule;
