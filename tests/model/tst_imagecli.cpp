@@ -220,6 +220,20 @@ private slots:
         QCOMPARE(json.value(QStringLiteral("description")).toString(), QStringLiteral("Томаты"));
     }
 
+    // A file whose image is stored as whole blocks read from a controller loads as the program
+    // loads it: the controller's image, the rest of the last block ignored.
+    void scenarioFileOfBlocks()
+    {
+        const QByteArray image = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        ScenarioFileContent c;
+        c.image = image + QByteArray(1024 - image.size(), '\xFF');
+        const Run r = run({QStringLiteral("scn"), file(QStringLiteral("blocks.scn"), writeScenarioFile(c))});
+        QCOMPARE(r.exitCode, 0);
+        const Run plain = run({QStringLiteral("image"), file(QStringLiteral("body.bin"), image)});
+        QCOMPARE(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("image")).toObject(),
+                 QJsonDocument::fromJson(plain.out).object());
+    }
+
     void anyBytesDecode()
     {
         QByteArray noise;
