@@ -227,6 +227,10 @@ private slots:
                  QByteArray(R"([{"from":"Лампа","index":0,"to":"Лампы"}])"));
         QCOMPARE(json.size(), 2);
 
+        // an image with its header is read as its body
+        const QString withItsHeader = file(QStringLiteral("b-header.img"), withHeader(renamed, int(renamed.size()) + 64));
+        QCOMPARE(run({QStringLiteral("diff"), a, withItsHeader}).out, r.out);
+
         const Run same = run({QStringLiteral("diff"), a, a});
         QCOMPARE(same.exitCode, 0);
         const QJsonObject nothing{{QStringLiteral("same"), true}};
