@@ -37,6 +37,10 @@ bool ask(QWidget *parent, const QString &title, const QString &intro, const QStr
         }
     }
     list->setSelectionMode(QAbstractItemView::NoSelection);
+    // a changed row reads "before → after": long lines wrap rather than scroll sideways
+    list->setWordWrap(true);
+    list->setResizeMode(QListView::Adjust);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(list, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
