@@ -270,10 +270,10 @@ PlanDiff diffPlans(const ControllerState &from, const ControllerState &to)
             diff.days << PlanDiff::DayChange{day, a, b};
     }
     for (int i = 0; i < ControllerState::SocketCount; ++i) {
-        const QString a = from.sockets.value(i).name;
-        const QString b = to.sockets.value(i).name;
-        if (a != b)
-            diff.sockets << PlanDiff::NameChange{i, a, b};
+        const SocketSlot a = from.sockets.value(i);
+        const SocketSlot b = to.sockets.value(i);
+        if (a.name != b.name || a.baseFlag != b.baseFlag)
+            diff.sockets << PlanDiff::SocketChange{i, a.name, b.name, a.baseFlag, b.baseFlag};
     }
     diffSensors(from, to, diff);
     return diff;

@@ -20,11 +20,13 @@ struct PlanDiff
         T to{};
         bool changed() const { return !(from == to); }
     };
-    struct NameChange
+    struct SocketChange
     {
         int index = 0;     // socket 0..3
-        QString from;
+        QString from;      // names
         QString to;
+        int baseFlagFrom = 0;
+        int baseFlagTo = 0;
     };
     struct SensorChange
     {
@@ -80,7 +82,7 @@ struct PlanDiff
     QStringList scenariosRemoved;
     QStringList scenariosChanged;  // same name, other rows
     QList<DayChange> days;         // days both plans have whose scenario differs
-    QList<NameChange> sockets;
+    QList<SocketChange> sockets;   // name or base flag differs
     QList<SensorChange> sensors;
     QList<ListChange> lists;       // rows of added and changed scenarios
     QList<KeptSensorSection> keptSectionsAdded;

@@ -157,8 +157,14 @@ QJsonObject planDiffToJson(const PlanDiff &diff)
     }
     if (!diff.sockets.isEmpty()) {
         QJsonArray sockets;
-        for (const PlanDiff::NameChange &c : diff.sockets)
-            sockets << QJsonObject{{QStringLiteral("index"), c.index}, {QStringLiteral("from"), c.from}, {QStringLiteral("to"), c.to}};
+        for (const PlanDiff::SocketChange &c : diff.sockets) {
+            QJsonObject socket{{QStringLiteral("index"), c.index}, {QStringLiteral("from"), c.from}, {QStringLiteral("to"), c.to}};
+            if (c.baseFlagFrom != c.baseFlagTo) {
+                socket.insert(QStringLiteral("baseFlagFrom"), c.baseFlagFrom);
+                socket.insert(QStringLiteral("baseFlagTo"), c.baseFlagTo);
+            }
+            sockets << socket;
+        }
         o.insert(QStringLiteral("sockets"), sockets);
     }
     if (!diff.sensors.isEmpty()) {

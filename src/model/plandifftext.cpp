@@ -79,7 +79,7 @@ QString outputText(const PlanDiff::ListChange &list)
 {
     if (list.output >= FirstRelayOutput)
         return QStringLiteral("реле %1").arg(quoted(list.outputName));
-    return QStringLiteral("розетка %1 %2").arg(list.output).arg(quoted(list.outputName));
+    return QStringLiteral("розетка %1 %2").arg(QString::number(list.output), quoted(list.outputName));
 }
 
 QString channelsText(const QList<int> &channels)
@@ -138,7 +138,9 @@ void sensorLines(const PlanDiff::SensorChange &c, QStringList &lines)
 
 QString keptSectionText(const KeptSensorSection &k)
 {
-    return QStringLiteral("неизвестный датчик %1 (тип %2) на входе %3").arg(quoted(k.name)).arg(k.type).arg(k.input + 1);
+    // one arg() call: a name holding "%2" must not take the later values
+    return QStringLiteral("неизвестный датчик %1 (тип %2) на входе %3")
+        .arg(quoted(k.name), QString::number(k.type), QString::number(k.input + 1));
 }
 
 QString keptRowText(const QByteArray &record)
@@ -253,8 +255,14 @@ QList<PlanDiffGroup> planDiffGroups(const PlanDiff &diff)
     add(QStringLiteral("Дни цикла"), dayLines(diff));
 
     QStringList sockets;
-    for (const PlanDiff::NameChange &c : diff.sockets)
-        sockets << QStringLiteral("Розетка %1: ").arg(c.index + 1) + quoted(c.from) + Arrow + quoted(c.to);
+    for (const PlanDiff::SocketChange &c : diff.sockets) {
+        if (c.from != c.to)
+            sockets << QStringLiteral("Розетка %1: ").arg(c.index + 1) + quoted(c.from) + Arrow + quoted(c.to);
+        if (c.baseFlagFrom != c.baseFlagTo)
+            sockets << QStringLiteral("Розетка %1 %2: другие настройки розетки (флаг %3%4%5)")
+                           .arg(QString::number(c.index + 1), quoted(c.to), QString::number(c.baseFlagFrom), Arrow,
+                                QString::number(c.baseFlagTo));
+    }
     add(QStringLiteral("Розетки"), sockets);
 
     QStringList sensors;

@@ -240,18 +240,25 @@ private slots:
                            lamp + QStringLiteral("ночь"), QStringLiteral("    изменено: ") + timerFrom + QStringLiteral(" → ") + timerTo}
             << QByteArray(R"({"scenariosChanged":["Рассада"]})");
 
+        ControllerState flagged = rich;
+        flagged.sockets[1].baseFlag = 1;
+        QTest::newRow("socket flag")
+            << flagged << rich
+            << QStringList{QStringLiteral("Розетки"), QStringLiteral("    Розетка 2 «Вентилятор»: другие настройки розетки (флаг 1 → 0)")}
+            << QByteArray(R"({"sockets":[{"baseFlagFrom":1,"baseFlagTo":0,"from":"Вентилятор","index":1,"to":"Вентилятор"}]})");
+
         // a sensor of a type from newer firmware and a row on its channel, kept but not shown
         ControllerState kept = rich;
-        kept.keptSensorSections = {KeptSensorSection{1, 9, QStringLiteral("CO2"), {9},
+        kept.keptSensorSections = {KeptSensorSection{1, 9, QStringLiteral("CO2 %2"), {9},
                                                      QByteArray::fromHex("0203434f32010909110900001214c800000003")}};
         kept.scenarios[1].sockets[2].keptDayRows = {KeptRow{1, QByteArray::fromHex("0a0906000096440000000002 0b")}};
         QTest::newRow("unknown records dropped")
             << kept << rich
             << QStringList{QStringLiteral("Сценарии"), changedScenario, QStringLiteral("Датчики"),
-                           QStringLiteral("    Удаляется неизвестный датчик «CO2» (тип 9) на входе 2"),
+                           QStringLiteral("    Удаляется неизвестный датчик «CO2 %2» (тип 9) на входе 2"),
                            QStringLiteral("Сценарий «Рассада», розетка 2 «Вентилятор», день"),
                            QStringLiteral("    удалено: неизвестное условие (канал 9)")}
-            << QByteArray(R"({"keptSensorSectionsRemoved":[{"input":1,"name":"CO2","section":"0203434f32010909110900001214c800000003","type":9}]})");
+            << QByteArray(R"({"keptSensorSectionsRemoved":[{"input":1,"name":"CO2 %2","section":"0203434f32010909110900001214c800000003","type":9}]})");
     }
     void detail()
     {
