@@ -91,7 +91,7 @@ private slots:
         answerQuestion(QDialog::Accepted, &asked);
         f.press("loadscenario");
         // the same plan: only its dates move, to today
-        QVERIFY2(!asked.isEmpty() && asked.first().startsWith(QStringLiteral("Начало работы: ")), qPrintable(asked.join(u'|')));
+        QVERIFY2(!asked.isEmpty() && asked.value(1).startsWith(QStringLiteral("    Начало работы: ")), qPrintable(asked.join(u'|')));
         QVERIFY(!asked.join(u'|').contains(QStringLiteral("сценарий")));
         QCOMPARE(CycleFixture::noteText(), QStringLiteral("Загрузка данных"));
         QCOMPARE(dayComments().commentFiles, (QMap<int, int>{{0, 0}, {2, 1}}));
