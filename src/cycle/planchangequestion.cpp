@@ -1,6 +1,7 @@
 #include "cycle/planchangequestion.h"
 
 #include "devices/devicestyle.h"
+#include "model/plancheck.h"
 #include "model/plandiff.h"
 #include "model/planimage.h"
 #include "widgets/dialogs.h"
@@ -14,6 +15,8 @@
 
 namespace {
 
+const QString NoChanges = QStringLiteral("Изменений нет: контроллер уже хранит этот план");
+
 bool ask(QWidget *parent, const QString &title, const QString &intro, const QStringList &lines, const QString &acceptText)
 {
     QDialog dialog(parent);
@@ -26,7 +29,7 @@ bool ask(QWidget *parent, const QString &title, const QString &intro, const QStr
     layout->addWidget(label);
     auto *list = new QListWidget(&dialog);
     list->setObjectName(QLatin1String(PlanChangeQuestion::ListName));
-    list->addItems(lines.isEmpty() ? QStringList{QStringLiteral("Изменений нет: контроллер уже хранит этот план")} : lines);
+    list->addItems(lines.isEmpty() ? QStringList{NoChanges} : lines);
     // group titles are the lines planDiffLines does not indent
     for (int i = 0; !lines.isEmpty() && i < list->count(); ++i) {
         QListWidgetItem *item = list->item(i);
@@ -56,9 +59,20 @@ bool ask(QWidget *parent, const QString &title, const QString &intro, const QStr
     return Dialogs::exec(&dialog) == QDialog::Accepted;
 }
 
+// What changes, then what the checker finds in the plan that would be written.
 QStringList changeLines(const QByteArray &heldBody, const QByteArray &incoming, bool movesStart)
 {
-    return planDiffLines(diffPlans(planOfImage(heldBody), planOfImage(incoming, movesStart)), PlanChangeQuestion::MaxLinesPerGroup);
+    const ControllerState incomingPlan = planOfImage(incoming, movesStart);
+    QStringList lines = planDiffLines(diffPlans(planOfImage(heldBody), incomingPlan), PlanChangeQuestion::MaxLinesPerGroup);
+    const QList<PlanFinding> findings = checkPlan(incomingPlan);
+    if (findings.isEmpty())
+        return lines;
+    if (lines.isEmpty())
+        lines << NoChanges;
+    lines << (hasPlanErrors(findings) ? QStringLiteral("Проверка плана: есть ошибки") : QStringLiteral("Проверка плана"));
+    for (const QString &line : findingLines(findings))
+        lines << QStringLiteral("  ") + line;
+    return lines;
 }
 
 } // namespace

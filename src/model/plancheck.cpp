@@ -32,17 +32,28 @@ public:
     QList<PlanFinding> run()
     {
         const QList<Scenario> &scenarios = m_state.editedScenarios;
-        for (int s = 0; s < scenarios.size(); ++s) {
-            for (auto it = scenarios.at(s).sockets.cbegin(); it != scenarios.at(s).sockets.cend(); ++it) {
-                checkList(s, it.key(), PlanCheck::DayPhase, it.value().dayConditions);
-                checkList(s, it.key(), PlanCheck::NightPhase, it.value().nightConditions);
-            }
-        }
+        for (int s = 0; s < scenarios.size(); ++s)
+            checkPrograms(s, scenarios.at(s).name, scenarios.at(s).sockets);
         checkDays();
         return m_findings;
     }
 
+    QList<PlanFinding> runPrograms(int s, const QString &name, const QMap<int, SocketProgram> &sockets)
+    {
+        checkPrograms(s, name, sockets);
+        return m_findings;
+    }
+
 private:
+    void checkPrograms(int s, const QString &name, const QMap<int, SocketProgram> &sockets)
+    {
+        m_name = name;
+        for (auto it = sockets.cbegin(); it != sockets.cend(); ++it) {
+            checkList(s, it.key(), PlanCheck::DayPhase, it.value());
+            checkList(s, it.key(), PlanCheck::NightPhase, it.value());
+        }
+    }
+
     int cycleMinutes() const { return (m_state.editedDayHours + m_state.editedNightHours) * 60; }
 
     bool phaseComes(int phase) const
@@ -56,10 +67,9 @@ private:
         return phase == PlanCheck::DayPhase ? Window{0, dayEnd} : Window{dayEnd, cycleMinutes()};
     }
 
-    QString where(int scenario, int output, int phase, int row) const
+    QString where(int output, int phase, int row) const
     {
-        QString text = QStringLiteral("«%1», %2, %3").arg(m_state.editedScenarios.at(scenario).name,
-                                                          outputName(m_state, output),
+        QString text = QStringLiteral("«%1», %2, %3").arg(m_name, outputName(m_state, output),
                                                           phase == PlanCheck::DayPhase ? QStringLiteral("день")
                                                                                        : QStringLiteral("ночь"));
         if (row >= 0)
@@ -76,7 +86,7 @@ private:
         f.output = output;
         f.phase = phase;
         f.row = row;
-        f.text = (scenario >= 0 && output > 0 ? where(scenario, output, phase, row) : QString()) + what;
+        f.text = (scenario >= 0 && output > 0 ? where(output, phase, row) : QString()) + what;
         m_findings << f;
     }
 
@@ -102,13 +112,14 @@ private:
         return unit.isEmpty() ? number(value) : number(value) + QLatin1Char(' ') + unit;
     }
 
-    void checkList(int s, int output, int phase, const QList<Condition> &rows)
+    void checkList(int s, int output, int phase, const SocketProgram &program)
     {
+        const QList<Condition> &rows = phase == PlanCheck::DayPhase ? program.dayConditions : program.nightConditions;
         const bool comes = phaseComes(phase);
         for (int r = 0; r < rows.size(); ++r) {
             const Condition &row = rows.at(r);
             if (row.source == TimerSource)
-                checkTimer(s, output, phase, r, row, comes);
+                checkTimer(s, output, phase, r, row, program);
             else if (row.source != BaseStateSource)
                 checkSensorRow(s, output, phase, r, row);
         }
@@ -201,20 +212,33 @@ private:
         return windows;
     }
 
-    void checkTimer(int s, int output, int phase, int r, const Condition &row, bool comes)
+    bool startsIn(const QList<Window> &windows, int phase) const
     {
-        if (!comes) {
+        const Window span = phaseWindow(phase);
+        return phaseComes(phase) && !windows.isEmpty() && windows.first().from >= span.from && windows.first().from < span.to;
+    }
+
+    // A timer is one slot the editor lists in both tables; it runs in the phase its start lies in.
+    // Only a timer that starts in no phase it is listed in never runs.
+    void checkTimer(int s, int output, int phase, int r, const Condition &row, const SocketProgram &program)
+    {
+        const int otherPhase = phase == PlanCheck::DayPhase ? PlanCheck::NightPhase : PlanCheck::DayPhase;
+        const QList<Condition> &other = phase == PlanCheck::DayPhase ? program.nightConditions : program.dayConditions;
+        const bool twin = std::any_of(other.cbegin(), other.cend(), [&row](const Condition &c) {
+            return c.source == TimerSource && c.params.value(4) == row.params.value(4);
+        });
+        const QList<Window> windows = timerWindows(row);
+        if (!startsIn(windows, phase)) {
+            if (twin && startsIn(windows, otherPhase))
+                return; // it runs in the other phase
+            if (twin && phase == PlanCheck::NightPhase)
+                return; // the day row of the pair says it
             add(QStringLiteral("timer-never-runs"), Severity::Error, s, output, phase, r,
-                QStringLiteral("в цикле нет ночи: ночной таймер никогда не сработает"));
+                phaseComes(phase) || twin ? QStringLiteral("таймер начинается вне фазы: он никогда не сработает")
+                                          : QStringLiteral("в цикле нет ночи: ночной таймер никогда не сработает"));
             return;
         }
         const Window phaseSpan = phaseWindow(phase);
-        const QList<Window> windows = timerWindows(row);
-        if (windows.isEmpty() || windows.first().from < phaseSpan.from || windows.first().from >= phaseSpan.to) {
-            add(QStringLiteral("timer-never-runs"), Severity::Error, s, output, phase, r,
-                QStringLiteral("таймер начинается вне фазы: он никогда не сработает"));
-            return;
-        }
         const qint64 requested = qBound(qint64(1), truncateToInt64(param(row, 3)), MaxTimerRepeats);
         const bool cut = windows.size() < requested || windows.last().to > phaseSpan.to
                          || std::any_of(windows.cbegin(), windows.cend(), [&](const Window &w) { return w.from >= phaseSpan.to; });
@@ -335,6 +359,7 @@ private:
     }
 
     const ControllerState &m_state;
+    QString m_name; // of the scenario whose programs are checked
     QList<PlanFinding> m_findings;
 };
 
@@ -343,6 +368,20 @@ private:
 QList<PlanFinding> checkPlan(const ControllerState &state)
 {
     return Checker(state).run();
+}
+
+QList<PlanFinding> checkScenarioPrograms(const ControllerState &state, int scenario, const QString &name,
+                                        const QMap<int, SocketProgram> &sockets)
+{
+    return Checker(state).runPrograms(scenario, name, sockets);
+}
+
+QStringList findingLines(const QList<PlanFinding> &findings)
+{
+    QStringList lines;
+    for (const PlanFinding &f : findings)
+        lines << (f.isError() ? QStringLiteral("Ошибка: ") : QStringLiteral("Предупреждение: ")) + f.text;
+    return lines;
 }
 
 bool hasPlanErrors(const QList<PlanFinding> &findings)

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Mistakes in a plan that the save checks let through but that cost a crop: a relay that would
 // chatter, a timer that never runs, a rule on a disconnected input. Works on the edited copy of a
@@ -34,6 +35,11 @@ struct PlanFinding
 };
 
 QList<PlanFinding> checkPlan(const ControllerState &state);
+// The rows of one scenario being edited (its day map is not looked at).
+QList<PlanFinding> checkScenarioPrograms(const ControllerState &state, int scenario, const QString &name,
+                                        const QMap<int, SocketProgram> &sockets);
+// "Ошибка: …" / "Предупреждение: …", one line a finding.
+QStringList findingLines(const QList<PlanFinding> &findings);
 
 bool hasPlanErrors(const QList<PlanFinding> &findings);
 QString severityName(PlanCheck::Severity severity); // "error" / "warning"

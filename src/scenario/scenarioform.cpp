@@ -1,16 +1,32 @@
 #include "scenario/scenarioform.h"
 
+#include "cycle/planchangequestion.h"
 #include "link/exchangestate.h"
+#include "model/plancheck.h"
 #include "model/scenariosave.h"
 #include "model/socketmapequality.h"
+#include "scenario/daypreviewstrip.h"
 #include "scenario/scenariotimetablewidget.h"
+#include "widgets/dialogs.h"
 #include "widgets/infonote.h"
 #include "widgets/viewstate.h"
 
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// Where a finding's row is, kept on its list line.
+constexpr int OutputRole = Qt::UserRole;
+constexpr int PhaseRole = Qt::UserRole + 1;
+constexpr int RowRole = Qt::UserRole + 2;
+
+} // namespace
 
 ScenarioForm::ScenarioForm(QWidget *parent) : QWidget(parent)
 {
@@ -39,6 +55,20 @@ ScenarioForm::ScenarioForm(QWidget *parent) : QWidget(parent)
     m_editor = new ScenarioTimetableWidget(this);
     layout->addWidget(m_editor, 1);
     m_editor->show();
+
+    m_preview = new DayPreviewStrip(this);
+    layout->addWidget(m_preview);
+    m_findings = new QListWidget(this);
+    m_findings->setObjectName(QStringLiteral("planFindings"));
+    m_findings->setAccessibleName(QStringLiteral("Замечания к сценарию"));
+    m_findings->setWordWrap(true);
+    m_findings->setMaximumHeight(96);
+    m_findings->setStyleSheet(QStringLiteral("QListWidget { background: rgb(31, 35, 37); color: rgb(230, 232, 233);"
+                                             " border: none; border-radius: 8px; font-family: Inter; font-size: 13px; }"));
+    m_findings->hide();
+    layout->addWidget(m_findings);
+    connect(m_findings, &QListWidget::itemClicked, this, &ScenarioForm::showFinding);
+    connect(m_editor, &ScenarioTimetableWidget::workingCopyChanged, this, &ScenarioForm::refreshCheck);
 
     auto *cancel = new QPushButton(QStringLiteral("Отмена"), this);
     cancel->setObjectName(QStringLiteral("cancelButton"));
@@ -136,8 +166,85 @@ void ScenarioForm::rememberOpening()
     m_openedSelection = controllerState().selectedDayScenarios;
 }
 
+void ScenarioForm::refreshCheck()
+{
+    const ControllerState &state = controllerState();
+    QMap<int, QString> names;
+    for (auto it = m_editor->workingSockets.cbegin(); it != m_editor->workingSockets.cend(); ++it)
+        names.insert(it.key(), outputName(state, it.key()));
+    m_preview->setPlan(m_editor->workingSockets, names, state.editedDayHours, state.editedNightHours);
+
+    const int index = m_editor->loadedScenario;
+    const QString name = index >= 0 && index < state.editedScenarios.size() ? state.editedScenarios.at(index).name
+                                                                             : QStringLiteral("Новый сценарий");
+    const QList<PlanFinding> findings = checkScenarioPrograms(state, index, name, m_editor->workingSockets);
+    const QStringList lines = findingLines(findings);
+    m_findings->clear();
+    for (int i = 0; i < findings.size(); ++i) {
+        auto *item = new QListWidgetItem(lines.at(i), m_findings);
+        item->setData(OutputRole, findings.at(i).output);
+        item->setData(PhaseRole, findings.at(i).phase);
+        item->setData(RowRole, findings.at(i).row);
+        item->setForeground(findings.at(i).isError() ? QColor(248, 33, 97) : QColor(253, 200, 81));
+    }
+    m_findings->setVisible(!findings.isEmpty());
+}
+
+void ScenarioForm::showFinding(QListWidgetItem *item)
+{
+    const int output = item->data(OutputRole).toInt();
+    const int phase = item->data(PhaseRole).toInt();
+    if (output <= 0 || phase < PlanCheck::DayPhase)
+        return;
+    m_editor->powerSocketClicked(output);
+    m_editor->timeOfDayClicked(phase == PlanCheck::DayPhase ? 1 : 2);
+    const int row = item->data(RowRole).toInt();
+    if (m_editor->currentTable && row >= 0 && row < m_editor->currentTable->rowCount())
+        m_editor->currentTable->selectRow(row);
+}
+
+bool ScenarioForm::confirmSaveWithErrors()
+{
+    const ControllerState &state = controllerState();
+    QList<PlanFinding> errors;
+    const int index = m_editor->loadedScenario;
+    const QString name = index >= 0 && index < state.editedScenarios.size() ? state.editedScenarios.at(index).name
+                                                                             : QStringLiteral("Новый сценарий");
+    for (const PlanFinding &f : checkScenarioPrograms(state, index, name, m_editor->workingSockets))
+        if (f.isError())
+            errors << f;
+    if (errors.isEmpty())
+        return true;
+    QDialog dialog(window());
+    dialog.setWindowTitle(QStringLiteral("Ошибки в сценарии"));
+    dialog.setStyleSheet(PlanChangeQuestion::dialogStyle());
+    dialog.resize(620, 320);
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *intro = new QLabel(QStringLiteral("Сценарий не сможет работать так, как задано:"), &dialog);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+    auto *list = new QListWidget(&dialog);
+    list->setObjectName(QStringLiteral("saveErrors"));
+    list->setWordWrap(true);
+    list->addItems(findingLines(errors));
+    layout->addWidget(list, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto *fix = new QPushButton(QStringLiteral("Исправить"), &dialog);
+    auto *save = new QPushButton(QStringLiteral("Сохранить всё равно"), &dialog);
+    buttons->addWidget(fix);
+    buttons->addWidget(save);
+    layout->addLayout(buttons);
+    connect(fix, &QPushButton::clicked, &dialog, &QDialog::reject);
+    connect(save, &QPushButton::clicked, &dialog, &QDialog::accept);
+    fix->setDefault(true);
+    return Dialogs::exec(&dialog) == QDialog::Accepted;
+}
+
 void ScenarioForm::on_saveButton_clicked()
 {
+    if (!confirmSaveWithErrors())
+        return;
     QString refusal;
     const NoteFn note = [&refusal](const QString &text) { refusal = text; };
     const int request = saveScenario(controllerState(), editMode, m_editor->loadedScenario, m_editor->workingSockets, note);

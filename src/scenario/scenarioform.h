@@ -4,7 +4,10 @@
 
 #include <QWidget>
 
+class DayPreviewStrip;
 class ScenarioTimetableWidget;
+class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 struct DecodeResult;
 
@@ -19,6 +22,8 @@ public:
 
     int editMode = 1;
     ScenarioTimetableWidget *editor() const { return m_editor; }
+    DayPreviewStrip *preview() const { return m_preview; }
+    QListWidget *findingsList() const { return m_findings; }
 
     // From the navigation panel: the first scenario of the day map, arrows shown.
     void openFromMenu();
@@ -54,8 +59,15 @@ private:
     // Puts them back when the editor has just loaded their scenario.
     void restoreUnsavedEdits(const KeptEdits &kept);
     void rememberOpening();
+    // The checker's findings and the cycle preview of the working copy.
+    void refreshCheck();
+    void showFinding(QListWidgetItem *item);
+    // A working copy with errors is saved only when the user says so.
+    bool confirmSaveWithErrors();
 
     ScenarioTimetableWidget *m_editor;
+    DayPreviewStrip *m_preview;
+    QListWidget *m_findings;
     bool m_closedByButtons = true;
     int m_openedMode = -1;
     QMap<int, int> m_openedSelection;

@@ -298,6 +298,7 @@ void ScenarioTimetableWidget::loadScenario(int index)
         m_dates->setToolTip(QString());
     }
     powerSocketClicked(currentSocket);
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::stepScenario(int direction)
@@ -340,6 +341,7 @@ void ScenarioTimetableWidget::dayPhaseChanged(int state)
         m_dayButton->setChecked(true);
         timeOfDayClicked(1);
     }
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::applyNavigationRule()
@@ -545,6 +547,7 @@ void ScenarioTimetableWidget::conditionActionTriggered()
         return;
     }
     updatePriorityVisibility();
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::addTimerRows()
@@ -674,6 +677,7 @@ void ScenarioTimetableWidget::actionChanged(int action)
         addBaseStateRow(hasOn ? ConditionAction::Off : ConditionAction::On);
     updatePriorityVisibility();
     applyNavigationRule();
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::conditionChanged(int kind, float lower, float upper)
@@ -690,6 +694,7 @@ void ScenarioTimetableWidget::conditionChanged(int kind, float lower, float uppe
         record.params = {double(floatFromBits(record.value)) + 1};
     applyNavigationRule();
     updatePriorityVisibility();
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::value2changed(double upper)
@@ -704,6 +709,7 @@ void ScenarioTimetableWidget::value2changed(double upper)
     else
         record.params = {upper};
     applyNavigationRule();
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::priorityChanged(int priority)
@@ -714,6 +720,7 @@ void ScenarioTimetableWidget::priorityChanged(int priority)
         return;
     (*list)[row].priority = priority;
     applyNavigationRule();
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::valueChanged(double value, const QList<double> &params)
@@ -754,6 +761,7 @@ void ScenarioTimetableWidget::valueChanged(double value, const QList<double> &pa
             cell->setTimer(timer);
     }
     applyNavigationRule();
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::removePowerSocketConditionItem()
@@ -790,6 +798,7 @@ void ScenarioTimetableWidget::removePowerSocketConditionItem()
     }
     updatePriorityVisibility();
     applyNavigationRule();
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::dropUnusedTimer(SocketProgram &program, int timer)
@@ -834,6 +843,7 @@ void ScenarioTimetableWidget::syncRelayOutputs()
         currentSocket = 1;
     if (isVisible())
         powerSocketClicked(currentSocket);
+    emit workingCopyChanged();
 }
 
 void ScenarioTimetableWidget::rebuildConditionMenu()

@@ -64,6 +64,10 @@ public:
     ActionItem *actionCell(QTableWidget *table, int row) const;
     nameitrm *nameCell(QTableWidget *table, int row) const;
 
+signals:
+    // The working copy changed (a row added, removed or edited, another scenario loaded).
+    void workingCopyChanged();
+
 public slots:
     void powerSocketClicked(int output);
     void timeOfDayClicked(int phase);

@@ -34,6 +34,26 @@ class TestPlanChangeQuestion : public QObject
     }
 
 private slots:
+    // After the differences, what the checker finds in the plan that would be written.
+    void findingsOfTheIncomingPlanAreListed()
+    {
+        ControllerState bad = RichState::build();
+        Condition inverted = RichState::sensorRow(0, 5, QString(), ConditionKind::Interval, 25, ConditionAction::On, 9, {20});
+        bad.scenarios[1].sockets[2].dayConditions << inverted;
+        QByteArray badBody;
+        encodeConfigImage(bad, badBody);
+        const QByteArray held = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        Shown shown;
+        scriptAnswer(QDialog::Rejected, &shown);
+        QVERIFY(!PlanChangeQuestion::confirmScenarioFile(nullptr, held, badBody));
+        const qsizetype group = shown.lines.indexOf(QStringLiteral("Проверка плана: есть ошибки"));
+        QVERIFY2(group > 0, qPrintable(shown.lines.join(u'|')));
+        bool listed = false;
+        for (qsizetype i = group + 1; i < shown.lines.size(); ++i)
+            listed = listed || (shown.lines.at(i).startsWith(QStringLiteral("  Ошибка: ")) && shown.lines.at(i).contains(QStringLiteral("верхняя граница интервала")));
+        QVERIFY(listed);
+    }
+
     void init()
     {
         resetProgramState();
@@ -118,7 +138,8 @@ private slots:
         QStringList bold;
         Dialogs::scriptExecResult(QDialog::Rejected, [&shown, &bold](QDialog *dialog) {
             const auto *list = dialog->findChild<QListWidget *>(QLatin1String(PlanChangeQuestion::ListName));
-            for (int i = 0; list && i < list->count(); ++i) {
+            // the differences; the checker's group after them is another test's
+            for (int i = 0; list && i < list->count() && !list->item(i)->text().startsWith(QStringLiteral("Проверка плана")); ++i) {
                 shown.lines << list->item(i)->text();
                 if (list->item(i)->font().bold())
                     bold << list->item(i)->text();

@@ -132,6 +132,12 @@ private slots:
         QTest::newRow("repeats past the day") << plan({baseOff, timerRow(600, 10, 120, 5)})
                                               << QStringList{QStringLiteral("timer-never-runs/warning")};
         QTest::newRow("repeats within the day") << plan({baseOff, timerRow(600, 10, 120, 3)}) << QStringList();
+        // the editor lists a timer in both tables: it runs in the phase its start lies in
+        QTest::newRow("day timer listed by night too") << plan({baseOff, timerRow(60, 120, 1440, 1)}, {baseOff, timerRow(60, 120, 1440, 1)})
+                                                       << QStringList();
+        QTest::newRow("timer listed in both, starting in neither")
+            << plan({baseOff, timerRow(1500, 10, 0, 1)}, {baseOff, timerRow(1500, 10, 0, 1)})
+            << QStringList{QStringLiteral("timer-never-runs/error")};
 
         QTest::newRow("rules that never switch off") << plan({base(on), sensorRow(Humidity, ConditionKind::Above, on, 1, 70)})
                                                      << QStringList{QStringLiteral("always-on/warning")};
