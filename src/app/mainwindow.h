@@ -89,6 +89,8 @@ private:
     void keepSnapshot(const QByteArray &body);
     // Signed in to the controller at address: its notes are the ones shown and written.
     void takeNotesOf(quint64 address);
+    bool mayCloseNow();
+    void finishClosingAfterWriting();
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<NotePopup> m_notes;
@@ -104,6 +106,8 @@ private:
     LinkController *m_link = nullptr;
     ExchangeSequencer *m_sequencer = nullptr;
     bool m_folderNoticePending = false;
+    int m_closeWaitTicks = 0;    // a close waits for the plan being written
+    bool m_closeDecided = false; // the close was asked and answered
     SnapshotKeeper m_snapshots;
     QPointer<QPropertyAnimation> m_panelAnimation;
 };
