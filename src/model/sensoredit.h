@@ -3,6 +3,7 @@
 #include "model/controllerstate.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -25,6 +26,8 @@ void applyRefinedValues(SensorSlot &sensor, int type, std::optional<float> refin
 
 // True when a condition of a live or edited scenario reads one of the sensor's channels.
 bool sensorUsedByConditions(const ControllerState &state, int index);
+// The names of those scenarios, live ones first, each once.
+QStringList scenariosUsingSensor(const ControllerState &state, int index);
 
 enum class SensorEdit {
     Built,          // type, channels and section rebuilt; an upload is requested

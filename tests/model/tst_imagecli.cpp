@@ -2,6 +2,9 @@
 
 #include "eventlogbytes.h"
 #include "richstate.h"
+#include "model/configimage.h"
+#include "model/plancheck.h"
+#include "model/planimage.h"
 #include "model/scenariofile.h"
 #include "testsupport.h"
 
@@ -96,6 +99,61 @@ private slots:
         QCOMPARE(encoded.out, image);
     }
 
+    // The checker's findings as JSON; the exit status says whether one of them is an error.
+    void checkPlans_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("firstCode");
+        const QByteArray rich = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        const QList<PlanFinding> richFindings = checkPlan(planOfImage(rich));
+        QTest::newRow("rich image") << QStringLiteral("rich.img") << rich << (hasPlanErrors(richFindings) ? 1 : 0)
+                                    << (richFindings.isEmpty() ? QString() : richFindings.first().code);
+
+        // the same plan with an interval whose bounds are the wrong way round
+        ControllerState state = planOfImage(rich);
+        int input = 0;
+        while (input < state.sensors.size() && state.sensors.at(input).channels.isEmpty())
+            ++input;
+        Condition inverted = RichState::sensorRow(input, state.sensors.value(input).channels.value(0), QStringLiteral("x"),
+                                                  ConditionKind::Interval, 25, ConditionAction::On, 7, {20});
+        state.scenarios[0].sockets[1].dayConditions.prepend(inverted);
+        QByteArray body;
+        encodeConfigImage(state, body);
+        QTest::newRow("inverted interval") << QStringLiteral("bad.img") << body << 1 << QStringLiteral("inverted-interval");
+        QTest::newRow("inverted interval with the header") << QStringLiteral("bad-header.img") << withHeader(body, int(body.size()) + 64)
+                                                           << 1 << QStringLiteral("inverted-interval");
+        ScenarioFileContent scn;
+        scn.image = body;
+        QTest::newRow("inverted interval in a scenario file") << QStringLiteral("bad.scn") << writeScenarioFile(scn) << 1
+                                                              << QStringLiteral("inverted-interval");
+        QTest::newRow("no whole plan") << QStringLiteral("cut.img") << rich.left(700) << 2 << QString();
+        QTest::newRow("damaged scenario file") << QStringLiteral("cut.scn") << QByteArray("\x40\x00\x00\x00\x02", 5) << 2 << QString();
+    }
+    void checkPlans()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(int, exitCode);
+        QFETCH(QString, firstCode);
+        const Run r = run({QStringLiteral("check"), file(name, content)});
+        QCOMPARE(r.exitCode, exitCode);
+        if (exitCode == 2) {
+            QVERIFY(r.out.isEmpty());
+            QVERIFY(r.err.startsWith("vireosant-inspect: "));
+            return;
+        }
+        QVERIFY(r.err.isEmpty());
+        const QJsonArray findings = QJsonDocument::fromJson(r.out).object().value(QStringLiteral("findings")).toArray();
+        QCOMPARE(findings.isEmpty() ? QString() : findings.first().toObject().value(QStringLiteral("code")).toString(), firstCode);
+        for (const QJsonValue &v : findings) {
+            const QJsonObject f = v.toObject();
+            for (const char *key : {"code", "severity", "scenario", "output", "phase", "row", "text"})
+                QVERIFY2(f.contains(QLatin1String(key)), key);
+        }
+    }
+
     // Whether the whole body was understood, and where decoding stopped.
     void damagedOrHealthy_data()
     {
@@ -160,6 +218,20 @@ private slots:
         QCOMPARE(comments.at(0).toObject().value(QStringLiteral("number")).toInt(), 3);
         QCOMPARE(comments.at(0).toObject().value(QStringLiteral("text")).toString(), QStringLiteral("посев"));
         QCOMPARE(json.value(QStringLiteral("description")).toString(), QStringLiteral("Томаты"));
+    }
+
+    // A file whose image is stored as whole blocks read from a controller loads as the program
+    // loads it: the controller's image, the rest of the last block ignored.
+    void scenarioFileOfBlocks()
+    {
+        const QByteArray image = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        ScenarioFileContent c;
+        c.image = image + QByteArray(1024 - image.size(), '\xFF');
+        const Run r = run({QStringLiteral("scn"), file(QStringLiteral("blocks.scn"), writeScenarioFile(c))});
+        QCOMPARE(r.exitCode, 0);
+        const Run plain = run({QStringLiteral("image"), file(QStringLiteral("body.bin"), image)});
+        QCOMPARE(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("image")).toObject(),
+                 QJsonDocument::fromJson(plain.out).object());
     }
 
     void anyBytesDecode()
