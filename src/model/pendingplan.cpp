@@ -1,91 +1,65 @@
 #include "model/pendingplan.h"
 
+#include <utility>
+
 bool PendingPlan::choose(quint64 address, const QString &name, const QByteArray &image, bool keepsStart, const PlanNotes *notes)
 {
     if (isWaiting() || image.isEmpty())
         return false;
-    m_image = image;
-    m_keepsStart = keepsStart;
-    m_name = name;
-    m_address = address;
-    m_hasNotes = notes != nullptr;
-    m_notes = notes ? *notes : PlanNotes();
+    m_waiting.image = image;
+    m_waiting.keepsStart = keepsStart;
+    m_waiting.name = name;
+    m_waiting.address = address;
+    m_waiting.notes = notes ? std::optional<PlanNotes>(*notes) : std::nullopt;
     return true;
 }
 
 QByteArray PendingPlan::take(bool *keepsStart)
 {
-    const QByteArray image = m_image;
-    *keepsStart = m_keepsStart;
+    Waiting taken = std::exchange(m_waiting, Waiting());
+    *keepsStart = taken.keepsStart;
     // notes waiting for an earlier plan go: the plan taken now replaces that one
-    m_notesPending = m_hasNotes;
-    m_notesAddress = m_address;
-    m_notesName = m_name;
-    m_sentNotes = m_notes;
-    m_body.clear();
-    m_image.clear();
-    m_name.clear();
-    m_address = 0;
-    m_hasNotes = false;
-    m_notes = PlanNotes();
-    if (!m_notesPending) {
-        m_notesName.clear();
-        m_sentNotes = PlanNotes();
-        m_notesAddress = 0;
-    }
-    return image;
+    m_sent.reset();
+    if (taken.notes)
+        m_sent = Sent{taken.address, taken.name, *taken.notes, QByteArray()};
+    return taken.image;
 }
 
 QString PendingPlan::cancelWaiting()
 {
-    const QString name = m_name;
-    m_image.clear();
-    m_name.clear();
-    m_address = 0;
-    m_hasNotes = false;
-    m_notes = PlanNotes();
-    return name;
+    return std::exchange(m_waiting, Waiting()).name;
 }
 
 void PendingPlan::uploadSeen(quint64 address, const QByteArray &body)
 {
-    if (m_notesPending && address == m_notesAddress && !body.isEmpty())
-        m_body = body;
+    if (m_sent && address == m_sent->address && !body.isEmpty())
+        m_sent->body = body;
 }
 
 bool PendingPlan::confirmed(quint64 address, const QByteArray &body, PlanNotes *notes, QString *name)
 {
-    if (!m_notesPending || address != m_notesAddress || m_body.isEmpty() || body != m_body)
+    if (!m_sent || address != m_sent->address || m_sent->body.isEmpty() || body != m_sent->body)
         return false;
-    *notes = m_sentNotes;
-    *name = m_notesName;
-    m_notesPending = false;
-    m_notesAddress = 0;
-    m_notesName.clear();
-    m_sentNotes = PlanNotes();
-    m_body.clear();
+    *notes = m_sent->notes;
+    *name = m_sent->name;
+    m_sent.reset();
     return true;
 }
 
 void PendingPlan::keepOnlyFor(quint64 address)
 {
-    if (isWaiting() && m_address != address)
+    if (isWaiting() && m_waiting.address != address)
         cancelWaiting();
-    if (m_notesPending && m_notesAddress != address)
-        dropFor(m_notesAddress);
+    if (m_sent && m_sent->address != address)
+        m_sent.reset();
 }
 
 void PendingPlan::dropFor(quint64 address)
 {
-    if (isWaiting() && m_address == address)
+    if (isWaiting() && m_waiting.address == address)
         cancelWaiting();
-    if (m_notesPending && m_notesAddress == address) {
-        m_notesPending = false;
-        m_notesAddress = 0;
-        m_notesName.clear();
-        m_sentNotes = PlanNotes();
-        m_body.clear();
-    }
+    if (m_sent && m_sent->address == address)
+        m_sent.reset();
 }
 
 PendingPlan &pendingPlan()

@@ -4,6 +4,8 @@
 #include <QMap>
 #include <QString>
 
+#include <optional>
+
 // The notes a scenario file carries: index, note files by number, description.
 struct PlanNotes
 {
@@ -25,12 +27,12 @@ public:
     // Chosen for the controller at address; notes null for a snapshot, which carries none and
     // leaves the notes as they are. Replaces nothing: false when a plan is waiting already.
     bool choose(quint64 address, const QString &name, const QByteArray &image, bool keepsStart, const PlanNotes *notes);
-    bool isWaiting() const { return !m_image.isEmpty(); }
-    quint64 waitingAddress() const { return m_address; }
-    QString waitingName() const { return m_name; }
-    bool waitingKeepsStart() const { return m_keepsStart; }
-    QByteArray waitingImage() const { return m_image; }
-    const PlanNotes &waitingNotes() const { return m_notes; }
+    bool isWaiting() const { return !m_waiting.image.isEmpty(); }
+    quint64 waitingAddress() const { return m_waiting.address; }
+    QString waitingName() const { return m_waiting.name; }
+    bool waitingKeepsStart() const { return m_waiting.keepsStart; }
+    QByteArray waitingImage() const { return m_waiting.image; }
+    PlanNotes waitingNotes() const { return m_waiting.notes.value_or(PlanNotes()); }
 
     // Hands the waiting image on (*keepsStart: a snapshot, restored with its start). Its notes,
     // if any, now wait for their plan to be confirmed, in place of any notes waiting before.
@@ -38,8 +40,7 @@ public:
     // The waiting plan is given up (the link was lost before it was taken): its name.
     QString cancelWaiting();
 
-    bool notesPending() const { return m_notesPending; }
-    quint64 notesAddress() const { return m_notesAddress; }
+    bool notesPending() const { return m_sent.has_value(); }
     // An upload of body to the controller at address is under way.
     void uploadSeen(quint64 address, const QByteArray &body);
     // The controller at address confirmed writing body: true, with the notes that go with it and
@@ -53,18 +54,25 @@ public:
     void reset() { *this = PendingPlan(); }
 
 private:
-    QByteArray m_image;
-    bool m_keepsStart = false;
-    QString m_name;
-    quint64 m_address = 0;
-    bool m_hasNotes = false;
-    PlanNotes m_notes;
-
-    bool m_notesPending = false;
-    quint64 m_notesAddress = 0;
-    QString m_notesName;
-    PlanNotes m_sentNotes;
-    QByteArray m_body;
+    // chosen, not yet handed to the sequencer
+    struct Waiting
+    {
+        QByteArray image;  // empty: none waits
+        bool keepsStart = false;
+        QString name;
+        quint64 address = 0;
+        std::optional<PlanNotes> notes;  // none for a snapshot
+    };
+    // handed on: the notes wait for the confirmed write of body
+    struct Sent
+    {
+        quint64 address = 0;
+        QString name;
+        PlanNotes notes;
+        QByteArray body;  // the latest upload seen; empty before the first
+    };
+    Waiting m_waiting;
+    std::optional<Sent> m_sent;
 };
 
 PendingPlan &pendingPlan();
