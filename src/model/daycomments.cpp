@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace {
@@ -221,10 +222,11 @@ quint64 DayComments::moveSharedNotes(quint64 address)
     const QDir shared(WorkFolders::commentsPath());
     const QDir sharedGeneral(WorkFolders::generalCommentsPath());
     const QString marker = shared.filePath(MoveMarkerName);
-    // the shared notes are the plain files there (the controllers' folders are folders; the
-    // marker is hidden)
-    QStringList notes = shared.entryList(QDir::Files, QDir::Name);
-    const QStringList descriptions = sharedGeneral.entryList(QDir::Files, QDir::Name);
+    // only the files the program itself keeps there: the index, numbered notes, the description
+    // (the controllers' folders are folders, the marker is hidden, anything else is not ours)
+    static const QRegularExpression noteName(QStringLiteral("^(main|\\d+)\\.txt$"));
+    QStringList notes = shared.entryList(QDir::Files, QDir::Name).filter(noteName);
+    const QStringList descriptions = sharedGeneral.entryList({DescriptionName}, QDir::Files);
     if (notes.isEmpty() && descriptions.isEmpty()) {
         QFile::remove(marker);
         return 0;

@@ -48,8 +48,9 @@ struct DayComments
     static QString notePath(int fileNumber);
     static QString descriptionPath();
 
-    // Notes kept before they were kept per controller lie directly in "comments" and
-    // "gencomments" of the data folder. They move to one controller, once: to the controller given
+    // Notes kept before they were kept per controller lie directly in "comments" ("main.txt",
+    // "<number>.txt") and "gencomments" ("maindescr.txt") of the data folder; other files there
+    // are left alone. They move to one controller, once: to the controller given
     // here unless a move begun earlier named another one (then to that one), and only to a
     // controller that keeps no notes of its own yet. A marker file naming the controller is
     // written before the first file moves, and each file moves with one rename, so that a run cut

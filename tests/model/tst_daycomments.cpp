@@ -220,9 +220,13 @@ private slots:
     void sharedNotesMoveToTheFirstController()
     {
         putSharedNotes();
+        // files that are not the program's notes stay where they are
+        put(QStringLiteral("comments/todo.odt"), "someone else's");
+        put(QStringLiteral("comments/1.txt.bak"), "x");
+        put(QStringLiteral("gencomments/readme.txt"), "x");
         QCOMPARE(DayComments::moveSharedNotes(A), A);
-        QCOMPARE(filesIn(QStringLiteral("comments")), QStringList());
-        QCOMPARE(filesIn(QStringLiteral("gencomments")), QStringList());
+        QCOMPARE(filesIn(QStringLiteral("comments")), (QStringList{QStringLiteral("1.txt.bak"), QStringLiteral("todo.odt")}));
+        QCOMPARE(filesIn(QStringLiteral("gencomments")), QStringList{QStringLiteral("readme.txt")});
         DayComments &c = dayComments();
         c.load();
         QCOMPARE(c.commentFiles, (QMap<int, int>{{0, 0}, {5, 1}}));
