@@ -6,6 +6,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -118,7 +119,10 @@ SensorEdit rebuildSensor(ControllerState &state, int index, int type, const QStr
     SensorSlot &sensor = state.sensors[index];
     if (type < SensorOff || type >= SensorTypeCount)
         type = SensorOff;
-    if (type != sensor.type && sensorUsedByConditions(state, index))
+    // A section the program cannot show holds the input too: a type set here would contradict it.
+    const bool keptOnInput = std::any_of(state.keptSensorSections.cbegin(), state.keptSensorSections.cend(),
+                                         [index](const KeptSensorSection &kept) { return kept.input == index; });
+    if (type != sensor.type && (keptOnInput || sensorUsedByConditions(state, index)))
         return SensorEdit::InUse;
 
     const QString keptName = cutToUtf8Bytes(name);

@@ -32,7 +32,8 @@ QStringList scenariosUsingSensor(const ControllerState &state, int index);
 enum class SensorEdit {
     Built,          // type, channels and section rebuilt; an upload is requested
     Disconnected,   // type 0: channels released; an upload is requested
-    InUse,          // a type change on a sensor that conditions read: nothing changed
+    InUse,          // a type change on a sensor that conditions read, or on an input a kept
+                    // section holds: nothing changed
     OutOfChannels,  // no free channel id: nothing changed
     BadIndex,
 };

@@ -829,7 +829,7 @@ void ScenarioTimetableWidget::syncRelayOutputs()
         layout()->invalidate();
     syncRelayPrograms(state);
     // the open working copy follows the same outputs
-    syncRelayProgram(workingSockets, relays, relayChannels(state));
+    syncRelayProgram(workingSockets, relays, relayChannels(state), keptOutputs(state));
     if (!outputButton(currentSocket) || (currentSocket >= FirstRelayOutput && !relays.contains(currentSocket)))
         currentSocket = 1;
     if (isVisible())

@@ -73,16 +73,21 @@ private slots:
     {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<bool>("header");
-        QTest::newRow("rich image") << QStringLiteral("model/rich-image.hex") << false;
-        QTest::newRow("empty state") << QStringLiteral("model/empty-state.hex") << false;
-        QTest::newRow("rich image with its header") << QStringLiteral("model/rich-image.hex") << true;
+        QTest::addColumn<bool>("unknownSensor");  // input 0 of a type the program does not know
+        QTest::newRow("rich image") << QStringLiteral("model/rich-image.hex") << false << false;
+        QTest::newRow("empty state") << QStringLiteral("model/empty-state.hex") << false << false;
+        QTest::newRow("rich image with its header") << QStringLiteral("model/rich-image.hex") << true << false;
+        QTest::newRow("unknown sensor and its rows") << QStringLiteral("model/rich-image.hex") << false << true;
     }
 
     void imageToJsonAndBack()
     {
         QFETCH(QString, fixture);
         QFETCH(bool, header);
-        const QByteArray body = RichState::fixture(testDataPath(fixture));
+        QFETCH(bool, unknownSensor);
+        QByteArray body = RichState::fixture(testDataPath(fixture));
+        if (unknownSensor)
+            body[16] = 9;
         const QByteArray image = header ? withHeader(body, int(body.size()) + 64) : body;
         const Run decoded = run({QStringLiteral("image"), file(QStringLiteral("body.bin"), image)});
         QCOMPARE(decoded.exitCode, 0);
@@ -93,6 +98,16 @@ private slots:
         QVERIFY(json.contains(QStringLiteral("scenarios")));
         QCOMPARE(json.value(QStringLiteral("complete")).toBool(), true);
         QCOMPARE(json.value(QStringLiteral("header")).toBool(), header);
+        // shown with their bytes: the section, and the two rows that read its channels
+        const QJsonArray kept = json.value(QStringLiteral("keptSensorSections")).toArray();
+        QCOMPARE(kept.size(), unknownSensor ? 1 : 0);
+        if (unknownSensor) {
+            QCOMPARE(kept.at(0)[QStringLiteral("type")].toInt(), 9);
+            QCOMPARE(kept.at(0)[QStringLiteral("section")].toString(), QString::fromLatin1(body.left(37).toHex()));
+            const QJsonObject lamp = json.value(QStringLiteral("scenarios"))[1][QStringLiteral("sockets")][0].toObject();
+            QCOMPARE(lamp.value(QStringLiteral("keptDay")).toArray().size(), 1);
+            QCOMPARE(lamp.value(QStringLiteral("keptNight")).toArray().size(), 1);
+        }
 
         const Run encoded = run({QStringLiteral("encode"), file(QStringLiteral("state.json"), decoded.out)});
         QCOMPARE(encoded.exitCode, 0);
@@ -298,6 +313,10 @@ private slots:
         QCOMPARE(QJsonDocument(json.value(QStringLiteral("sockets")).toArray()).toJson(QJsonDocument::Compact),
                  QByteArray(R"([{"from":"Лампа","index":0,"to":"Лампы"}])"));
         QCOMPARE(json.size(), 2);
+
+        // an image with its header is read as its body
+        const QString withItsHeader = file(QStringLiteral("b-header.img"), withHeader(renamed, int(renamed.size()) + 64));
+        QCOMPARE(run({QStringLiteral("diff"), a, withItsHeader}).out, r.out);
 
         const Run same = run({QStringLiteral("diff"), a, a});
         QCOMPARE(same.exitCode, 0);
