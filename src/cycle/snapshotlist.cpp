@@ -151,7 +151,7 @@ bool SnapshotList::restoreSelected()
     }
     if (pendingPlan().isWaiting()) {
         // one plan on its way at a time: a waiting one is never replaced unseen
-        note(QStringLiteral("Предыдущий план еще не записан в контроллер<p>") + pendingPlan().waitingName().toHtmlEscaped());
+        note(pendingPlan().stillWaitingNote());
         return false;
     }
     if (!PlanChangeQuestion::confirmRestore(this, m_keeper->heldBody(m_address), body, entry.time))
@@ -159,6 +159,5 @@ bool SnapshotList::restoreSelected()
 
     // the path of a loaded scenario file: taken once the exchange is idle, decoded, then uploaded
     // and read back; a snapshot carries no notes, so the controller's stay as they are
-    pendingPlan().choose(m_address, QFileInfo(entry.path).fileName(), body, true, nullptr);
-    return true;
+    return pendingPlan().choose(m_address, QFileInfo(entry.path).fileName(), body, true, nullptr);
 }

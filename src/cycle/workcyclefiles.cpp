@@ -74,7 +74,7 @@ void WorkCycleSettingsForm::on_loadscenario_released()
 {
     // one plan on its way at a time: a waiting one is never replaced unseen
     if (pendingPlan().isWaiting()) {
-        note(fileNote(QStringLiteral("Предыдущий план еще не записан в контроллер"), pendingPlan().waitingName()));
+        note(pendingPlan().stillWaitingNote());
         return;
     }
     if (m_scenarioFolder.isEmpty())
@@ -119,6 +119,9 @@ void WorkCycleSettingsForm::on_loadscenario_released()
     for (const ScenarioNote &n : std::as_const(content.notes))
         notes.files.insert(n.number, n.text);
     notes.description = content.description;
-    pendingPlan().choose(exchange().linkAddress, QFileInfo(path).fileName(), content.image, false, &notes);
+    if (!pendingPlan().choose(exchange().linkAddress, QFileInfo(path).fileName(), content.image, false, &notes)) {
+        note(pendingPlan().stillWaitingNote());
+        return;
+    }
     showNote(window(), QStringLiteral("Загрузка данных"), NoteClose::OnIdle, 10);
 }

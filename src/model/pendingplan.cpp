@@ -14,6 +14,11 @@ bool PendingPlan::choose(quint64 address, const QString &name, const QByteArray 
     return true;
 }
 
+QString PendingPlan::stillWaitingNote() const
+{
+    return QStringLiteral("Предыдущий план еще не записан в контроллер<p>") + m_waiting.name.toHtmlEscaped();
+}
+
 QByteArray PendingPlan::take(bool *keepsStart)
 {
     Waiting taken = std::exchange(m_waiting, Waiting());

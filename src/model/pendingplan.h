@@ -33,6 +33,8 @@ public:
     bool waitingKeepsStart() const { return m_waiting.keepsStart; }
     QByteArray waitingImage() const { return m_waiting.image; }
     PlanNotes waitingNotes() const { return m_waiting.notes.value_or(PlanNotes()); }
+    // The note that refuses another plan while this one waits (rich text, naming it).
+    QString stillWaitingNote() const;
 
     // Hands the waiting image on (*keepsStart: a snapshot, restored with its start). Its notes,
     // if any, now wait for their plan to be confirmed, in place of any notes waiting before.
