@@ -81,6 +81,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
     workFolders().prepare();
+    workFolders().selectController(1);  // notes are kept per controller
     MockClock::set(QDateTime(QDate(2026, 3, 10), QTime(12, 0)));
     for (int d = 0; d < Days; d += 7)
         dayComments().saveComment(d, QStringLiteral("заметка %1").arg(d));

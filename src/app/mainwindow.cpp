@@ -14,6 +14,7 @@
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
 #include "model/daycomments.h"
+#include "model/pendingplan.h"
 #include "model/workfolders.h"
 #include "scenario/scenarioform.h"
 #include "scenario/scenariotimetablewidget.h"
@@ -126,6 +127,8 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_sequencer, &ExchangeSequencer::logReadTimedOut, m_settings, &SettingsForm::logReadTimedOut);
     m_router = std::make_unique<PageRouter>(
         PageRouter::Pages{ui->mainStackedWidget, m_leftMenu, m_devices, m_scenario, m_workCycle}, m_link);
+    // a loaded file's notes follow its plan once the controller confirmed it
+    connect(m_sequencer, &ExchangeSequencer::imageWritten, this, [this](const QByteArray &body) { m_router->planWritten(body); });
     m_tick = std::make_unique<ExchangeTick>(m_link, m_sequencer, m_notes.get());
     m_tick->setPageRequestHandler([this] { m_router->handle(); });
 
@@ -136,7 +139,9 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
 
     // A folder that cannot be made (read-only current directory) is reported once the window is up;
     // the link and the live pages still work, only saving files is impossible.
+    // no controller's notes until one is signed in to (showWorkView), no plan on its way
     m_folderNoticePending = !workFolders().prepare();
+    pendingPlan().reset();
     dayComments().load();
     m_workCycle->refreshDescriptionButton();
 
@@ -257,6 +262,19 @@ void MainWindow::showWorkView()
     viewState().signInViewShown = false;
     slidePanel(true);
     exchange().pageRequest = PageRequest::ShowDevices;
+    takeNotesOf(exchange().linkAddress);
+}
+
+void MainWindow::takeNotesOf(quint64 address)
+{
+    // the notes kept for all controllers before they were kept apart go to the first one signed in to
+    DayComments::moveSharedNotes(address);
+    workFolders().selectController(address);
+    // notes waiting for a plan written to another controller are dropped with its upload
+    pendingPlan().keepOnlyFor(address);
+    dayComments().load();
+    m_workCycle->refreshCommentMark();
+    m_workCycle->refreshDescriptionButton();
 }
 
 void MainWindow::showSignInView()
@@ -347,18 +365,18 @@ void MainWindow::linkLost()
     state.events.clear();
     m_sequencer->linkLost();
     m_workCycle->clearCycle();
-    // a snapshot chosen for this controller is never written to the next one
-    if (!exchange().restoreImage.isEmpty() && exchange().pageRequest == PageRequest::TakeLoadedImage)
-        exchange().pageRequest = PageRequest::None;
-    exchange().restoreImage.clear();
+    // a plan chosen for this controller and still waiting is cancelled, never written to the next one
+    m_router->linkLost();
     exchange().restoring = false;
 }
 
 void MainWindow::accountDeleted()
 {
-    // the notes went with the account
+    // the controller's notes went with the account, and so do those waiting for a plan
+    pendingPlan().dropFor(m_link->currentAddress());
     dayComments().load();
     m_workCycle->refreshCommentMark();
+    m_workCycle->refreshDescriptionButton();
 }
 
 // Closing while a plan is being written asks first; a yes waits for the end (bounded), then says

@@ -87,6 +87,8 @@ private:
     void showPage(QWidget *page);
     void slidePanel(bool in);
     void keepSnapshot(const QByteArray &body);
+    // Signed in to the controller at address: its notes are the ones shown and written.
+    void takeNotesOf(quint64 address);
     bool mayCloseNow();
     void finishClosingAfterWriting();
 

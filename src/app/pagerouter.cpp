@@ -4,15 +4,93 @@
 #include "link/exchangestate.h"
 #include "link/linkcontroller.h"
 #include "model/controllerstate.h"
+#include "model/daycomments.h"
+#include "model/pendingplan.h"
+#include "model/workfolders.h"
 #include "scenario/scenarioform.h"
+#include "widgets/infonote.h"
 #include "widgets/leftmenupanel.h"
 
+#include <QFileInfo>
 #include <QStackedWidget>
+
+namespace {
+constexpr int NoteTicks = 50;
+
+void popupNote(QWidget *parent, const QString &text)
+{
+    closeNote();
+    // timed: the start of discovery that follows a lost link closes untimed notes
+    showNote(parent, text, NoteClose::Popup | NoteClose::AfterTicks, NoteTicks);
+}
+} // namespace
 
 PageRouter::PageRouter(const Pages &pages, LinkController *link) : m_pages(pages), m_link(link) {}
 
+void PageRouter::handleWaitingPlan()
+{
+    ExchangeState &ex = exchange();
+    PendingPlan &plan = pendingPlan();
+    if (ex.linkState != LinkState::SignedIn)
+        return;
+    // the upload that writes a taken plan (the latest one, should a change made meanwhile have
+    // rebuilt it): the body whose confirmation the plan's notes wait for
+    plan.uploadSeen(ex.linkAddress, ex.heldBody);
+
+    // A plan is taken as if read from the controller. Only between exchanges, so that no reply
+    // under way overwrites the step or the buffer, and after a pending upload, which would
+    // otherwise skip decoding it.
+    if (!plan.isWaiting() || ex.exchangeStep != ExchangeStep::Idle || controllerState().uploadRequest)
+        return;
+    if (plan.waitingAddress() != ex.linkAddress) {
+        // chosen for another controller (the link went and came back unseen): never written here
+        linkLost();
+        return;
+    }
+    bool keepsStart = false;
+    ex.imageBuffer = plan.take(&keepsStart);
+    if (keepsStart)
+        ex.restoring = true;  // a snapshot of this controller's own plan: restored as it was, start included
+    else
+        controllerState().loadedFromFile = true;
+    ex.exchangeStep = ExchangeStep::ImageRead;
+    ex.lastImage = ex.imageBuffer;
+    ex.heldBody.clear();
+}
+
+void PageRouter::planWritten(const QByteArray &body)
+{
+    PlanNotes notes;
+    QString name;
+    if (!pendingPlan().confirmed(exchange().linkAddress, body, &notes, &name))
+        return;
+    // the notes of the controller signed in to are the chosen ones (MainWindow::showWorkView)
+    QString failed = workFolders().controller == exchange().linkAddress ? QString() : WorkFolders::commentsPath();
+    if (failed.isEmpty())
+        failed = dayComments().replaceAll(notes.index, notes.files, notes.description);
+    m_pages.workCycle->refreshCommentMark();
+    m_pages.workCycle->refreshDescriptionButton();
+    if (!failed.isEmpty())
+        popupNote(m_pages.stack->window(), QStringLiteral("Не удалось записать файл<p>%1").arg(QFileInfo(failed).fileName()));
+}
+
+void PageRouter::linkLost()
+{
+    PendingPlan &plan = pendingPlan();
+    if (!plan.isWaiting())
+        return;
+    const bool snapshot = plan.waitingKeepsStart();
+    const QString name = plan.cancelWaiting();
+    // nothing was written, to the controller or to the notes
+    popupNote(m_pages.stack->window(),
+              (snapshot ? QStringLiteral("Снимок не восстановлен: нет связи с контроллером<p>")
+                        : QStringLiteral("Сценарий не загружен: нет связи с контроллером<p>"))
+                  + name.toHtmlEscaped());
+}
+
 void PageRouter::handle()
 {
+    handleWaitingPlan();
     ExchangeState &ex = exchange();
     switch (ex.pageRequest) {
     case PageRequest::None:
@@ -41,27 +119,6 @@ void PageRouter::handle()
         m_pages.scenario->openForSelectedDays();
         m_pages.stack->setCurrentWidget(m_pages.scenario);
         break;
-    case PageRequest::TakeLoadedImage:
-        // A scenario file was loaded: its image is taken as if read from the controller. Only
-        // between exchanges, so that no reply under way overwrites the step or the buffer, and
-        // after a pending upload, which would otherwise skip decoding it.
-        if (ex.linkState != LinkState::SignedIn || ex.exchangeStep != ExchangeStep::Idle
-            || controllerState().uploadRequest)
-            return;
-        if (!ex.restoreImage.isEmpty()) {
-            // a snapshot of this controller's own plan: restored as it was, start included
-            ex.imageBuffer = ex.restoreImage;
-            ex.restoreImage.clear();
-            ex.restoring = true;
-        } else {
-            ex.imageBuffer = ex.loadedImage;
-            ex.loadedImage.clear();
-            controllerState().loadedFromFile = true;
-        }
-        ex.exchangeStep = ExchangeStep::ImageRead;
-        ex.lastImage = ex.imageBuffer;
-        ex.heldBody.clear();
-        break;
     case PageRequest::RedrawCommentMark:
         m_pages.workCycle->refreshCommentMark();
         break;
@@ -72,7 +129,8 @@ void PageRouter::handle()
         m_link->disconnectController();
         break;
     default:
-        // requests of pages that do not act on them yet are taken and cleared
+        // requests of pages that do not act on them yet are taken and cleared (6, the loaded
+        // plan of old, waits in pendingPlan() now)
         break;
     }
     ex.pageRequest = PageRequest::None;

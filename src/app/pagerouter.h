@@ -1,14 +1,20 @@
 #pragma once
 
+#include <QtGlobal>
+
 class LeftMenuPanel;
 class LinkController;
+class QByteArray;
 class QStackedWidget;
 class QWidget;
 class ScenarioForm;
 class WorkCycleSettingsForm;
 
 // Carries out the deferred page requests (exchange().pageRequest) once per tick: which page shows,
-// what the navigation panel checks, and the few link actions a page may ask for.
+// what the navigation panel checks, and the few link actions a page may ask for. It also hands a
+// plan the user chose (pendingPlan(): a loaded scenario file, a restored snapshot) to the
+// sequencer once the exchange is idle, whatever page requests come meanwhile, and lets the
+// file's notes follow only when the controller confirmed that plan.
 class PageRouter
 {
 public:
@@ -23,10 +29,21 @@ public:
 
     PageRouter(const Pages &pages, LinkController *link);
 
-    // One tick: acts on the pending request and clears it (1 and 2 become 3 for the next tick).
+    // One tick: hands on a waiting plan when it can go, then acts on the pending page request and
+    // clears it (1 and 2 become 3 for the next tick).
     void handle();
 
+    // The controller confirmed writing body: the notes of the plan written, if they waited for
+    // it, replace the controller's.
+    void planWritten(const QByteArray &body);
+    // The link is gone: a plan still waiting is cancelled, with a note naming it. Notes of a plan
+    // already on its way keep waiting: its upload is redone after the next sign-in to the same
+    // controller.
+    void linkLost();
+
 private:
+    void handleWaitingPlan();
+
     Pages m_pages;
     LinkController *m_link;
 };

@@ -3,6 +3,7 @@
 #include "cycle/planchangequestion.h"
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
+#include "model/pendingplan.h"
 #include "model/planimage.h"
 #include "model/scenariovalidation.h"
 #include "model/snapshotkeeper.h"
@@ -148,12 +149,15 @@ bool SnapshotList::restoreSelected()
         note(QStringLiteral("Нет связи с контроллером"));
         return false;
     }
+    if (pendingPlan().isWaiting()) {
+        // one plan on its way at a time: a waiting one is never replaced unseen
+        note(pendingPlan().stillWaitingNote());
+        return false;
+    }
     if (!PlanChangeQuestion::confirmRestore(this, m_keeper->heldBody(m_address), body, entry.time))
         return false;
 
-    // the path of a loaded scenario file: decoded on a following tick, then uploaded and read back
-    ExchangeState &ex = exchange();
-    ex.restoreImage = body;
-    ex.pageRequest = 6;
-    return true;
+    // the path of a loaded scenario file: taken once the exchange is idle, decoded, then uploaded
+    // and read back; a snapshot carries no notes, so the controller's stay as they are
+    return pendingPlan().choose(m_address, QFileInfo(entry.path).fileName(), body, true, nullptr);
 }

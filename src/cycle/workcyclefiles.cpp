@@ -9,6 +9,7 @@
 #include "model/controllerstate.h"
 #include "model/daycomments.h"
 #include "model/filewrite.h"
+#include "model/pendingplan.h"
 #include "model/scenariofile.h"
 #include "model/workfolders.h"
 #include "widgets/dialogs.h"
@@ -20,9 +21,15 @@ namespace {
 
 const QString FileFilter = QStringLiteral("Scenario (*.scn)");
 
+// A scenario file holds an image body (no more than the controller's 0x7F00 bytes of memory
+// less the header) and the notes of at most 80 cycle days with one description, all typed by hand.
+// 4 MiB leaves some 50 KB of text (dozens of pages) for each of those 81 notes: far beyond any real
+// file, and still small enough to read into memory at once.
+constexpr qint64 MaxScenarioFileBytes = 4 * 1024 * 1024;
+
 QString fileNote(const QString &what, const QString &path)
 {
-    return what + QStringLiteral("<p>") + QFileInfo(path).fileName();
+    return what + QStringLiteral("<p>") + QFileInfo(path).fileName().toHtmlEscaped();
 }
 
 } // namespace
@@ -65,14 +72,26 @@ void WorkCycleSettingsForm::on_uploadscenario_released()
 
 void WorkCycleSettingsForm::on_loadscenario_released()
 {
+    // one plan on its way at a time: a waiting one is never replaced unseen
+    if (pendingPlan().isWaiting()) {
+        note(pendingPlan().stillWaitingNote());
+        return;
+    }
     if (m_scenarioFolder.isEmpty())
         m_scenarioFolder = workFolders().scenarioDir.path();
     const QString path = Dialogs::getOpenFileName(window(), QStringLiteral("Open File"), m_scenarioFolder, FileFilter);
     if (path.isEmpty())
         return;
     closeNote();
+    // A file larger than any scenario file can be is damaged, and is not read into memory.
     QByteArray bytes;
-    if (!readWholeFile(path, &bytes)) {
+    switch (readFileUpTo(path, MaxScenarioFileBytes, &bytes)) {
+    case BoundedRead::Read:
+        break;
+    case BoundedRead::TooLarge:
+        note(fileNote(QStringLiteral("Файл сценария поврежден"), path));
+        return;
+    case BoundedRead::Unreadable:
         note(fileNote(QStringLiteral("Не удалось открыть файл"), path));
         return;
     }
@@ -86,20 +105,23 @@ void WorkCycleSettingsForm::on_loadscenario_released()
     const QByteArray held = exchange().readImageBody();
     if (!PlanChangeQuestion::confirmScenarioFile(window(), imageHoldsWholePlan(held) ? held : QByteArray(), content.image))
         return;
-    showNote(window(), QStringLiteral("Загрузка данных"), NoteClose::OnIdle, 10);
-
-    QMap<int, QByteArray> notes;
-    for (const ScenarioNote &n : std::as_const(content.notes))
-        notes.insert(n.number, n.text);
-    const QString failed = dayComments().replaceAll(content.index, notes, content.description);
-    refreshCommentMark();
-
-    // The sequencer takes it as the controller's image once the exchange is idle, moves the start
-    // to today and writes it to the controller.
-    exchange().loadedImage = content.image;
-    exchange().pageRequest = 6;
-    if (!failed.isEmpty()) {
-        closeNote();
-        note(fileNote(QStringLiteral("Не удалось записать файл"), failed));
+    if (exchange().linkState != LinkState::SignedIn) {
+        note(QStringLiteral("Нет связи с контроллером"));
+        return;
     }
+
+    // The plan waits for an idle exchange; then the sequencer takes it as the controller's image,
+    // moves the start to today and writes it. The file's notes and description replace the
+    // controller's only once the controller confirmed that plan (PageRouter): until then, and
+    // for good should the plan not get there, the notes stay as they are.
+    PlanNotes notes;
+    notes.index = content.index;
+    for (const ScenarioNote &n : std::as_const(content.notes))
+        notes.files.insert(n.number, n.text);
+    notes.description = content.description;
+    if (!pendingPlan().choose(exchange().linkAddress, QFileInfo(path).fileName(), content.image, false, &notes)) {
+        note(pendingPlan().stillWaitingNote());
+        return;
+    }
+    showNote(window(), QStringLiteral("Загрузка данных"), NoteClose::OnIdle, 10);
 }

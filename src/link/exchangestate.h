@@ -71,7 +71,7 @@ enum Value : int {
     ShowCalendar = 3,
     ShowDevices = 4,
     OpenScenarioForDays = 5,     // the calendar opens the scenario page for its selection
-    TakeLoadedImage = 6,         // a scenario file's image waits in imageBuffer
+    TakeLoadedImage = 6,         // no longer used: a loaded or restored plan waits in pendingPlan()
     RedrawCommentMark = 7,
     RefreshDescription = 8,
     DisconnectAfterDeletion = 9,
@@ -110,10 +110,8 @@ struct ExchangeState
     int stepTimeout = 0;
     int connectTimeout = 0;
     int pageRequest = 0;
-    // a snapshot to write back: page request 6 takes it into imageBuffer once the exchange is
-    // idle and sets restoring; it is decoded as it is (its start kept), then uploaded like a
-    // loaded scenario file
-    QByteArray restoreImage;
+    // a snapshot being written back (taken into imageBuffer once the exchange is idle): it is
+    // decoded as it is (its start kept), then uploaded like a loaded scenario file
     bool restoring = false;
 
     // requests raised by the pages
@@ -140,7 +138,6 @@ struct ExchangeState
     QByteArray lastImage;
     QByteArray heldBody;
     QByteArray uploadData;
-    QByteArray loadedImage;   // image body of a loaded scenario file, taken on page request 6
     // The controller's image was decoded only in part: a plan built from what was read would
     // drop the rest, so no change made here is written until a whole plan replaces it.
     bool imagePartial = false;

@@ -6,8 +6,6 @@
 #include "model/controllerstate.h"
 #include "model/workfolders.h"
 
-#include <QDir>
-
 namespace {
 // The 16-bit UUID of the service that normally holds the command characteristic.
 constexpr quint16 CommandServiceUuid = 0xFFF0;
@@ -539,11 +537,8 @@ void LinkController::deleteReplied(const QByteArray &reply)
         m_view->setFormMode(SignInMode::CreateAccount, QString(), QString());
         m_notes->closeNote();
         LoginFile::remove(m_selectedDevice.address);
-        for (const char *name : {"comments", "gencomments"}) {
-            QDir dir(QDir::current().filePath(QString::fromLatin1(name)));
-            dir.removeRecursively();
-        }
-        workFolders().prepare();
+        // this controller's notes in the data folder, nothing else
+        workFolders().removeControllerNotes(m_selectedDevice.address);
         m_view->accountDeleted();
         note(QStringLiteral("Аккаунт удален"), NoteClose::AfterTicks, 20);
         ex.imageLength = 0;

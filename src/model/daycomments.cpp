@@ -4,11 +4,39 @@
 #include "model/workfolders.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace {
 const QString IndexName = QStringLiteral("main.txt");
 const QString DescriptionName = QStringLiteral("maindescr.txt");
+// In the shared "comments" folder while its notes move to a controller: that controller's address.
+const QString MoveMarkerName = QStringLiteral(".moving-to");
+
+bool hasFolder()
+{
+    return workFolders().hasController();
+}
+
+// What a write reports with no controller chosen: the folder it could not write into.
+QString noFolder()
+{
+    return WorkFolders::commentsPath();
+}
+
+// Moves the files named from one folder to another with one rename each; a name taken in the
+// target stays where it was. False when anything stayed.
+bool moveFiles(const QDir &from, const QDir &to, const QStringList &names)
+{
+    bool all = true;
+    for (const QString &name : names) {
+        const QString target = to.filePath(name);
+        if (QFileInfo::exists(target) || !QFile::rename(from.filePath(name), target))
+            all = false;
+    }
+    return all;
+}
 
 // A non-negative decimal number, as the index lines and note file names carry it.
 bool readNumber(const QString &text, int *value)
@@ -24,17 +52,17 @@ bool readNumber(const QString &text, int *value)
 
 QString DayComments::indexPath()
 {
-    return workFolders().commentDir.filePath(IndexName);
+    return hasFolder() ? workFolders().commentDir.filePath(IndexName) : QString();
 }
 
 QString DayComments::notePath(int fileNumber)
 {
-    return workFolders().commentDir.filePath(QString::number(fileNumber) + QStringLiteral(".txt"));
+    return hasFolder() ? workFolders().commentDir.filePath(QString::number(fileNumber) + QStringLiteral(".txt")) : QString();
 }
 
 QString DayComments::descriptionPath()
 {
-    return workFolders().generalCommentDir.filePath(DescriptionName);
+    return hasFolder() ? workFolders().generalCommentDir.filePath(DescriptionName) : QString();
 }
 
 QString DayComments::previewOf(const QString &text)
@@ -58,6 +86,10 @@ void DayComments::load()
 {
     commentFiles.clear();
     commentPreviews.clear();
+    descriptionText.clear();
+    hasDescription = false;
+    if (!hasFolder())
+        return;
     const QSet<QString> present = [] {
         const QStringList names = workFolders().commentDir.entryList({QStringLiteral("*.txt")}, QDir::Files);
         return QSet<QString>(names.cbegin(), names.cend());
@@ -112,6 +144,8 @@ QString DayComments::writeIndex() const
 
 QString DayComments::saveComment(int day, const QString &text)
 {
+    if (!hasFolder())
+        return noFolder();
     const bool known = commentFiles.contains(day);
     const int number = known ? commentFiles.value(day) : nextFileNumber();
     if (!writeWholeFile(notePath(number), text.toUtf8()))
@@ -126,6 +160,8 @@ QString DayComments::saveComment(int day, const QString &text)
 
 QString DayComments::deleteComment(int day)
 {
+    if (!hasFolder())
+        return noFolder();
     if (!commentFiles.contains(day))
         return QString();
     commentFiles.remove(day);
@@ -135,6 +171,8 @@ QString DayComments::deleteComment(int day)
 
 QString DayComments::saveDescription(const QString &text)
 {
+    if (!hasFolder())
+        return noFolder();
     if (!writeWholeFile(descriptionPath(), text.toUtf8()))
         return descriptionPath();
     descriptionText = text;
@@ -149,6 +187,8 @@ QString DayComments::deleteDescription()
 
 QString DayComments::replaceAll(const QByteArray &index, const QMap<int, QByteArray> &files, const QByteArray &description)
 {
+    if (!hasFolder())
+        return noFolder();
     QString failed;
     QSet<QString> written;
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
@@ -175,6 +215,53 @@ QString DayComments::replaceAll(const QByteArray &index, const QMap<int, QByteAr
     }
     load();
     return failed;
+}
+
+quint64 DayComments::moveSharedNotes(quint64 address)
+{
+    const QDir shared(WorkFolders::commentsPath());
+    const QDir sharedGeneral(WorkFolders::generalCommentsPath());
+    const QString marker = shared.filePath(MoveMarkerName);
+    // only the files the program itself keeps there: the index, numbered notes, the description
+    // (the controllers' folders are folders, the marker is hidden, anything else is not ours)
+    static const QRegularExpression noteName(QStringLiteral("^(main|\\d+)\\.txt$"));
+    QStringList notes = shared.entryList(QDir::Files, QDir::Name).filter(noteName);
+    const QStringList descriptions = sharedGeneral.entryList({DescriptionName}, QDir::Files);
+    if (notes.isEmpty() && descriptions.isEmpty()) {
+        QFile::remove(marker);
+        return 0;
+    }
+
+    quint64 target = 0;
+    QByteArray named;
+    if (readWholeFile(marker, &named))
+        target = named.trimmed().toULongLong();
+    if (target == 0) {
+        // a first move: to this controller, unless it keeps notes of its own already
+        if (address == 0)
+            return 0;
+        const auto holdsFiles = [](const QString &path) { return !QDir(path).entryList(QDir::Files).isEmpty(); };
+        if (holdsFiles(WorkFolders::controllerCommentsPath(address))
+            || holdsFiles(WorkFolders::controllerGeneralCommentsPath(address)))
+            return 0;
+        target = address;
+        if (!writeWholeFile(marker, QByteArray::number(target) + '\n'))
+            return 0;
+    }
+    const QDir to(WorkFolders::controllerCommentsPath(target));
+    const QDir toGeneral(WorkFolders::controllerGeneralCommentsPath(target));
+    if (!QDir().mkpath(to.path()) || !QDir().mkpath(toGeneral.path()))
+        return 0;
+    // the notes before their index, so that the controller's index never names a note not there yet
+    const bool hasIndex = notes.removeOne(IndexName);
+    bool all = moveFiles(shared, to, notes);
+    if (hasIndex)
+        all = moveFiles(shared, to, {IndexName}) && all;
+    all = moveFiles(sharedGeneral, toGeneral, descriptions) && all;
+    // done only when everything moved; otherwise the next sign-in goes on with the same controller
+    if (all)
+        QFile::remove(marker);
+    return target;
 }
 
 DayComments &dayComments()

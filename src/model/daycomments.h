@@ -4,10 +4,11 @@
 #include <QMap>
 #include <QString>
 
-// Day comments and the scenario description. The notes live as UTF-8 text files: in the comments
-// folder one file per note ("<number>.txt") and the index "main.txt" (lines "day,number"); in the
-// description folder "maindescr.txt". This keeps the in-memory picture of them (one program-wide
-// instance, dayComments()). Folders come from workFolders().
+// Day comments and the scenario description of the controller signed in to. The notes live as
+// UTF-8 text files: in the controller's comments folder one file per note ("<number>.txt") and the
+// index "main.txt" (lines "day,number"); in its description folder "maindescr.txt". This keeps the
+// in-memory picture of them (one program-wide instance, dayComments()). Folders come from
+// workFolders(): with no controller chosen there are no notes, and every write fails.
 struct DayComments
 {
     static constexpr int PreviewLength = 30;
@@ -42,9 +43,21 @@ struct DayComments
     // characters (a note just saved shows its first PreviewLength characters).
     static QString previewOf(const QString &text);
 
+    // Paths in the chosen controller's folders; empty with no controller chosen.
     static QString indexPath();
     static QString notePath(int fileNumber);
     static QString descriptionPath();
+
+    // Notes kept before they were kept per controller lie directly in "comments" ("main.txt",
+    // "<number>.txt") and "gencomments" ("maindescr.txt") of the data folder; other files there
+    // are left alone. They move to one controller, once: to the controller given
+    // here unless a move begun earlier named another one (then to that one), and only to a
+    // controller that keeps no notes of its own yet. A marker file naming the controller is
+    // written before the first file moves, and each file moves with one rename, so that a run cut
+    // short loses nothing and the next sign-in finishes the move to the same controller. A name
+    // already taken there is never overwritten: that file stays where it was. Returns the
+    // controller the notes moved to, 0 when nothing moved.
+    static quint64 moveSharedNotes(quint64 address);
 
     void reset() { *this = DayComments(); }
 

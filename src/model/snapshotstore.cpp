@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QFileDevice::Permissions OwnerOnlyFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
@@ -19,16 +21,67 @@ constexpr int HashChars = 16;
 
 // milliseconds too: a read and the write that follows it can fall within one second
 const QString TimeFormat = QStringLiteral("yyyyMMdd-HHmmss.zzz");
+constexpr int SequenceDigits = 6;
 
-QString fileName(const QDateTime &when, const QString &hash)
+// "+0300": the offset of local time from UTC that a name carries after the time
+QString offsetText(const QDateTime &when)
 {
-    return when.toString(TimeFormat) + QLatin1Char('-') + hash + QStringLiteral(".img");
+    const int offset = when.offsetFromUtc();
+    const int minutes = qAbs(offset) / 60;
+    return QStringLiteral("%1%2%3")
+        .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
+QString fileName(qint64 sequence, const QDateTime &when, const QString &hash)
+{
+    return QStringLiteral("%1-").arg(sequence, SequenceDigits, 10, QLatin1Char('0')) + when.toString(TimeFormat)
+           + offsetText(when) + QLatin1Char('-') + hash + QStringLiteral(".img");
+}
+
+// numbered: sequence, local time, offset, hash
 const QRegularExpression &namePattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^(\\d{6,18})-(\\d{8}-\\d{6}\\.\\d{3})([+-])(\\d{2})(\\d{2})-([0-9a-f]{16})\\.img$"));
+    return pattern;
+}
+
+// the earlier form, without sequence or offset: time, hash
+const QRegularExpression &earlierNamePattern()
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{8}-\\d{6}\\.\\d{3})-([0-9a-f]{16})\\.img$"));
     return pattern;
+}
+
+// The entry a file name describes; false for names of neither form or an impossible time.
+bool entryOfName(const QDir &folder, const QString &name, SnapshotEntry *entry)
+{
+    QRegularExpressionMatch match = namePattern().match(name);
+    if (match.hasMatch()) {
+        bool ok = false;
+        entry->sequence = match.captured(1).toLongLong(&ok);
+        QDateTime wall = QDateTime::fromString(match.captured(2), TimeFormat);
+        const int hours = match.captured(4).toInt();
+        const int minutes = match.captured(5).toInt();
+        if (!ok || entry->sequence <= 0 || !wall.isValid() || hours > 14 || minutes > 59)
+            return false;
+        const int offset = (hours * 60 + minutes) * 60 * (match.captured(3) == QLatin1String("-") ? -1 : 1);
+        // the same wall-clock fields, read at the offset they were written with
+        wall.setOffsetFromUtc(offset);
+        entry->time = wall.toLocalTime();
+        entry->hash = match.captured(6);
+    } else {
+        match = earlierNamePattern().match(name);
+        if (!match.hasMatch())
+            return false;
+        entry->sequence = 0;
+        entry->time = QDateTime::fromString(match.captured(1), TimeFormat);
+        entry->hash = match.captured(2);
+    }
+    entry->path = folder.filePath(name);
+    return entry->time.isValid();
 }
 
 // Reads no more than one byte beyond what an image can be, whatever the file's size.
@@ -80,16 +133,19 @@ SnapshotStore::Outcome SnapshotStore::save(quint64 address, const QByteArray &bo
     QFile::setPermissions(m_folder, OwnerOnlyFolder);
 
     const QString hash = contentHash(body);
-    const QString target = QDir(folder).filePath(fileName(when, hash));
+    const QList<SnapshotEntry> before = list(address);
+    // one more than any number given so far: the snapshot kept now is the newest whatever the clock says
+    const qint64 sequence = (before.isEmpty() ? 0 : before.first().sequence) + 1;
+    const QString target = QDir(folder).filePath(fileName(sequence, when, hash));
     Outcome outcome = Saved;
     bool written = false;
-    for (const SnapshotEntry &entry : list(address)) {
+    for (const SnapshotEntry &entry : before) {
         if (entry.hash != hash)
             continue;
         QByteArray stored;
         if (!written && readAll(entry.path, &stored) && stored == body) {
             // the same plan again: it moves to the new time instead of being kept twice
-            written = entry.path == target || QFile::rename(entry.path, target);
+            written = QFile::rename(entry.path, target);
             if (written)
                 outcome = Refreshed;
             continue;
@@ -101,8 +157,10 @@ SnapshotStore::Outcome SnapshotStore::save(quint64 address, const QByteArray &bo
         return fail(target);
 
     const QList<SnapshotEntry> kept = list(address);
-    for (int i = m_limit; i < kept.size(); ++i)
-        QFile::remove(kept.at(i).path);
+    for (int i = m_limit; i < kept.size(); ++i) {
+        if (kept.at(i).path != target)
+            QFile::remove(kept.at(i).path);
+    }
     return outcome;
 }
 
@@ -110,19 +168,18 @@ QList<SnapshotEntry> SnapshotStore::list(quint64 address) const
 {
     const QDir folder(controllerFolder(address));
     QList<SnapshotEntry> entries;
-    // names sort by time; newest first
-    const QStringList names = folder.entryList({QStringLiteral("*.img")}, QDir::Files, QDir::Name | QDir::Reversed);
+    const QStringList names = folder.entryList({QStringLiteral("*.img")}, QDir::Files);
     for (const QString &name : names) {
-        const QRegularExpressionMatch match = namePattern().match(name);
-        if (!match.hasMatch())
-            continue;
         SnapshotEntry entry;
-        entry.path = folder.filePath(name);
-        entry.time = QDateTime::fromString(match.captured(1), TimeFormat);
-        entry.hash = match.captured(2);
-        if (entry.time.isValid())
+        if (entryOfName(folder, name, &entry))
             entries << entry;
     }
+    // newest first: by sequence; names of the earlier form (sequence 0) last, by their time
+    std::sort(entries.begin(), entries.end(), [](const SnapshotEntry &a, const SnapshotEntry &b) {
+        if (a.sequence != b.sequence)
+            return a.sequence > b.sequence;
+        return a.path > b.path;
+    });
     return entries;
 }
 

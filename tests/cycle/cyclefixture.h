@@ -25,6 +25,8 @@
 struct CycleFixture
 {
     static inline const QDateTime Now{QDate(2026, 3, 10), QTime(12, 0)};
+    // the controller whose notes the page shows
+    static constexpr quint64 Address = 0x0A0B0C0D0E01ULL;
 
     TempWorkDir dir;
     std::unique_ptr<WorkCycleSettingsForm> page;
@@ -34,6 +36,7 @@ struct CycleFixture
         resetProgramState();
         MockClock::set(Now);
         workFolders().prepare();
+        workFolders().selectController(Address);
         dayComments().reset();
         page.reset(new WorkCycleSettingsForm);
         page->resize(1400, 700);

@@ -5,10 +5,12 @@
 #include "cyclefixture.h"
 #include "link/exchangestate.h"
 #include "model/filewrite.h"
+#include "model/pendingplan.h"
 #include "model/scenariofile.h"
 #include "widgets/dialogs.h"
 
 #include <QDialog>
+#include <QFileInfo>
 #include <QListWidget>
 
 // Scenario files from the work-cycle page: what is written, what loading restores, and that a
@@ -26,6 +28,8 @@ class TestWorkCycleFiles : public QObject
         const QByteArray image = richImage();
         exchange().imageBuffer = image + QByteArray(1024 - image.size() % 1024, '\x5a');  // read in whole blocks
         exchange().imageLength = quint16(image.size() + 64);
+        exchange().linkState = LinkState::SignedIn;
+        exchange().linkAddress = CycleFixture::Address;
         f.setPlan(16, 8, QDateTime(QDate(2026, 3, 1), QTime(8, 0)), {0, 1, 1, 0});
         DayComments &c = dayComments();
         QVERIFY(c.saveComment(0, QStringLiteral("посев")).isEmpty());
@@ -46,7 +50,7 @@ class TestWorkCycleFiles : public QObject
         for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
             s += name.toUtf8() + '=' + bytesOf(dir.filePath(name)) + ';';
         s += bytesOf(DayComments::descriptionPath());
-        s += '|' + exchange().loadedImage + '|' + QByteArray::number(exchange().pageRequest);
+        s += '|' + pendingPlan().waitingImage() + '|' + QByteArray::number(exchange().pageRequest);
         s += '|' + QByteArray::number(controllerState().loadedFromFile) + QByteArray::number(controllerState().uploadRequest);
         return s;
     }
@@ -95,14 +99,76 @@ private slots:
         QVERIFY2(!asked.isEmpty() && asked.value(1).startsWith(QStringLiteral("    Начало работы: ")), qPrintable(asked.join(u'|')));
         QVERIFY(!asked.join(u'|').contains(QStringLiteral("сценарий")));
         QCOMPARE(CycleFixture::noteText(), QStringLiteral("Загрузка данных"));
-        QCOMPARE(dayComments().commentFiles, (QMap<int, int>{{0, 0}, {2, 1}}));
-        QCOMPARE(dayComments().descriptionText, QStringLiteral("Томаты, партия 2"));
-        QVERIFY(f.page->cards().at(2)->text().contains(QStringLiteral("#3FDD78")));
-        QVERIFY(!f.page->cards().at(3)->text().contains(QStringLiteral("#3FDD78")));
-        QCOMPARE(f.button("createcomment")->text(), QStringLiteral("Описание сценария"));
-        // the plan goes to the sequencer, which takes it once the exchange is idle
-        QCOMPARE(exchange().loadedImage, richImage());
-        QCOMPARE(exchange().pageRequest, 6);
+        // the plan waits for the sequencer, which takes it once the exchange is idle; the file's
+        // notes wait with it and replace these only once the controller confirmed the plan
+        const PendingPlan &plan = pendingPlan();
+        QVERIFY(plan.isWaiting());
+        QCOMPARE(plan.waitingImage(), richImage());
+        QCOMPARE(plan.waitingName(), QStringLiteral("tomato.scn"));
+        QCOMPARE(plan.waitingAddress(), CycleFixture::Address);
+        QVERIFY(!plan.waitingKeepsStart());
+        QCOMPARE(plan.waitingNotes().index, QByteArray("0,0\n2,1\n"));
+        QCOMPARE(plan.waitingNotes().files.value(1), QStringLiteral("подкормка").toUtf8());
+        QCOMPARE(plan.waitingNotes().description, QStringLiteral("Томаты, партия 2").toUtf8());
+        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(dayComments().commentFiles, (QMap<int, int>{{0, 0}, {3, 1}}));
+        QVERIFY(!dayComments().hasDescription);
+        QVERIFY(!f.page->cards().at(2)->text().contains(QStringLiteral("#3FDD78")));
+        QVERIFY(f.page->cards().at(3)->text().contains(QStringLiteral("#3FDD78")));
+
+        // a second file while the first waits is refused, and the first stays
+        closeNote();
+        f.press("loadscenario");
+        QCOMPARE(CycleFixture::noteText(), QStringLiteral("Предыдущий план еще не записан в контроллер<p>tomato.scn"));
+        QCOMPARE(plan.waitingImage(), richImage());
+    }
+
+    // A file larger than any scenario file can be is refused as damaged, and is not read whole.
+    void oversizedFile_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("at the cap") << qint64(4 * 1024 * 1024) << false;
+        QTest::newRow("one byte more") << qint64(4 * 1024 * 1024 + 1) << true;
+        QTest::newRow("a gigabyte, sparse") << qint64(1024) * 1024 * 1024 << true;
+    }
+    void oversizedFile()
+    {
+        QFETCH(qint64, size);
+        QFETCH(bool, refused);
+        CycleFixture f;
+        prepare(f);
+        // a whole file padded with notes to the size wanted
+        ScenarioFileContent c;
+        c.image = richImage();
+        c.index = "1,0\n";
+        c.notes = {{0, QByteArray("x")}};
+        const qint64 overhead = writeScenarioFile(c).size() - 1;
+        const QString path = f.dir.path() + QStringLiteral("/big.scn");
+        if (size < 64 * 1024 * 1024) {
+            c.notes = {{0, QByteArray(size - overhead, 'x')}};
+            QVERIFY(writeWholeFile(path, writeScenarioFile(c)));
+        } else {
+            // too large to hold in memory here: a sparse file that a whole read would fill with zeros
+            QVERIFY(writeWholeFile(path, writeScenarioFile(c)));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.resize(size));
+        }
+        QCOMPARE(QFileInfo(path).size(), size);
+        const QByteArray before = snapshot();
+        Dialogs::scriptFileName(path);
+        Dialogs::scriptExecResult(QDialog::Accepted);
+        f.press("loadscenario");
+        if (refused) {
+            QCOMPARE(CycleFixture::noteText(), QStringLiteral("Файл сценария поврежден<p>big.scn"));
+            QCOMPARE(snapshot(), before);
+            QVERIFY(!pendingPlan().isWaiting());
+        } else {
+            QCOMPARE(CycleFixture::noteText(), QStringLiteral("Загрузка данных"));
+            QCOMPARE(pendingPlan().waitingNotes().files.value(0).size(), size - overhead);
+        }
+        Dialogs::clearScript();
     }
 
     void saveRefused_data()
@@ -227,6 +293,7 @@ private slots:
         f.press("loadscenario");
         QCOMPARE(CycleFixture::noteText(), QStringLiteral("Не удалось открыть файл<p>none.scn"));
         QCOMPARE(exchange().pageRequest, 0);
+        QVERIFY(!pendingPlan().isWaiting());
     }
 };
 

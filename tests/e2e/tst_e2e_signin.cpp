@@ -1,11 +1,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "e2efixture.h"
 #include "link/loginfile.h"
+#include "model/daycomments.h"
+#include "model/workfolders.h"
 #include "widgets/leftmenupanel.h"
 #include "widgets/slidingstackedwidget.h"
 
@@ -227,7 +230,9 @@ private slots:
         // what an earlier account left behind
         QDir().mkpath(QStringLiteral("logins"));
         LoginFile::save(c->address(), QByteArray(2, '\0') + credentialBytes("grower", "right"));
-        QFile comment(QStringLiteral("comments/2.txt"));
+        const QString notes = WorkFolders::controllerCommentsPath(c->address());
+        QVERIFY(QDir().mkpath(notes));
+        QFile comment(notes + QStringLiteral("/2.txt"));
         QVERIFY(comment.open(QIODevice::WriteOnly));
         comment.write("old note");
         comment.close();
@@ -249,13 +254,73 @@ private slots:
         }
         QVERIFY(!QFile::exists(LoginFile::path(c->address())));
         QVERIFY(QDir(QStringLiteral("comments")).exists());
-        QVERIFY(QDir(QStringLiteral("comments")).isEmpty());
+        QVERIFY(!QFile::exists(notes + QStringLiteral("/2.txt")));
         QVERIFY(QDir(QStringLiteral("gencomments")).isEmpty());
         // the link drops on the next tick; the controller is found again without an account
         QVERIFY(f.tickUntil([&f] { return f.linkState() == LinkState::Discovering && !f.window->link()->controller(); }, 20));
         // the confirmation outlives the dropped link: it closes by its own count
         QCOMPARE(f.noteText(), QStringLiteral("Аккаунт удален"));
         QVERIFY(f.tickUntil([&f] { return f.form()->mode() == regform::CreateAccount; }, 30));
+    }
+
+    // With a data folder other than the current directory (as when started from the menu),
+    // deleting the account removes that controller's notes in the data folder and nothing else:
+    // not the other controller's, not the folders of the current directory. The next account on
+    // the box starts without them.
+    void deletionTouchesOnlyTheDataFolder()
+    {
+        QTemporaryDir data;
+        WorkFolders::setRoot(data.path());
+        const auto restoreRoot = qScopeGuard([] { WorkFolders::setRoot(QString()); });
+        const auto put = [](const QString &path, const QByteArray &content) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        };
+        constexpr quint64 Address = 0x0A0B0C0D0E01ULL;
+        constexpr quint64 Other = 0x0A0B0C0D0E02ULL;
+        const QString id = QString::number(Address);
+        const QString other = QString::number(Other);
+        // the user's own folders in the current directory (the home folder, say)
+        const QStringList ownFiles{QStringLiteral("comments/2.txt"), QStringLiteral("comments/main.txt"),
+                                   QStringLiteral("gencomments/maindescr.txt"), QStringLiteral("comments/%1/0.txt").arg(id)};
+        for (const QString &name : ownFiles)
+            put(QDir::current().filePath(name), "mine");
+        // this controller's notes and another controller's, in the data folder
+        const QDir root(data.path());
+        put(root.filePath(QStringLiteral("comments/%1/0.txt").arg(id)), "note of this box");
+        put(root.filePath(QStringLiteral("comments/%1/main.txt").arg(id)), "3,0\n");
+        put(root.filePath(QStringLiteral("gencomments/%1/maindescr.txt").arg(id)), "this box");
+        put(root.filePath(QStringLiteral("comments/%1/0.txt").arg(other)), "note of the other box");
+        put(root.filePath(QStringLiteral("comments/%1/main.txt").arg(other)), "1,0\n");
+        put(root.filePath(QStringLiteral("gencomments/%1/maindescr.txt").arg(other)), "other box");
+
+        E2EFixture f;
+        SimulatedController *c = f.addController(QStringLiteral("VS-REZ-01"), Address);
+        createSimAccount(c, "grower", "right");
+        QVERIFY(f.discover());
+        f.form()->findChild<QLineEdit *>(QStringLiteral("passwordCreateEdit"))->setText(QStringLiteral("right"));
+        QTest::mouseClick(f.form()->findChild<QPushButton *>(QStringLiteral("registrationButton")), Qt::LeftButton);
+        QVERIFY(f.tickUntil([&f] { return f.noteText() == QStringLiteral("Аккаунт удален"); }, 150));
+        QVERIFY(!c->hasAccount());
+
+        QVERIFY(!QFile::exists(root.filePath(QStringLiteral("comments/%1/0.txt").arg(id))));
+        QVERIFY(!QFile::exists(root.filePath(QStringLiteral("comments/%1/main.txt").arg(id))));
+        QVERIFY(!QFile::exists(root.filePath(QStringLiteral("gencomments/%1/maindescr.txt").arg(id))));
+        QVERIFY(QFile::exists(root.filePath(QStringLiteral("comments/%1/0.txt").arg(other))));
+        QVERIFY(QFile::exists(root.filePath(QStringLiteral("gencomments/%1/maindescr.txt").arg(other))));
+        for (const QString &name : ownFiles) {
+            QFile file(QDir::current().filePath(name));
+            QVERIFY2(file.open(QIODevice::ReadOnly) && file.readAll() == "mine", qPrintable(name));
+        }
+
+        // a new account on the same box sees none of the deleted account's notes
+        QVERIFY(f.tickUntil([&f] { return f.form()->mode() == regform::CreateAccount; }, 40));
+        QVERIFY(f.signIn(QStringLiteral("newowner"), QStringLiteral("pw")));
+        QVERIFY(f.reachIdle());
+        QVERIFY(dayComments().commentFiles.isEmpty());
+        QVERIFY(!dayComments().hasDescription);
     }
 
     void connectionTimeoutReturnsToDiscovery()

@@ -7,6 +7,7 @@
 #include "cycle/snapshotlist.h"
 #include "e2efixture.h"
 #include "framelog.h"
+#include "model/pendingplan.h"
 #include "model/snapshotkeeper.h"
 
 namespace {
@@ -112,17 +113,20 @@ private slots:
         QVERIFY(f.tickUntil([] { return exchange().exchangeStep == ExchangeStep::Uploading; }, 20));
 
         // what the list does once the question was answered
-        exchange().restoreImage = first;
-        exchange().pageRequest = 6;
+        QVERIFY(pendingPlan().choose(Address, QStringLiteral("first.img"), first, true, nullptr));
         f.tick();
-        QCOMPARE(exchange().pageRequest, 6); // not taken in the middle of the upload
+        QVERIFY(pendingPlan().isWaiting()); // not taken in the middle of the upload
+        // a page request meanwhile does not drop it
+        exchange().pageRequest = PageRequest::ShowCalendar;
+        f.tick();
+        QVERIFY(pendingPlan().isWaiting());
 
         // the upload ends with its commit, then the snapshot goes out and is committed in turn
         QVERIFY(f.tickUntil([&] { return frames.count(OpCommitImage) == 2; }, 800));
         QVERIFY(f.reachIdle());
         QCOMPARE(heldByController(c), first);
         QCOMPARE(exchange().pageRequest, 0);
-        QVERIFY(exchange().restoreImage.isEmpty());
+        QVERIFY(!pendingPlan().isWaiting());
         QVERIFY(!exchange().restoring);
         QCOMPARE(snapshots(f).size(), 2);
     }
@@ -167,7 +171,7 @@ private slots:
         f.tick(30);
         QCOMPARE(frames.count(OpWriteImage), 0);
         QCOMPARE(heldByController(c), held);
-        QVERIFY(exchange().restoreImage.isEmpty());
+        QVERIFY(!pendingPlan().isWaiting());
         Dialogs::clearScript();
     }
 };

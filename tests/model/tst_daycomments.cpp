@@ -5,6 +5,8 @@
 #include "model/workfolders.h"
 #include "testsupport.h"
 
+#include <QFileInfo>
+
 #include <memory>
 
 // Day notes, their index "main.txt" and the description, on disk and in memory.
@@ -13,6 +15,8 @@ class TestDayComments : public QObject
     Q_OBJECT
 
     std::unique_ptr<TempWorkDir> m_dir;
+    static constexpr quint64 A = 0x0A0B0C0D0E01ULL;
+    static constexpr quint64 B = 0x0A0B0C0D0E02ULL;
 
     static QByteArray fileBytes(const QString &path)
     {
@@ -27,7 +31,18 @@ private slots:
     {
         m_dir.reset(new TempWorkDir);
         QVERIFY(workFolders().prepare());
+        QVERIFY(workFolders().selectController(A));
         dayComments().reset();
+    }
+
+    static QStringList filesIn(const QString &path) { return QDir(path).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    // The notes of earlier versions, kept for every controller in one place.
+    static void putSharedNotes()
+    {
+        put(QStringLiteral("comments/0.txt"), "посев");
+        put(QStringLiteral("comments/1.txt"), "подкормка");
+        put(QStringLiteral("comments/main.txt"), "0,0\n5,1\n");
+        put(QStringLiteral("gencomments/maindescr.txt"), "Томаты");
     }
     void cleanup() { m_dir.reset(); }
 
@@ -143,6 +158,133 @@ private slots:
         QCOMPARE(workFolders().commentDir.entryList({QStringLiteral("*.txt")}, QDir::Files),
                  (QStringList{QStringLiteral("0.txt"), QStringLiteral("main.txt")}));
         QVERIFY(QFile::exists(workFolders().commentDir.filePath(QStringLiteral("keep.bin"))));
+    }
+
+    // Each controller keeps its own notes; replacing one's leaves the other's.
+    void notesPerController()
+    {
+        DayComments &c = dayComments();
+        QVERIFY(c.saveComment(1, QStringLiteral("заметка A")).isEmpty());
+        QVERIFY(c.saveDescription(QStringLiteral("описание A")).isEmpty());
+        QCOMPARE(QFileInfo(DayComments::indexPath()).absolutePath(), QDir(QStringLiteral("comments/%1").arg(A)).absolutePath());
+        QCOMPARE(QFileInfo(DayComments::descriptionPath()).absolutePath(),
+                 QDir(QStringLiteral("gencomments/%1").arg(A)).absolutePath());
+
+        QVERIFY(workFolders().selectController(B));
+        c.load();
+        QVERIFY(c.commentFiles.isEmpty());
+        QVERIFY(!c.hasDescription);
+        QVERIFY(c.saveComment(2, QStringLiteral("заметка B")).isEmpty());
+        QVERIFY(c.replaceAll("3,0\n", {{0, QByteArray("из файла")}}, QByteArray("описание B")).isEmpty());
+
+        QVERIFY(workFolders().selectController(A));
+        c.load();
+        QCOMPARE(c.commentFiles.keys(), QList<int>{1});
+        QCOMPARE(c.commentText(1), QStringLiteral("заметка A"));
+        QCOMPARE(c.descriptionText, QStringLiteral("описание A"));
+
+        // the account of B deleted: B's notes go, A's stay
+        QVERIFY(workFolders().removeControllerNotes(B));
+        QVERIFY(!QDir(WorkFolders::controllerCommentsPath(B)).exists());
+        QVERIFY(!QDir(WorkFolders::controllerGeneralCommentsPath(B)).exists());
+        c.load();
+        QCOMPARE(c.commentText(1), QStringLiteral("заметка A"));
+        // the chosen controller's folders are made again, empty
+        QVERIFY(workFolders().removeControllerNotes(A));
+        QVERIFY(filesIn(WorkFolders::controllerCommentsPath(A)).isEmpty());
+        c.load();
+        QVERIFY(c.commentFiles.isEmpty());
+        QVERIFY(c.saveComment(0, QStringLiteral("снова")).isEmpty());
+    }
+
+    // With no controller chosen there are no notes: nothing is read, and nothing is written
+    // anywhere (least of all in the current directory).
+    void noControllerNoNotes()
+    {
+        putSharedNotes();
+        QVERIFY(workFolders().selectController(0));
+        DayComments &c = dayComments();
+        c.load();
+        QVERIFY(c.commentFiles.isEmpty());
+        QVERIFY(!c.hasDescription);
+        QVERIFY(DayComments::indexPath().isEmpty());
+        QVERIFY(!c.saveComment(0, QStringLiteral("x")).isEmpty());
+        QVERIFY(!c.saveDescription(QStringLiteral("x")).isEmpty());
+        QVERIFY(!c.replaceAll("0,0\n", {{0, QByteArray("x")}}, QByteArray("x")).isEmpty());
+        QVERIFY(!QFile::exists(QStringLiteral("main.txt")));
+        QVERIFY(!QFile::exists(QStringLiteral("maindescr.txt")));
+        QCOMPARE(fileBytes(QStringLiteral("comments/0.txt")), QByteArray("посев"));
+    }
+
+    // The shared notes of earlier versions move to the first controller signed in to, once.
+    void sharedNotesMoveToTheFirstController()
+    {
+        putSharedNotes();
+        // files that are not the program's notes stay where they are
+        put(QStringLiteral("comments/todo.odt"), "someone else's");
+        put(QStringLiteral("comments/1.txt.bak"), "x");
+        put(QStringLiteral("gencomments/readme.txt"), "x");
+        QCOMPARE(DayComments::moveSharedNotes(A), A);
+        QCOMPARE(filesIn(QStringLiteral("comments")), (QStringList{QStringLiteral("1.txt.bak"), QStringLiteral("todo.odt")}));
+        QCOMPARE(filesIn(QStringLiteral("gencomments")), QStringList{QStringLiteral("readme.txt")});
+        DayComments &c = dayComments();
+        c.load();
+        QCOMPARE(c.commentFiles, (QMap<int, int>{{0, 0}, {5, 1}}));
+        QCOMPARE(c.commentText(5), QStringLiteral("подкормка"));
+        QCOMPARE(c.descriptionText, QStringLiteral("Томаты"));
+
+        // the second controller finds nothing to take
+        QCOMPARE(DayComments::moveSharedNotes(B), quint64(0));
+        QVERIFY(workFolders().selectController(B));
+        c.load();
+        QVERIFY(c.commentFiles.isEmpty());
+        QVERIFY(!c.hasDescription);
+    }
+
+    // A move cut short (the program ended half-way) goes on with the same controller, whoever
+    // signs in next, and loses nothing.
+    void moveCutShortGoesOnWithTheSameController()
+    {
+        putSharedNotes();
+        // what a run cut short after its first file leaves: the marker, one note moved
+        put(QStringLiteral("comments/.moving-to"), QByteArray::number(A) + '\n');
+        QVERIFY(QDir().mkpath(WorkFolders::controllerCommentsPath(A)));
+        QVERIFY(QFile::rename(QStringLiteral("comments/0.txt"), WorkFolders::controllerCommentsPath(A) + QStringLiteral("/0.txt")));
+
+        QCOMPARE(DayComments::moveSharedNotes(B), A);
+        QCOMPARE(filesIn(QStringLiteral("comments")), QStringList());
+        QCOMPARE(filesIn(WorkFolders::controllerCommentsPath(A)),
+                 (QStringList{QStringLiteral("0.txt"), QStringLiteral("1.txt"), QStringLiteral("main.txt")}));
+        QCOMPARE(filesIn(WorkFolders::controllerGeneralCommentsPath(A)), QStringList{QStringLiteral("maindescr.txt")});
+        QVERIFY(!QDir(WorkFolders::controllerCommentsPath(B)).exists() || filesIn(WorkFolders::controllerCommentsPath(B)).isEmpty());
+        DayComments &c = dayComments();
+        c.load();
+        QCOMPARE(c.commentFiles, (QMap<int, int>{{0, 0}, {5, 1}}));
+    }
+
+    // Nothing is ever overwritten: a controller with notes of its own takes no shared ones (they
+    // wait for one that has none), and a name taken in the target stays where it was.
+    void moveOverwritesNothing()
+    {
+        DayComments &c = dayComments();
+        QVERIFY(c.saveComment(2, QStringLiteral("своя")).isEmpty());
+        putSharedNotes();
+        QCOMPARE(DayComments::moveSharedNotes(A), quint64(0));
+        QCOMPARE(filesIn(QStringLiteral("comments")).size(), 3);
+        QCOMPARE(DayComments::moveSharedNotes(B), B);
+        QCOMPARE(filesIn(QStringLiteral("comments")), QStringList());
+        c.load();
+        QCOMPARE(c.commentText(2), QStringLiteral("своя"));
+
+        // a move that meets a name taken keeps the marker and the file, and goes on later
+        putSharedNotes();
+        put(QStringLiteral("comments/.moving-to"), QByteArray::number(B));
+        QCOMPARE(DayComments::moveSharedNotes(A), B);
+        QCOMPARE(filesIn(QStringLiteral("comments")),
+                 (QStringList{QStringLiteral(".moving-to"), QStringLiteral("0.txt"), QStringLiteral("1.txt"),
+                              QStringLiteral("main.txt")}));
+        QCOMPARE(fileBytes(QStringLiteral("comments/0.txt")), QByteArray("посев"));
+        QCOMPARE(filesIn(QStringLiteral("gencomments")), QStringList{QStringLiteral("maindescr.txt")});
     }
 };
 

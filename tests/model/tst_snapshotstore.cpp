@@ -3,7 +3,10 @@
 #include "richstate.h"
 #include "testsupport.h"
 
+#include "mockclock.h"
+#include "model/snapshotkeeper.h"
 #include "model/snapshotstore.h"
+#include "model/workfolders.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -55,8 +58,10 @@ private slots:
         QCOMPARE(store.save(Address, rich(), T0), SnapshotStore::Saved);
         const QList<SnapshotEntry> list = store.list(Address);
         QCOMPARE(list.size(), 1);
+        // the first number, local time and its offset (the tests run in Europe/Moscow, UTC+3)
         QCOMPARE(QFileInfo(list.first().path).fileName(),
-                 QStringLiteral("20260310-120005.000-%1.img").arg(SnapshotStore::contentHash(rich())));
+                 QStringLiteral("000001-20260310-120005.000+0300-%1.img").arg(SnapshotStore::contentHash(rich())));
+        QCOMPARE(list.first().sequence, 1);
         QCOMPARE(list.first().time, T0);
         QCOMPARE(contentOf(list.first().path), rich());
         const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
@@ -119,6 +124,117 @@ private slots:
         QCOMPARE(store.save(Address, variant(5), T0.addSecs(600)), SnapshotStore::Saved);
         QCOMPARE(store.list(Address).size(), 3);
         QVERIFY(other.exists());
+    }
+
+    // The clock steps back between two snapshots (the autumn time change, a corrected PC clock):
+    // the snapshot just taken is the newest and is kept; the oldest goes.
+    void clockSteppingBackKeepsTheNewest_data()
+    {
+        QTest::addColumn<qint64>("backMs");  // how far the clock steps back after the second snapshot
+        QTest::newRow("one millisecond") << qint64(1);
+        QTest::newRow("to the same instant") << qint64(60 * 1000);
+        QTest::newRow("autumn time change: one hour") << qint64(3600 * 1000);
+        QTest::newRow("corrected clock: a day") << qint64(24 * 3600 * 1000);
+        QTest::newRow("corrected clock: a year") << qint64(365LL * 24 * 3600 * 1000);
+    }
+    void clockSteppingBackKeepsTheNewest()
+    {
+        QFETCH(qint64, backMs);
+        TempWorkDir dir;
+        WorkFolders::setRoot(QString());
+        MockClock clock(T0);
+        SnapshotKeeper keeper(2);
+        QString error;
+        QVERIFY(keeper.keep(Address, variant(0), &error));
+        clock.advanceTime(60 * 1000);
+        QVERIFY(keeper.keep(Address, variant(1), &error));
+        clock.advanceTime(-backMs);
+        QVERIFY(keeper.keep(Address, variant(2), &error));
+        QList<SnapshotEntry> list = keeper.store().list(Address);
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(contentOf(list.at(0).path), variant(2));
+        QCOMPARE(list.at(0).time, T0.addMSecs(60 * 1000 - backMs));
+        QCOMPARE(contentOf(list.at(1).path), variant(1));
+
+        // and again, still before the first: the order follows the saving, not the clock
+        clock.advanceTime(1000);
+        QVERIFY(keeper.keep(Address, variant(3), &error));
+        list = keeper.store().list(Address);
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(contentOf(list.at(0).path), variant(3));
+        QCOMPARE(contentOf(list.at(1).path), variant(2));
+        // a plan seen again after the clock stepped back becomes the newest
+        clock.advanceTime(-backMs);
+        QCOMPARE(keeper.store().save(Address, variant(2), Clock::now()), SnapshotStore::Refreshed);
+        list = keeper.store().list(Address);
+        QCOMPARE(contentOf(list.at(0).path), variant(2));
+        QCOMPARE(contentOf(list.at(1).path), variant(3));
+        QVERIFY(list.at(0).sequence > list.at(1).sequence);
+    }
+
+    // Snapshots kept under the earlier names (time only) are still listed and read, as older
+    // than any numbered one, and are the first pruned.
+    void earlierNamesCountAsOlder()
+    {
+        QTemporaryDir dir;
+        const SnapshotStore store(dir.path(), 3);
+        const QString folder = store.controllerFolder(Address);
+        QVERIFY(QDir().mkpath(folder));
+        // an earlier snapshot whose time is later than the ones saved now (the clock was ahead)
+        const auto putEarlier = [&folder](const QString &time, const QByteArray &body) {
+            QFile f(QDir(folder).filePath(QStringLiteral("%1-%2.img").arg(time, SnapshotStore::contentHash(body))));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(body);
+        };
+        putEarlier(QStringLiteral("20270101-000000.000"), variant(10));
+        putEarlier(QStringLiteral("20270102-000000.000"), variant(11));
+        QCOMPARE(store.save(Address, variant(0), T0), SnapshotStore::Saved);
+        QList<SnapshotEntry> list = store.list(Address);
+        QCOMPARE(list.size(), 3);
+        QCOMPARE(contentOf(list.at(0).path), variant(0));
+        QCOMPARE(list.at(0).sequence, 1);
+        QCOMPARE(contentOf(list.at(1).path), variant(11));
+        QCOMPARE(list.at(1).time, QDateTime(QDate(2027, 1, 2), QTime(0, 0)));
+        QCOMPARE(list.at(1).sequence, 0);
+        QCOMPARE(contentOf(list.at(2).path), variant(10));
+        QByteArray body;
+        QString error;
+        QVERIFY2(SnapshotStore::read(list.at(2), &body, &error), qPrintable(error));
+        QCOMPARE(body, variant(10));
+
+        // beyond the limit the earlier ones go first
+        QCOMPARE(store.save(Address, variant(1), T0.addSecs(60)), SnapshotStore::Saved);
+        list = store.list(Address);
+        QCOMPARE(list.size(), 3);
+        QCOMPARE(contentOf(list.at(0).path), variant(1));
+        QCOMPARE(contentOf(list.at(1).path), variant(0));
+        QCOMPARE(contentOf(list.at(2).path), variant(11));
+        // an earlier-named body seen again takes a number and the newest place
+        QCOMPARE(store.save(Address, variant(11), T0.addSecs(120)), SnapshotStore::Refreshed);
+        list = store.list(Address);
+        QCOMPARE(contentOf(list.at(0).path), variant(11));
+        QCOMPARE(list.at(0).sequence, 3);
+        QCOMPARE(list.size(), 3);
+    }
+
+    // Names that only look like snapshots are passed over.
+    void foreignNamesIgnored()
+    {
+        QTemporaryDir dir;
+        const SnapshotStore store(dir.path());
+        const QString folder = store.controllerFolder(Address);
+        QVERIFY(QDir().mkpath(folder));
+        const QString hash = SnapshotStore::contentHash(rich());
+        for (const QString &name : {QStringLiteral("000000-20260310-120000.000+0300-%1.img"),   // number 0
+                                    QStringLiteral("000001-20261310-120000.000+0300-%1.img"),   // month 13
+                                    QStringLiteral("000001-20260310-120000.000+0360-%1.img"),   // 60 minutes
+                                    QStringLiteral("01-20260310-120000.000+0300-%1.img"),       // short number
+                                    QStringLiteral("000001-20260310-120000.000-%1.img")}) {     // no offset
+            QFile f(QDir(folder).filePath(name.arg(hash)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(rich());
+        }
+        QVERIFY(store.list(Address).isEmpty());
     }
 
     void unwritableFolderIsNamed()

@@ -2,6 +2,7 @@
 
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
+#include "model/pendingplan.h"
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
 #include "widgets/viewstate.h"
@@ -13,5 +14,6 @@ inline void resetProgramState()
     exchange().reset();
     viewState().reset();
     controllerState().reset();
+    pendingPlan().reset();
     Dialogs::clearScript();
 }
