@@ -87,6 +87,8 @@ struct Figures
     qint64 ticks = 0;
     qint64 exchanges = 0; // frames the program wrote to the controller
     qint64 faults = 0;
+    qint64 saves = 0;     // plans the user saved (edits, decoded files, restores)
+    qint64 confirmed = 0; // writes the program reported as taken by the controller
     qint64 failures = 0;
     qint64 droppedFileLoads = 0;
     qint64 cancelledRestores = 0;
@@ -202,6 +204,8 @@ public:
     qint64 exchanges() const { return m_exchanges; }
     qint64 tickCount() const { return m_ticks; }
     int faults() const { return m_injector->count(); }
+    int saves() const { return m_saves; }
+    int confirmedWrites() const { return m_confirmedWrites; }
     int droppedFileLoads() const { return m_droppedFileLoads; }
     int cancelledRestores() const { return m_cancelledRestores; }
     qint64 longestModalNote() const { return m_longestModal; }
@@ -290,10 +294,12 @@ private:
     {
         if (m_decoded == Decoded::File) {
             m_ledger.saved(bodyToWrite(controllerState()), m_fileNotes, QStringLiteral("file %1").arg(m_waitingFile));
+            ++m_saves;
             log(QStringLiteral("file %1 decoded").arg(m_waitingFile));
             m_waitingFile = -1;
         } else if (m_decoded == Decoded::Restore) {
             m_ledger.saved(m_restoreBody, m_restoreNotes, QStringLiteral("restore"));
+            ++m_saves;
             log(QStringLiteral("restore decoded"));
             m_restoreBody.clear();
         }
@@ -314,6 +320,7 @@ private:
     // A plan the program calls written is the one the controller runs, and one the user saved.
     void checkWritten(const QByteArray &body)
     {
+        ++m_confirmedWrites;
         if (body != committedBody())
             fail(QStringLiteral("the program confirmed a plan the controller does not run"));
         const QString wrong = m_ledger.confirmed(body);
@@ -416,6 +423,7 @@ private:
         }
         log(what);
         m_ledger.saved(body, m_ledger.findNoteSet(notesOnDisk()), what);
+        ++m_saves;
     }
 
     void renameSocket()
@@ -597,6 +605,8 @@ private:
     int m_restoreNotes = 0;
     int m_droppedFileLoads = 0;
     int m_cancelledRestores = 0;
+    int m_saves = 0;
+    int m_confirmedWrites = 0;
 };
 
 } // namespace
@@ -638,6 +648,8 @@ private slots:
             figures.ticks += episode.tickCount();
             figures.exchanges += episode.exchanges();
             figures.faults += episode.faults();
+            figures.saves += episode.saves();
+            figures.confirmed += episode.confirmedWrites();
             figures.droppedFileLoads += episode.droppedFileLoads();
             figures.cancelledRestores += episode.cancelledRestores();
             figures.longestModalTicks = qMax(figures.longestModalTicks, episode.longestModalNote());
@@ -669,6 +681,7 @@ private:
         qInfo("fault campaign: %lld exchanges (%.0f per minute, %.0f per simulated minute), %lld faults (%.0f per minute, %.1f per simulated minute)",
               f.exchanges, f.exchanges / wallMinutes, f.exchanges / simMinutes, f.faults, f.faults / wallMinutes,
               f.faults / simMinutes);
+        qInfo("fault campaign: %lld plans saved, %lld writes confirmed by the controller", f.saves, f.confirmed);
         qInfo("fault campaign: %lld failures; longest run without a failure: %lld exchanges, %.1f simulated min",
               f.failures, f.longestCleanExchanges, f.longestCleanTicks / 600.0);
         qInfo("fault campaign: longest modal note %.1f s; %lld modal notes over %d s while faults kept coming (first: seed %llu)",
