@@ -14,19 +14,18 @@
 #include "faultinjector.h"
 #include "link/exchangesequencer.h"
 #include "model/configimage.h"
-#include "model/daycomments.h"
 #include "model/filewrite.h"
 #include "model/scenariofile.h"
 #include "model/snapshotkeeper.h"
 #include "model/workcyclecommit.h"
 #include "model/workfolders.h"
-#include "planledger.h"
+#include "notesinvariant.h"
 
 #include <random>
 
 // A seeded random user works with the program against the simulated controller while the
 // simulator's faults come at random moments. After every step the plan on the controller, the
-// notes on disk, the notes on screen and the current directory are checked.
+// day notes on disk, the note popup and the current directory are checked.
 //
 // VIREOSANT_CAMPAIGN_SECONDS  wall-clock budget (default 10)
 // VIREOSANT_CAMPAIGN_SEED     replays the one episode of that seed (printed with every failure);
@@ -36,16 +35,10 @@ namespace {
 
 constexpr quint64 FixedFirstSeed = 0x5EED0001;
 constexpr int EpisodeSteps = 300;
-// A modal note keeps the user from doing anything; none may stay longer than this.
+// A modal note keeps the user from doing anything: once the faults stop, none may stay longer.
 constexpr int ModalNoteLimitTicks = 600;
 constexpr int SettleTicks = 3000;
 constexpr int ScenarioFiles = 3;
-
-// The notes of a loaded scenario file replace those on disk when the file is chosen, before its
-// plan is written; keeping notes per controller and applying them only once the plan's commit is
-// acknowledged is under way elsewhere. Until it lands, the notes of the last file chosen are
-// accepted as well as those of the plan on the controller. Set to true with that change.
-constexpr bool NotesFollowTheCommitOnly = false;
 
 quint64 splitMix(quint64 x)
 {
@@ -66,18 +59,6 @@ QByteArray bodyToWrite(const ControllerState &live)
     if (encodeConfigImage(s, body).isEmpty())
         return QByteArray();
     return body;
-}
-
-// The notes as the program reads them from the data folder.
-NoteSet notesOnDisk()
-{
-    DayComments stored;
-    stored.load();
-    NoteSet notes;
-    for (auto it = stored.commentFiles.cbegin(); it != stored.commentFiles.cend(); ++it)
-        notes.comments.insert(it.key(), stored.commentText(it.key()));
-    notes.description = stored.descriptionText;
-    return notes;
 }
 
 struct Figures
@@ -334,29 +315,13 @@ private:
     {
         if (!m_failure.isEmpty())
             return false;
-        checkNotes();
+        const QString notes = checkNotesBelongToPlan(m_ledger, committedBody(), m_chosenFileNotes);
+        if (!notes.isEmpty())
+            fail(notes);
         const QStringList left = QDir::current().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         if (!left.isEmpty())
             fail(QStringLiteral("written outside the data folder, in the current directory: %1").arg(left.join(QStringLiteral(", "))));
         return m_failure.isEmpty();
-    }
-
-    // The notes on disk are one whole set, the one that belongs to the plan on the controller (or
-    // to the plan confirmed last: a commit whose acknowledgement was lost is not known as written).
-    void checkNotes()
-    {
-        const int onDisk = m_ledger.findNoteSet(notesOnDisk());
-        if (onDisk < 0) {
-            fail(QStringLiteral("the notes on disk are no set any plan carried (a mix)"));
-            return;
-        }
-        if (onDisk == m_ledger.notesOf(committedBody()) || onDisk == m_ledger.confirmedNotes())
-            return;
-        if (!NotesFollowTheCommitOnly && onDisk == m_chosenFileNotes)
-            return;
-        fail(QStringLiteral("the notes on disk (set %1) belong to another plan than the controller's (set %2)")
-                 .arg(onDisk)
-                 .arg(m_ledger.notesOf(committedBody())));
     }
 
     // ---- the user --------------------------------------------------------------------------------
