@@ -16,6 +16,7 @@
 #include "model/configimage.h"
 #include "model/filewrite.h"
 #include "model/scenariofile.h"
+#include "model/sensoredit.h"
 #include "model/snapshotkeeper.h"
 #include "model/workcyclecommit.h"
 #include "model/workfolders.h"
@@ -357,13 +358,15 @@ private:
             return;
         }
         const int roll = pick(0, 99);
-        if (roll < 20)
+        if (roll < 15)
             renameSocket();
-        else if (roll < 30)
+        else if (roll < 23)
+            renameSensor();
+        else if (roll < 31)
             moveStart();
-        else if (roll < 40)
+        else if (roll < 41)
             loadFile();
-        else if (roll < 50)
+        else if (roll < 51)
             restoreSnapshot();
         else if (roll < 65)
             switchOutput();
@@ -396,6 +399,20 @@ private:
         const int socket = pick(0, 3);
         controllerState().sockets[socket].name = QStringLiteral("Порт-%1").arg(m_steps.size());
         save(QStringLiteral("user renames socket %1").arg(socket + 1));
+    }
+
+    // What the sensor dialog does when only the name changes.
+    void renameSensor()
+    {
+        const int input = pick(0, 5);
+        ControllerState &state = controllerState();
+        const int type = state.sensors[input].type;
+        const QString name = QStringLiteral("Датчик-%1").arg(m_steps.size());
+        if (type == 0 || rebuildSensor(state, input, type, name) != SensorEdit::Built) {
+            log(QStringLiteral("user finds no sensor on input %1").arg(input + 1));
+            return;
+        }
+        save(QStringLiteral("user renames the sensor on input %1").arg(input + 1));
     }
 
     // A new start on a following day: on a 24-hour plan the timers shift with it.
