@@ -142,14 +142,14 @@ public:
     bool step()
     {
         const int roll = pick(0, 99);
-        if (roll < 30 && !signInOffered()) {
-            const int n = pick(1, 60);
-            log(QStringLiteral("wait %1 ticks").arg(n));
-            ticks(n);
-        } else if (roll < 45) {
+        if (roll >= 30 && roll < 45) {
             log(QStringLiteral("fault: ") + m_injector->inject(m_rng, m_ticks));
             m_faultTick = m_ticks;
             ticks(pick(1, 20));
+        } else if (roll < 30 && !signInOffered()) {
+            const int n = pick(1, 60);
+            log(QStringLiteral("wait %1 ticks").arg(n));
+            ticks(n);
         } else {
             userAction();
         }
