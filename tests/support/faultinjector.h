@@ -98,6 +98,20 @@ public:
 
     int count() const { return m_count; }
 
+    // Whether a fault acted since the last call: a counter ran down or was set (an armed fault
+    // fired), or a timed fault is still on.
+    bool acted()
+    {
+        const SimFaults &now = m_controller->faults();
+        const bool changed = now.dropReplies != m_seen.dropReplies || now.lateReplies != m_seen.lateReplies
+                             || now.dropConfirmations != m_seen.dropConfirmations || now.dropFrames != m_seen.dropFrames
+                             || now.notReadyReads != m_seen.notReadyReads || now.blocksOutOfOrder != m_seen.blocksOutOfOrder
+                             || now.disconnectAfterFrames != m_seen.disconnectAfterFrames
+                             || now.shortStatus != m_seen.shortStatus || now.refuseNextSignIn != m_seen.refuseNextSignIn;
+        m_seen = now;
+        return changed || m_inRangeAt != 0 || m_adapterOnAt != 0 || m_blocksReadyAt != 0;
+    }
+
 private:
     static constexpr int NeverReady = 1000000;
 
@@ -145,4 +159,5 @@ private:
     qint64 m_adapterOnAt = 0;
     qint64 m_blocksReadyAt = 0;
     int m_count = 0;
+    SimFaults m_seen;
 };
