@@ -103,6 +103,8 @@ class Episode
 public:
     explicit Episode(quint64 seed) : m_seed(seed), m_rng(seed)
     {
+        if (qEnvironmentVariableIsSet("VIREOSANT_CAMPAIGN_VERBOSE"))
+            qInfo("episode seed %llu", seed);
         WorkFolders::setRoot(m_data.path());
         m_fixture = std::make_unique<E2EFixture>();
         E2EFixture &f = *m_fixture;
