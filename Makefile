@@ -4,8 +4,9 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 DEMO_DIR ?= run
 FUZZ_SECONDS ?= 60
+SECONDS ?= 600
 
-.PHONY: all deps configure build demo test package package-check fuzz fuzz-scn bench clean
+.PHONY: all deps configure build demo test soak package package-check fuzz fuzz-scn bench clean
 
 all: build
 
@@ -31,6 +32,14 @@ demo: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+# The fault campaign of the test suite for SECONDS of wall-clock time from a random first seed
+# (printed); each failure prints its seed and steps, and VIREOSANT_CAMPAIGN_SEED=<seed> replays it.
+# The test library's watchdog is moved past the run's end.
+soak: build
+	cd $(BUILD_DIR)/tests && QT_QPA_PLATFORM=offscreen TZ=Europe/Moscow QT_LOGGING_RULES='qt.qpa.*=false' \
+		QTEST_FUNCTION_TIMEOUT=$$(( ($(SECONDS) + 600) * 1000 )) \
+		VIREOSANT_CAMPAIGN_SECONDS=$(SECONDS) VIREOSANT_CAMPAIGN_SEED=random ./tst_e2e_faultcampaign -maxwarnings 0
 
 # The Debian package (build/vireosant_<version>_<arch>.deb), then its checks.
 package: build

@@ -65,12 +65,16 @@ void CommandChannel::readAgain()
         m_service->readCommand();
 }
 
-// A controller that never gets ready is not asked for ever: after a bound the reads stop and the
-// step timeout ends the transfer.
+// A controller that never gets ready is not asked for ever: after a bound the reads stop. It
+// answers, so its silence is not waited for either: the step ends on the next tick as on a timeout
+// (the next attempt, or giving up), not after the rest of a timeout meant for a silent link.
 void CommandChannel::readAgainWhileNotReady()
 {
-    if (++exchange().notReadyReads <= Attempts::NotReadyReads)
+    ExchangeState &ex = exchange();
+    if (++ex.notReadyReads <= Attempts::NotReadyReads)
         readAgain();
+    else if (ex.stepTimeout > 1)
+        ex.stepTimeout = 1;
 }
 
 void CommandChannel::onCharacteristicWritten(quint16 characteristic, const QByteArray &value)

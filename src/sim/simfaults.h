@@ -7,6 +7,7 @@ struct SimFaults
     int lateReplies = 0;           // the next N reads are answered only when the next frame is
                                    // written, just before that frame's own answers
     int dropConfirmations = 0;     // the next N frames are taken but their write is never confirmed
+    int dropFrames = 0;            // the next N frames never reach the controller (nor are confirmed)
     int notReadyReads = 0;         // the next N block reads lack the marker, upload acks lack bit 1
     int blocksOutOfOrder = 0;      // the next N block reads serve the block after the expected one
     int disconnectAfterFrames = 0; // N > 0: the link drops right after the Nth frame written from now

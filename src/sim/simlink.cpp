@@ -202,6 +202,11 @@ void SimService::writeCommand(const QByteArray &value)
         later([this, late] { emit characteristicRead(CommandCharacteristicUuid, late); });
     if (SimTransport *transport = m_link->transport())
         emit transport->frameWritten(c, value);
+    if (c->faults().dropFrames > 0) {
+        --c->faults().dropFrames;
+        qCDebug(lcSim) << "frame lost on the way";
+        return;
+    }
     const bool taken = c->receiveFrame(value);
     qCDebug(lcSim).noquote() << QStringLiteral("frame op 0x%1 len %2 %3: %4")
                                     .arg(quint8(value.size() > 1 ? value.at(1) : 0), 2, 16, QLatin1Char('0'))

@@ -234,7 +234,8 @@ void SimulatedController::handleWriteImage(const QByteArray &frame)
 
 void SimulatedController::commitImage()
 {
-    m_running = parseSimImage(storedImage());
+    m_committed = storedImage();
+    m_running = parseSimImage(m_committed);
     m_log.fit(m_memory, storedImageLength());
 }
 
@@ -407,7 +408,8 @@ void SimulatedController::restore(const SimDeviceState &s)
     m_credentials = s.credentials.size() == CredentialBytes ? s.credentials : QByteArray();
     m_memory.fill(char(0xFF), MemorySize);
     m_memory.replace(0, qMin<qsizetype>(s.image.size(), MemorySize), s.image.left(MemorySize));
-    m_running = parseSimImage(storedImage());
+    m_committed = storedImage();
+    m_running = parseSimImage(m_committed);
     m_log.rewrite(m_memory, storedImageLength(), s.log);
     m_runningWork = s.running;
     m_clockOffset = s.clockOffset;

@@ -67,6 +67,9 @@ public:
     int storedImageLength() const; // from the header in memory; 0 without one
     QByteArray storedImage() const; // header and body as far as the memory holds them
     const SimImage &runningImage() const { return m_running; }
+    // Header and body as they were when last made the running configuration (CommitImage or
+    // seeding); later writes to memory do not change it.
+    const QByteArray &committedImage() const { return m_committed; }
     bool isRunning() const { return m_runningWork; }
     quint32 manualLevel(int index) const { return m_manual.value(index); }
     qint64 clockSeconds() const; // local wall-clock seconds of the device clock
@@ -118,6 +121,7 @@ private:
 
     QByteArray m_memory;
     SimImage m_running;
+    QByteArray m_committed;
     SimEventLog m_log;
 
     bool m_runningWork = true;

@@ -203,6 +203,44 @@ private slots:
         QCOMPARE(ex.imageBuffer.size(), 1024);
     }
 
+    // A controller that answers "not ready" without end is read a bounded number of times; then the
+    // step ends on the next tick instead of waiting out a timeout meant for silence.
+    void neverReadyEndsTheStepAtOnce_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("timeout");
+        QTest::newRow("image block") << int(ExchangeStep::ReadingImage) << Timeouts::ImageRead;
+        QTest::newRow("log block") << int(ExchangeStep::ReadingLog) << Timeouts::LogRead;
+        QTest::newRow("upload chunk") << int(ExchangeStep::Uploading) << Timeouts::Upload;
+    }
+    void neverReadyEndsTheStepAtOnce()
+    {
+        QFETCH(int, step);
+        QFETCH(int, timeout);
+        ExchangeState &ex = exchange();
+        QByteArray notReady;
+        if (step == ExchangeStep::Uploading) {
+            ex.uploadData = QByteArray(2000, 'u');
+            ex.exchangeStep = step;
+            channel->sendCommand(Opcode::WriteImage, writeImagePayload(0, takeUploadChunk(ex.uploadData)));
+            confirmLastWrite();
+            notReady = ack(false);
+        } else {
+            startBlockRead(step, 0x40, 0x840);
+            notReady = blockReply(0x40);
+            notReady[1027] = 0;
+        }
+        ex.stepTimeout = timeout;
+        for (int i = 0; i < Attempts::NotReadyReads; ++i)
+            channel->onCharacteristicRead(CommandCharacteristicUuid, notReady);
+        QCOMPARE(service->reads, 1 + Attempts::NotReadyReads);
+        QCOMPARE(ex.stepTimeout, timeout);
+        channel->onCharacteristicRead(CommandCharacteristicUuid, notReady);
+        QCOMPARE(service->reads, 1 + Attempts::NotReadyReads);
+        QCOMPARE(ex.stepTimeout, 1);
+        QCOMPARE(ex.exchangeStep, step);
+    }
+
     void outOfOrderBlockAbandons_data()
     {
         QTest::addColumn<int>("step");

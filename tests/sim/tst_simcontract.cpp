@@ -867,6 +867,17 @@ private slots:
         QVERIFY(bench.open());
     }
 
+    void lostFrameNeverReachesTheController()
+    {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.device->faults().dropFrames = 1;
+        QVERIFY(!bench.send(OpRunState, QByteArray(1, char(0))));
+        QVERIFY(bench.device->isRunning());
+        QVERIFY(bench.send(OpRunState, QByteArray(1, char(0))));
+        QVERIFY(!bench.device->isRunning());
+    }
+
     void refuseNextSignIn()
     {
         Bench bench;
