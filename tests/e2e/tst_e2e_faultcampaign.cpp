@@ -11,6 +11,7 @@
 #include "cycle/snapshotlist.h"
 #include "cycle/workcyclesettingsform.h"
 #include "e2efixture.h"
+#include "model/pendingplan.h"
 #include "faultinjector.h"
 #include "link/exchangesequencer.h"
 #include "model/configimage.h"
@@ -290,12 +291,12 @@ private:
         }
         m_decoded = Decoded::None;
         // a load that left before it was decoded never reaches the controller
-        if (m_waitingFile >= 0 && exchange().pageRequest != PageRequest::TakeLoadedImage) {
+        if (m_waitingFile >= 0 && !pendingPlan().isWaiting() && !controllerState().loadedFromFile) {
             log(QStringLiteral("file %1 dropped before it was decoded").arg(m_waitingFile));
             m_waitingFile = -1;
             ++m_droppedFileLoads;
         }
-        if (!m_restoreBody.isEmpty() && exchange().restoreImage.isEmpty() && !exchange().restoring) {
+        if (!m_restoreBody.isEmpty() && !pendingPlan().isWaiting() && !exchange().restoring) {
             log(QStringLiteral("restore cancelled before it was decoded"));
             m_restoreBody.clear();
             ++m_cancelledRestores;
@@ -426,11 +427,11 @@ private:
         save(QStringLiteral("user moves the start to %1").arg(start.toString(QStringLiteral("dd.MM hh:mm"))));
     }
 
-    // Loading waits for its turn; a second load or restore while one waits would overwrite it
-    // (known: the waiting write is guarded in the work-cycle rework), so the user waits too.
+    // Loading waits for its turn; a second load or restore while one waits is refused, so the
+    // user waits too.
     bool writeWaiting() const
     {
-        return exchange().pageRequest == PageRequest::TakeLoadedImage || m_waitingFile >= 0 || !m_restoreBody.isEmpty();
+        return pendingPlan().isWaiting() || m_waitingFile >= 0 || !m_restoreBody.isEmpty();
     }
 
     void loadFile()
@@ -443,7 +444,7 @@ private:
         Dialogs::scriptFileName(m_files.at(file));
         Dialogs::scriptExecResult(QDialog::Accepted);
         m_fixture->window->workCycleForm()->on_loadscenario_released();
-        if (exchange().pageRequest == PageRequest::TakeLoadedImage) {
+        if (pendingPlan().isWaiting()) {
             m_waitingFile = file;
             m_fileNotes = m_fileNoteSets.at(file);
             m_chosenFileNotes = m_fileNotes;
