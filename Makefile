@@ -71,6 +71,7 @@ bench: build
 	./$(BUILD_DIR)/bench/bench_history
 	./$(BUILD_DIR)/bench/bench_calendar
 	./$(BUILD_DIR)/bench/bench_scenario
+	./$(BUILD_DIR)/bench/bench_plancheck
 	/usr/bin/time -v ./$(BUILD_DIR)/bench/bench_idle 60 2>&1 | grep -E "signed in|User time|System time|Percent of CPU|Maximum resident"
 	/usr/bin/time -v ./$(BUILD_DIR)/bench/bench_idle 60 bare 2>&1 | grep -E "bare window|User time|System time|Percent of CPU|Maximum resident"
 

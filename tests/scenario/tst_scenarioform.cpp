@@ -5,6 +5,11 @@
 #include <QTest>
 
 #include "link/exchangestate.h"
+#include "scenario/daypreviewstrip.h"
+#include "widgets/dialogs.h"
+
+#include <QDialog>
+#include <QListWidget>
 #include "model/socketmapequality.h"
 #include "programstate.h"
 #include "scenario/scenarioform.h"
@@ -52,6 +57,55 @@ private slots:
     {
         m_form.reset();
         closeNote();
+        Dialogs::clearScript();
+    }
+
+    // Under the tables: what the checker finds in the working copy (a click shows its row) and
+    // what each output does over the cycle; a save with an error asks first.
+    void findingsPreviewAndSaveQuestion_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("fix first") << int(QDialog::Rejected);
+        QTest::newRow("save anyway") << int(QDialog::Accepted);
+    }
+    void findingsPreviewAndSaveQuestion()
+    {
+        QFETCH(int, answer);
+        form().openFromMenu();
+        QCOMPARE(editor().loadedScenario, 1);
+        QListWidget *findings = form().findingsList();
+        // an upper bound below the lower one
+        Condition inverted = probeRow(ConditionAction::On, 2, 60, ConditionKind::Interval);
+        inverted.params = {50};
+        editor().workingSockets[1].dayConditions << inverted;
+        emit editor().workingCopyChanged();
+        QVERIFY(!findings->isHidden());
+        QListWidgetItem *error = nullptr;
+        for (int i = 0; i < findings->count(); ++i)
+            if (findings->item(i)->text().startsWith(QStringLiteral("Ошибка: «Рассада», Лампа, день, строка")))
+                error = findings->item(i);
+        QVERIFY(error);
+        QCOMPARE(form().preview()->spans().value(1).first().state, int(DayPreview::BySensor));
+
+        // a click shows the row: the night of another output first
+        editor().powerSocketClicked(2);
+        editor().timeOfDayClicked(2);
+        emit findings->itemClicked(error);
+        QCOMPARE(editor().currentSocket, 1);
+        QCOMPARE(editor().currentPhase, 1);
+        QCOMPARE(editor().currentTable->currentRow(), int(editor().workingSockets.value(1).dayConditions.size()) - 1);
+
+        QStringList asked;
+        Dialogs::scriptExecResult(answer, [&asked](QDialog *d) {
+            if (auto *list = d->findChild<QListWidget *>(QStringLiteral("saveErrors")))
+                for (int i = 0; i < list->count(); ++i)
+                    asked << list->item(i)->text();
+        });
+        exchange().pageRequest = 0;
+        button("saveButton")->click();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.first().contains(QStringLiteral("верхняя граница интервала")));
+        QCOMPARE(exchange().pageRequest != 0, answer == QDialog::Accepted);
     }
 
     void openedFromMenu()
