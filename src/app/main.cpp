@@ -1,5 +1,6 @@
 #include "app/demoseed.h"
 #include "app/mainwindow.h"
+#include "app/qttranslations.h"
 #include "app/startoptions.h"
 #include "ble/bluetoothbackend.h"
 #include "model/workfolders.h"
@@ -53,6 +54,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    installQtTranslations(app);
     // lets the desktop match the window with the menu entry and its icon
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vireosant.Vireosant"));
     QString error;

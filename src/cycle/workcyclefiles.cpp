@@ -19,7 +19,7 @@
 
 namespace {
 
-const QString FileFilter = QStringLiteral("Scenario (*.scn)");
+const QString FileFilter = QStringLiteral("Сценарий (*.scn)");
 
 // A scenario file holds an image body (no more than the controller's 0x7F00 bytes of memory
 // less the header) and the notes of at most 80 cycle days with one description, all typed by hand.
@@ -48,8 +48,8 @@ void WorkCycleSettingsForm::on_uploadscenario_released()
     }
     if (m_scenarioFolder.isEmpty())
         m_scenarioFolder = workFolders().scenarioDir.path();
-    const QString chosen = Dialogs::getSaveFileName(window(), QStringLiteral("Save File"),
-                                                    m_scenarioFolder + QStringLiteral("/untitled"), FileFilter);
+    const QString chosen = Dialogs::getSaveFileName(window(), QStringLiteral("Выгрузить сценарий"),
+                                                    m_scenarioFolder + QStringLiteral("/сценарий"), FileFilter);
     if (chosen.isEmpty())
         return;
     const QString folder = folderOfPath(chosen);
@@ -79,7 +79,7 @@ void WorkCycleSettingsForm::on_loadscenario_released()
     }
     if (m_scenarioFolder.isEmpty())
         m_scenarioFolder = workFolders().scenarioDir.path();
-    const QString path = Dialogs::getOpenFileName(window(), QStringLiteral("Open File"), m_scenarioFolder, FileFilter);
+    const QString path = Dialogs::getOpenFileName(window(), QStringLiteral("Загрузить сценарий"), m_scenarioFolder, FileFilter);
     if (path.isEmpty())
         return;
     closeNote();

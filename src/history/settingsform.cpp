@@ -263,8 +263,8 @@ void SettingsForm::refreshChart()
 
 void SettingsForm::on_loadbutt_released()
 {
-    QString name = Dialogs::getSaveFileName(this, QStringLiteral("Open File"), workFolders().scenarioDir.path(),
-                                            QStringLiteral("data (*.csv)"));
+    QString name = Dialogs::getSaveFileName(this, QStringLiteral("Выгрузка в CSV"), workFolders().scenarioDir.path(),
+                                            QStringLiteral("Таблица CSV (*.csv)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
