@@ -49,6 +49,12 @@ QList<int> pumpTimerStarts(SimulatedController *c)
 
 bool noteShown(E2EFixture &f, const QString &text) { return f.noteText().contains(text); }
 
+// Someone paused the work on the box before the program came (another client, a grower at it).
+void pauseOnTheBox(SimulatedController *c)
+{
+    c->receiveFrame(buildFrame(Opcode::SetRunState, setRunStatePayload(0)));
+}
+
 } // namespace
 
 class TestE2EFaults : public QObject
@@ -252,12 +258,8 @@ private slots:
         SimulatedController *c = f.addController();
         createSimAccount(c, "grower", "green42");
         c->installImage(DemoSeed::imageBody());
-        if (pausedBeforeSignIn) {
-            QByteArray pause(1028, '\0');
-            pause[0] = char(0x5A);
-            pause[1] = char(OpSetRunState);
-            c->receiveFrame(pause);
-        }
+        if (pausedBeforeSignIn)
+            pauseOnTheBox(c);
         QVERIFY(f.discover());
         QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
         QVERIFY(f.reachIdle());
@@ -282,10 +284,7 @@ private slots:
         E2EFixture f;
         SimulatedController *c = f.addController();
         createSimAccount(c, "grower", "green42");
-        QByteArray pause(1028, '\0');
-        pause[0] = char(0x5A);
-        pause[1] = char(OpSetRunState);
-        c->receiveFrame(pause);
+        pauseOnTheBox(c);
         QVERIFY(!c->isRunning());
         QVERIFY(f.discover());
         QVERIFY(f.signIn(QStringLiteral("grower"), QStringLiteral("green42")));
