@@ -1,5 +1,6 @@
 #include "app/demoseed.h"
 #include "app/mainwindow.h"
+#include "app/mediabackend.h"
 #include "app/qttranslations.h"
 #include "app/startoptions.h"
 #include "ble/bluetoothbackend.h"
@@ -53,6 +54,7 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    preferFfmpegMediaBackend();
     QApplication app(argc, argv);
     installQtTranslations(app);
     // lets the desktop match the window with the menu entry and its icon

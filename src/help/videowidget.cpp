@@ -54,6 +54,10 @@ VideoWidget::VideoWidget(const QString &url, bool autoplay, int width, int heigh
         showFailure();
     });
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &VideoWidget::handleMediaStatusChanged);
+    m_stallCheck.setSingleShot(true);
+    m_stallCheck.setInterval(StallMs);
+    connect(&m_stallCheck, &QTimer::timeout, this, &VideoWidget::checkAdvanced);
+    connect(m_player, &QMediaPlayer::playbackStateChanged, this, &VideoWidget::watchPlayback);
     m_view->viewport()->installEventFilter(this);
 
     // Connected first: a source that cannot be opened fails inside setSource.
@@ -93,6 +97,25 @@ void VideoWidget::showFailure()
     m_failure->setText(failureText());
     m_view->hide();
     m_failure->show();
+}
+
+void VideoWidget::watchPlayback(QMediaPlayer::PlaybackState state)
+{
+    if (state != QMediaPlayer::PlayingState) {
+        m_stallCheck.stop();
+        return;
+    }
+    m_startPosition = m_player->position();
+    m_stallCheck.start();
+}
+
+void VideoWidget::checkAdvanced()
+{
+    if (m_player->playbackState() == QMediaPlayer::PlayingState && m_player->position() == m_startPosition) {
+        qDebug().noquote() << "Player Error: the video does not advance";
+        m_player->stop();
+        showFailure();
+    }
 }
 
 void VideoWidget::handleMediaStatusChanged(QMediaPlayer::MediaStatus status)

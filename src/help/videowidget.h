@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMediaPlayer>
+#include <QTimer>
 #include <QWidget>
 
 class QAudioOutput;
@@ -26,6 +27,8 @@ public:
     // The note shown instead of the video; hidden while the video plays.
     QLabel *failureLabel() const { return m_failure; }
     static QString failureText();
+    // How long a playing video may stand still before the note takes its place.
+    static constexpr int StallMs = 1000;
 
 public slots:
     void handleMediaStatusChanged(QMediaPlayer::MediaStatus status);
@@ -38,6 +41,8 @@ protected:
 private:
     void showFailure();
     void fitVideo();
+    void watchPlayback(QMediaPlayer::PlaybackState state);
+    void checkAdvanced();
 
     QMediaPlayer *m_player;
     QAudioOutput *m_audio;
@@ -46,4 +51,8 @@ private:
     QGraphicsView *m_view;
     QLabel *m_failure;
     bool m_autoplay;
+    // A backend that cannot decode may report playing and never move: a second after the start
+    // the position must have changed.
+    QTimer m_stallCheck;
+    qint64 m_startPosition = 0;
 };
