@@ -82,14 +82,21 @@ BluetoothService::BluetoothService(QLowEnergyService *service, QObject *parent)
     m_service->setParent(this);
     connect(m_service, &QLowEnergyService::stateChanged, this,
             [this](QLowEnergyService::ServiceState state) { emit stateChanged(int(state)); });
-    connect(m_service, &QLowEnergyService::errorOccurred, this,
-            [this](QLowEnergyService::ServiceError error) { emit errorOccurred(QString::number(int(error))); });
+    connect(m_service, &QLowEnergyService::errorOccurred, this, [this](QLowEnergyService::ServiceError error) {
+        m_refreshing = false;
+        emit errorOccurred(QString::number(int(error)));
+    });
     connect(m_service, &QLowEnergyService::characteristicWritten, this,
             [this](const QLowEnergyCharacteristic &c, const QByteArray &value) {
                 emit characteristicWritten(bleUuidTo16(c.uuid()), value);
             });
     connect(m_service, &QLowEnergyService::characteristicRead, this,
             [this](const QLowEnergyCharacteristic &c, const QByteArray &value) {
+                if (m_refreshing && c.uuid() == commandCharacteristicUuid()) {
+                    m_refreshing = false;
+                    emit stateChanged(RemoteServiceDiscovered);
+                    return;
+                }
                 emit characteristicRead(bleUuidTo16(c.uuid()), value);
             });
 }
@@ -113,8 +120,21 @@ BleService::ServiceState BluetoothService::state() const
     }
 }
 
+// The service objects of one link share their details in Qt: a service a probe already discovered
+// without values does not discover again (no state change would ever come), so the value of 0xFFF1
+// is read instead and the discovery reported when it is there.
 void BluetoothService::discoverDetails(bool readValues)
 {
+    if (m_service->state() == QLowEnergyService::RemoteServiceDiscovered) {
+        const QLowEnergyCharacteristic c = m_service->characteristic(commandCharacteristicUuid());
+        if (readValues && c.isValid()) {
+            m_refreshing = true;
+            m_service->readCharacteristic(c);
+        } else {
+            QMetaObject::invokeMethod(this, [this] { emit stateChanged(RemoteServiceDiscovered); }, Qt::QueuedConnection);
+        }
+        return;
+    }
     m_service->discoverDetails(readValues ? QLowEnergyService::FullDiscovery : QLowEnergyService::SkipValueDiscovery);
 }
 
@@ -169,9 +189,12 @@ void BluetoothLink::connectToDevice()
     m_controller->connectToDevice();
 }
 
+// One Disconnect per closing: a second one while the first is under way only races it.
 void BluetoothLink::disconnectFromDevice()
 {
-    m_controller->disconnectFromDevice();
+    const QLowEnergyController::ControllerState state = m_controller->state();
+    if (state != QLowEnergyController::UnconnectedState && state != QLowEnergyController::ClosingState)
+        m_controller->disconnectFromDevice();
 }
 
 void BluetoothLink::discoverServices()

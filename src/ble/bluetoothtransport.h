@@ -47,6 +47,7 @@ public:
 
 private:
     QLowEnergyService *m_service;
+    bool m_refreshing = false; // the value of 0xFFF1 is read in place of a second discovery
 };
 
 class BluetoothLink : public BleLink
