@@ -17,7 +17,7 @@ quint64 parseAddress(const QString &text)
     return ok ? value : 0;
 }
 
-QVariantMap controllerReport(SimulatedController *c, FakeDevice *d)
+QVariantMap controllerReport(SimulatedController *c, const FakeDevice *d)
 {
     QVariantMap outputs;
     for (int index = 0; index < 32; ++index) {
@@ -29,6 +29,10 @@ QVariantMap controllerReport(SimulatedController *c, FakeDevice *d)
         {QStringLiteral("signedIn"), c->isSignedIn()},
         {QStringLiteral("image"), c->storedImage()},
         {QStringLiteral("running"), c->isRunning()},
+        // the running configuration: what the last commit made of the stored image
+        {QStringLiteral("runningLength"), c->runningImage().totalLength},
+        {QStringLiteral("runningScenarios"), int(c->runningImage().scenarios.size())},
+        {QStringLiteral("logRecords"), int(c->logRecords().size())},
         {QStringLiteral("outputs"), outputs},
         {QStringLiteral("connected"), d && d->isConnected()},
         {QStringLiteral("present"), d && d->isPresent()},
@@ -91,6 +95,8 @@ void FakeBluez::handleControl(const QDBusMessage &call)
     }
     if (member == QLatin1String("InstallImage")) {
         c->installImage(args.value(1).toByteArray());
+    } else if (member == QLatin1String("SeedLog")) {
+        c->seedLog(args.value(1).toInt());
     } else if (member == QLatin1String("SetInRange")) {
         setInRange(c, args.value(1).toBool());
     } else if (member == QLatin1String("DropLink")) {
