@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/closequestion.h"
 #include "app/notepopup.h"
 #include "app/pagerouter.h"
 #include "cycle/snapshotlist.h"
@@ -37,6 +38,26 @@ constexpr int TickMs = 100;
 constexpr int CarouselPeriodTicks = 32;
 constexpr int CarouselSlideMs = 1500;
 constexpr int PanelSlideMs = 250;
+constexpr int CloseWaitTicks = 300; // how long a close waits for a plan being written
+
+// A plan is on its way to the controller and not yet acknowledged.
+bool writingUnderWay()
+{
+    const ExchangeState &ex = exchange();
+    if (ex.linkState != LinkState::SignedIn || !ex.uploadUnconfirmed)
+        return false;
+    switch (ex.exchangeStep) {
+    case ExchangeStep::Start:
+    case ExchangeStep::Uploading:
+    case ExchangeStep::ReadingImage:
+    case ExchangeStep::ImageRead:
+    case ExchangeStep::Committing:
+    case ExchangeStep::CommitConfirmed:
+        return true;
+    default:
+        return controllerState().uploadRequest;
+    }
+}
 }
 
 MainWindow::MainWindow(Transport *transport, QWidget *parent)
@@ -147,7 +168,9 @@ QWidget *MainWindow::currentPage() const
 void MainWindow::exchangeTick()
 {
     carouselStep();
-    if (!m_tick->run())
+    const bool ran = m_tick->run();
+    finishClosingAfterWriting();
+    if (!ran)
         return;
     // after the link step, whose start of discovery closes notes
     if (m_folderNoticePending) {
@@ -337,8 +360,43 @@ void MainWindow::accountDeleted()
     m_workCycle->refreshCommentMark();
 }
 
+// Closing while a plan is being written asks first; a yes waits for the end (bounded), then says
+// what is left unwritten, if anything.
+bool MainWindow::mayCloseNow()
+{
+    if (m_closeWaitTicks > 0)
+        return false;
+    const ExchangeState &ex = exchange();
+    if (ex.linkState != LinkState::SignedIn || !ex.uploadUnconfirmed)
+        return true;
+    if (!writingUnderWay()) {
+        CloseQuestion::tellUnwritten(this);
+        return true;
+    }
+    if (CloseQuestion::askWhileWriting(this))
+        m_closeWaitTicks = CloseWaitTicks;
+    return false;
+}
+
+void MainWindow::finishClosingAfterWriting()
+{
+    if (m_closeWaitTicks == 0)
+        return;
+    if (writingUnderWay() && --m_closeWaitTicks > 0)
+        return;
+    m_closeWaitTicks = 0;
+    if (exchange().uploadUnconfirmed)
+        CloseQuestion::tellUnwritten(this);
+    m_closeDecided = true;
+    close();
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (!closing && !m_closeDecided && !mayCloseNow()) {
+        event->ignore();
+        return;
+    }
     closing = true;
     tickTimer->stop();
     m_link->closeLink();

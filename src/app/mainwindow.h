@@ -87,6 +87,8 @@ private:
     void showPage(QWidget *page);
     void slidePanel(bool in);
     void keepSnapshot(const QByteArray &body);
+    bool mayCloseNow();
+    void finishClosingAfterWriting();
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<NotePopup> m_notes;
@@ -102,6 +104,8 @@ private:
     LinkController *m_link = nullptr;
     ExchangeSequencer *m_sequencer = nullptr;
     bool m_folderNoticePending = false;
+    int m_closeWaitTicks = 0;    // a close waits for the plan being written
+    bool m_closeDecided = false; // the close was asked and answered
     SnapshotKeeper m_snapshots;
     QPointer<QPropertyAnimation> m_panelAnimation;
 };

@@ -65,6 +65,14 @@ void CommandChannel::readAgain()
         m_service->readCommand();
 }
 
+// A controller that never gets ready is not asked for ever: after a bound the reads stop and the
+// step timeout ends the transfer.
+void CommandChannel::readAgainWhileNotReady()
+{
+    if (++exchange().notReadyReads <= Attempts::NotReadyReads)
+        readAgain();
+}
+
 void CommandChannel::onCharacteristicWritten(quint16 characteristic, const QByteArray &value)
 {
     if (characteristic != CommandCharacteristicUuid || value.size() < 2 || replyByte(value, 0) != Frame::StartByte)
@@ -81,14 +89,21 @@ void CommandChannel::onCharacteristicWritten(quint16 characteristic, const QByte
     case Opcode::ReadBlocks:
         ex.pendingReply = ReplyKind::BlockReply;
         ex.blockAddress = replyU16(value, 2);
+        ex.notReadyReads = 0;
         break;
     case Opcode::WriteImage:
         ex.pendingReply = ReplyKind::UploadAck;
         ex.blockAddress = replyU16(value, 2) + Frame::MaxChunk;
+        ex.notReadyReads = 0;
         break;
     case Opcode::GetStatus:
         ex.pendingReply = ReplyKind::StatusReply;
         break;
+    case Opcode::CommitImage:
+        // the controller took it: only now is the written plan the one it runs
+        if (ex.exchangeStep == ExchangeStep::Committing)
+            ex.exchangeStep = ExchangeStep::CommitConfirmed;
+        return;
     default:
         // Commands without a reply complete with their confirmation.
         if (ex.exchangeStep == ExchangeStep::CommandSent)
@@ -124,6 +139,7 @@ void CommandChannel::onCharacteristicRead(quint16 characteristic, const QByteArr
         handleUploadAck(value);
         break;
     case ReplyKind::StatusReply:
+        ex.statusWhole = value.size() >= Frame::StatusRecordSize;
         ex.statusBytes = paddedStatusRecord(value);
         ex.pendingReply = ReplyKind::NoReply;
         ex.exchangeStep = ExchangeStep::StatusReceived;
@@ -138,7 +154,7 @@ void CommandChannel::handleBlockReply(const QByteArray &reply)
 {
     ExchangeState &ex = exchange();
     if (!blockReplyHasMarker(reply)) {
-        readAgain(); // not ready yet: fetch the same block again
+        readAgainWhileNotReady(); // not ready yet: fetch the same block again
         return;
     }
     if (blockReplyAddress(reply) != ex.blockAddress
@@ -148,6 +164,7 @@ void CommandChannel::handleBlockReply(const QByteArray &reply)
     }
 
     const QByteArray data = reply.left(Frame::BlockSize);
+    ex.notReadyReads = 0;
     if (ex.exchangeStep == ExchangeStep::ReadingImage) {
         ex.imageBuffer.append(data);
         ex.stepTimeout = Timeouts::ImageRead; // the timeout measures silence, not total length
@@ -202,10 +219,11 @@ void CommandChannel::handleUploadAck(const QByteArray &reply)
 {
     ExchangeState &ex = exchange();
     if (!uploadChunkTaken(reply)) {
-        readAgain(); // still storing
+        readAgainWhileNotReady(); // still storing
         return;
     }
     ex.pendingReply = ReplyKind::NoReply;
+    ex.notReadyReads = 0;
     if (ex.uploadData.isEmpty()) {
         ex.exchangeStep = ExchangeStep::Start; // read the image back
         return;

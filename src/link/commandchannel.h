@@ -51,6 +51,7 @@ public slots:
 
 private:
     void readAgain();
+    void readAgainWhileNotReady();
     void handleBlockReply(const QByteArray &reply);
     void handleUploadAck(const QByteArray &reply);
     void abandonBlockTransfer();

@@ -14,6 +14,7 @@
 namespace {
 
 const QString PartialImageNote = QStringLiteral("Конфигурация контроллера прочитана не полностью<p>");
+const QString ControllerSilentNote = QStringLiteral("Контроллер не отвечает");
 
 } // namespace
 
@@ -32,12 +33,17 @@ void ExchangeSequencer::timeoutTick()
         ex.exchangeStep = ExchangeStep::Start;
         break;
     case ExchangeStep::Polling:
+        // a status asked for the image length is asked again before anything else happens
+        ex.exchangeStep = ex.imageLengthKnown ? ExchangeStep::Idle : ExchangeStep::Start;
+        break;
     case ExchangeStep::CommandSent:
         ex.exchangeStep = ExchangeStep::Idle;
         break;
     case ExchangeStep::Uploading:
+    case ExchangeStep::Committing:
+        // a chunk or the commit was not acknowledged: the same bytes go again
         ex.exchangeStep = ExchangeStep::Idle;
-        controllerState().uploadRequest = true;
+        retryUpload();
         break;
     case ExchangeStep::ReadingLog:
         // silence during the log read: give up; the history page says so and can ask again, and
@@ -51,6 +57,31 @@ void ExchangeSequencer::timeoutTick()
         return;
     }
     ex.pendingReply = ReplyKind::NoReply;
+}
+
+// The upload under way failed: it is repeated with the body already sent (so a moved start shifts
+// the timers once), unless the user changed something meanwhile and a new body is due anyway.
+void ExchangeSequencer::retryUpload()
+{
+    ExchangeState &ex = exchange();
+    ControllerState &state = controllerState();
+    state.imageIsCurrent = !state.uploadRequest && !ex.heldBody.isEmpty();
+    state.uploadRequest = true;
+    ex.uploadRetry = true;
+}
+
+// The controller stopped answering: the modal note goes, one line says so, and the link is given up
+// (the next sign-in starts over; an unconfirmed upload is repeated then).
+void ExchangeSequencer::giveUpLink()
+{
+    ExchangeState &ex = exchange();
+    ex.imageReadAttempts = 0;
+    ex.statusAttempts = 0;
+    ex.pendingReply = ReplyKind::NoReply;
+    ex.stepTimeout = 0;
+    m_notes->closeNote();
+    m_notes->note(ControllerSilentNote, NoteClose::AfterTicks, 30);
+    emit controllerSilent();
 }
 
 void ExchangeSequencer::linkLost()
@@ -84,6 +115,9 @@ void ExchangeSequencer::step()
     case ExchangeStep::Idle:
         stepIdle();
         break;
+    case ExchangeStep::CommitConfirmed:
+        stepCommitConfirmed();
+        break;
     default:
         break; // a transfer or command is under way: the reply handlers or the timeout move on
     }
@@ -92,6 +126,18 @@ void ExchangeSequencer::step()
 void ExchangeSequencer::stepStart()
 {
     ExchangeState &ex = exchange();
+    if (!ex.imageLengthKnown) {
+        // The status record cached at discovery was short or missing: its image length is no
+        // reason to write the base plan over a controller's plan. The status is asked for again.
+        if (++ex.statusAttempts > Attempts::StatusRead) {
+            giveUpLink();
+            return;
+        }
+        m_channel->sendCommand(Opcode::GetStatus);
+        ex.stepTimeout = Timeouts::Command;
+        ex.exchangeStep = ExchangeStep::Polling;
+        return;
+    }
     if (ex.imageLength == 0) {
         ex.exchangeStep = ExchangeStep::ImageRead;
         ex.imageBuffer.clear();
@@ -104,6 +150,12 @@ void ExchangeSequencer::stepStart()
 void ExchangeSequencer::startImageRead()
 {
     ExchangeState &ex = exchange();
+    // two reads that agree are the normal case; a controller whose reads never complete or never
+    // agree is given up after a few
+    if (++ex.imageReadAttempts > Attempts::ImageRead) {
+        giveUpLink();
+        return;
+    }
     ex.stepTimeout = Timeouts::ImageRead;
     ex.exchangeStep = ExchangeStep::ReadingImage;
     ex.transferEnd = ex.imageLength;
@@ -132,18 +184,31 @@ void ExchangeSequencer::stepImageRead()
     // The read-back of an upload.
     const bool equal = ex.imageBuffer.size() >= ex.heldBody.size()
                        && ex.imageBuffer.left(ex.heldBody.size()) == ex.heldBody;
-    if (!equal || state.uploadRequest) {
-        // Written wrongly: the same body goes again, unless the user changed something meanwhile;
-        // then the body is built anew so that the change is not lost.
-        state.imageIsCurrent = !state.uploadRequest;
-        state.uploadRequest = true;
-        ex.exchangeStep = ExchangeStep::Idle;
+    ex.exchangeStep = ExchangeStep::Idle;
+    if (!equal) {
+        retryUpload(); // written wrongly
         return;
     }
+    if (state.uploadRequest) {
+        // the user changed something meanwhile: the body is built anew so that the change is not lost
+        state.imageIsCurrent = false;
+        return;
+    }
+    ex.imageReadAttempts = 0;
     m_channel->sendCommand(Opcode::CommitImage);
-    ex.uploadUnconfirmed = false;
-    emit imageWritten(ex.heldBody);
     ex.lastImage = ex.imageBuffer;
+    ex.stepTimeout = Timeouts::Command;
+    ex.exchangeStep = ExchangeStep::Committing;
+}
+
+// The controller acknowledged CommitImage: the plan it runs is the one written.
+void ExchangeSequencer::stepCommitConfirmed()
+{
+    ExchangeState &ex = exchange();
+    ex.stepTimeout = 0;
+    ex.uploadUnconfirmed = false;
+    ex.uploadAttempts = 0;
+    emit imageWritten(ex.heldBody);
     takeImage();
 }
 
@@ -163,11 +228,12 @@ void ExchangeSequencer::takeImage()
     state.imageIsCurrent = false;
     state.scenarios.clear();
     state.resetToEmptyForm();
-    ex.startStopChecked = 4;
+    ex.imageReadAttempts = 0;
     const bool fromController = !state.loadedFromFile && !ex.restoring;
     const QByteArray body = fromController ? ex.readImageBody() : ex.imageBuffer;
     const DecodeResult result = decodeConfigImage(state, body);
     linkTimerRows(state);
+    state.timersStartTime = state.startTime;
 
     state.editedDayHours = state.dayHours;
     state.editedNightHours = state.nightHours;
@@ -188,12 +254,15 @@ void ExchangeSequencer::takeImage()
         state.editedScenarios = state.scenarios;
         state.dayHours = state.editedDayHours = 24;
         state.nightHours = state.editedNightHours = 0;
+        state.timersStartTime = state.startTime;
         state.days.clear();
         state.editedDays.clear();
         ex.cycleDayStates.clear();
         if (ex.imageLength == 0) {
-            // an empty controller gets the base plan at once
+            // an empty controller gets the base plan at once, and is started: the one time the
+            // program asks for the work to run without the user
             state.uploadRequest = true;
+            ex.startStopChecked = RunRequest::Running;
         } else {
             // A plan the program cannot read stays on the controller until the user changes
             // something here.
@@ -233,9 +302,21 @@ void ExchangeSequencer::stepStatusReceived()
     ExchangeState &ex = exchange();
     const ControllerState &state = controllerState();
     const StatusRecord record(ex.statusBytes);
-    const int running = record.workRuns() ? StatusRecord::WorkRunsBit : 0;
+    if (!ex.imageLengthKnown) {
+        // asked for at the start: only a whole record tells the image length
+        if (ex.statusWhole) {
+            ex.imageLength = statusImageLength(ex.statusBytes);
+            ex.imageLengthKnown = true;
+            ex.statusAttempts = 0;
+        }
+        ex.exchangeStep = ExchangeStep::Start;
+        return;
+    }
+    const int running = record.workRuns() ? RunRequest::Running : RunRequest::Paused;
+    if (ex.startStopChecked == RunRequest::FollowController && ex.statusWhole)
+        ex.startStopChecked = running; // nothing asked yet: keep what the controller does
 
-    if (running == ex.startStopChecked) {
+    if (running == ex.startStopChecked || ex.startStopChecked == RunRequest::FollowController) {
         ex.exchangeStep = ExchangeStep::Idle;
     } else {
         m_channel->sendCommand(Opcode::SetRunState, setRunStatePayload(quint8(ex.startStopChecked)));
@@ -264,6 +345,20 @@ bool ExchangeSequencer::startUpload()
     if (ex.editorRefresh) {
         emit editorRefreshWanted();
         ex.editorRefresh = false;
+    }
+    if (ex.uploadRetry) {
+        ex.uploadRetry = false;
+        if (ex.uploadAttempts >= Attempts::Upload) {
+            // the controller does not take it: nothing is committed, the box keeps its plan
+            ex.uploadAttempts = 0;
+            state.imageIsCurrent = false;
+            m_notes->closeNote();
+            m_notes->note(ControllerSilentNote + QStringLiteral("<p>Запись настроек не подтверждена: она повторится при следующем подключении"),
+                          NoteClose::AfterTicks, 40);
+            return false;
+        }
+    } else {
+        ex.uploadAttempts = 0;
     }
     if (ex.imagePartial) {
         // Written from the state, the image would lose what could not be read.
@@ -294,6 +389,7 @@ bool ExchangeSequencer::startUpload()
     ex.exchangeStep = ExchangeStep::Uploading;
     ex.refreshHistory = true;
     ex.uploadUnconfirmed = true;
+    ++ex.uploadAttempts;
     return true;
 }
 

@@ -44,13 +44,19 @@ signals:
     // relay outputs to the state.
     void editorRefreshWanted();
     // Each image body the controller holds: read from it (not a loaded file or a restored
-    // snapshot), and written to it once its read-back matched, as CommitImage goes out.
+    // snapshot), and written to it once its read-back matched and CommitImage was acknowledged.
     void imageRead(const QByteArray &body);
     void imageWritten(const QByteArray &body);
+    // The controller stopped answering (image or status reads without a result): the link is to
+    // be given up.
+    void controllerSilent();
 
 private:
     void stepStart();
     void stepImageRead();
+    void stepCommitConfirmed();
+    void retryUpload();
+    void giveUpLink();
     void takeImage();
     void stepStatusReceived();
     void stepIdle();

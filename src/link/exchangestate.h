@@ -35,6 +35,18 @@ enum Value : int {
     CommandSent = 8,
     ReadingLog = 9,
     Idle = 10,
+    Committing = 11,      // CommitImage sent, its write not confirmed yet
+    CommitConfirmed = 12, // the controller took CommitImage: the plan it runs is the one written
+};
+}
+
+// The run state the program asks of the controller (status bit 2). Until the user asks for one,
+// the program follows what the controller reports and never switches the work by itself.
+namespace RunRequest {
+enum Value : int {
+    FollowController = -1,
+    Paused = 0,
+    Running = 4,
 };
 }
 
@@ -76,6 +88,15 @@ constexpr int Command = 30;
 constexpr int RunState = 20;
 }
 
+// Bounds of the automatic retries: after them the modal note closes and one line says that the
+// controller does not answer.
+namespace Attempts {
+constexpr int Upload = 3;           // one upload, first try included
+constexpr int ImageRead = 4;        // image reads in a row without a usable result
+constexpr int StatusRead = 3;       // status reads for the image length after a short record
+constexpr int NotReadyReads = 100;  // "not ready" answers for one block or chunk
+}
+
 // Everything the link and the exchange sequencer keep between ticks. One program-wide instance
 // (exchange()); tests call reset() between cases.
 struct ExchangeState
@@ -100,7 +121,7 @@ struct ExchangeState
     int setClockRequest = 0;
     int switchOnRequest = 0;
     int switchOffRequest = 0;
-    int startStopChecked = 4;
+    int startStopChecked = RunRequest::FollowController;
     bool sensorInUseNotice = false;
     bool editorRefresh = false;
     bool refreshHistory = false;
@@ -114,6 +135,8 @@ struct ExchangeState
     QByteArray imageBuffer;
     QByteArray logBuffer;
     QByteArray statusBytes;
+    bool statusWhole = false;      // the last status reply held the whole record
+    bool imageLengthKnown = false; // imageLength came from a whole status record
     QByteArray lastImage;
     QByteArray heldBody;
     QByteArray uploadData;
@@ -127,7 +150,14 @@ struct ExchangeState
     // whose plan the state holds: pending changes belong to that controller only
     quint64 linkAddress = 0;       // controller of the connection under way or made
     quint64 stateAddress = 0;      // controller whose image was last decoded into the state; 0 = none
-    bool uploadUnconfirmed = false; // an upload was sent and not yet read back and committed
+    bool uploadUnconfirmed = false; // an upload was sent and its commit not yet acknowledged
+
+    // retry bookkeeping (Attempts)
+    bool uploadRetry = false;   // the next upload repeats one that failed
+    int uploadAttempts = 0;     // tries of the upload under way
+    int imageReadAttempts = 0;  // image reads in a row without a result
+    int statusAttempts = 0;     // status reads asked for the image length
+    int notReadyReads = 0;      // "not ready" answers since the last progress
 
     // account
     bool saveLoginOnSuccess = false;

@@ -8,6 +8,8 @@
 ExchangeTick::ExchangeTick(LinkController *link, ExchangeSequencer *sequencer, LinkNotes *notes)
     : m_link(link), m_sequencer(sequencer), m_notes(notes)
 {
+    if (m_link && m_sequencer)
+        QObject::connect(m_sequencer, &ExchangeSequencer::controllerSilent, m_link, &LinkController::disconnectController);
 }
 
 bool ExchangeTick::run()

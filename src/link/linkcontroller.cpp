@@ -22,6 +22,11 @@ bool nameMarksController(const QString &name)
 {
     return name.contains(QLatin1String("REZ"));
 }
+
+QByteArray advertisedLogin(const BleDeviceInfo &device)
+{
+    return device.manufacturerData.value(1) + device.manufacturerData.value(2);
+}
 } // namespace
 
 LinkController::LinkController(Transport *transport, LinkView *view, LinkNotes *notes, QObject *parent)
@@ -110,7 +115,7 @@ void LinkController::stepDiscovering()
 void LinkController::selectDevice(const BleDeviceInfo &device)
 {
     m_selectedDevice = device;
-    const QByteArray adLogin = device.manufacturerData.value(1) + device.manufacturerData.value(2);
+    const QByteArray adLogin = advertisedLogin(device);
     if (adLogin.isEmpty() || adLogin.at(0) == '\0') {
         m_view->setFormMode(SignInMode::CreateAccount, QString(), QString());
     } else {
@@ -159,6 +164,12 @@ void LinkController::stepConnectRequested()
     ex.uploadData.clear();
     ex.refreshHistory = true;
     ex.exchangeStep = ExchangeStep::Start;
+    ex.imageLengthKnown = false;
+    ex.uploadRetry = false;
+    ex.uploadAttempts = 0;
+    ex.imageReadAttempts = 0;
+    ex.statusAttempts = 0;
+    m_accountReplyAwaited = false;
     bindPendingChanges(m_selectedDevice.address);
 
     dropService();
@@ -194,6 +205,7 @@ void LinkController::bindPendingChanges(quint64 address)
     ex.uploadUnconfirmed = false;
     ex.switchOnRequest = 0;
     ex.switchOffRequest = 0;
+    ex.startStopChecked = RunRequest::FollowController;
     ex.cycleDayStates.clear();
 }
 
@@ -212,12 +224,14 @@ void LinkController::stepConnecting()
 void LinkController::waitStep()
 {
     ExchangeState &ex = exchange();
-    // after a refused password the link rests in ServiceReady until the user tries again
-    if (ex.linkState == LinkState::ServiceReady && ex.pendingReply == ReplyKind::NoReply)
+    // after a refused password the link rests in ServiceReady until the user tries again; a
+    // command whose write is never confirmed is waited for no longer than any other answer
+    if (ex.linkState == LinkState::ServiceReady && ex.pendingReply == ReplyKind::NoReply && !m_accountReplyAwaited)
         return;
     if (ex.connectTimeout > 0 && --ex.connectTimeout > 0)
         return;
     endLink();
+    note(QStringLiteral("Контроллер не отвечает"), NoteClose::AfterTicks, 30);
 }
 
 // The attempt or the link is given up: back to discovery with the sign-in view, as after a loss.
@@ -294,8 +308,11 @@ void LinkController::onDeviceUpdated(const BleDeviceInfo &info)
     }
     if (!known)
         m_foundDevices.append(info);
-    // the form shows what the controller advertises now (a new or deleted account)
-    if (info.address == m_currentAddress && exchange().linkState == LinkState::Discovering)
+    // The form shows what the controller advertises now (a new or deleted account). Updates come
+    // several times a second on a real adapter (signal strength): only a changed login counts,
+    // so that what the user is typing stays.
+    if (info.address == m_currentAddress && exchange().linkState == LinkState::Discovering
+        && advertisedLogin(info) != advertisedLogin(m_selectedDevice))
         selectDevice(info);
 }
 
@@ -374,7 +391,10 @@ void LinkController::onServiceStateChanged(int state)
     ex.statusBytes = m_service->cachedCommandValue();
     ex.saveLoginOnSuccess = (replyByte(ex.statusBytes, 0) & Frame::AccountExistsBit) == 0;
     ex.controllerSeen = true;
-    ex.imageLength = statusImageLength(ex.statusBytes);
+    // a short or missing record (a failed read) says nothing of the image: it is asked for again
+    // after the sign-in
+    ex.imageLengthKnown = ex.statusBytes.size() >= Frame::StatusRecordSize;
+    ex.imageLength = ex.imageLengthKnown ? statusImageLength(ex.statusBytes) : 0;
     ex.linkState = LinkState::ServiceReady;
     sendAccountCommand(m_login, m_password, m_deleteFlag);
 }
@@ -469,6 +489,7 @@ void LinkController::sendAccountCommand(const QString &login, const QString &pas
     if (!password.isEmpty()) {
         if (ready) {
             ex.connectTimeout = Timeouts::Connect;
+            m_accountReplyAwaited = true;
             m_channel.sendCommand(Opcode::SignIn, signInPayload(login, password));
         } else if (!connecting) {
             ex.linkState = LinkState::ConnectRequested;
@@ -498,6 +519,7 @@ void LinkController::sendAccountCommand(const QString &login, const QString &pas
 void LinkController::signInReplied(const QByteArray &reply)
 {
     ExchangeState &ex = exchange();
+    m_accountReplyAwaited = false;
     if (!replyAccepted(reply)) {
         m_notes->closeNote();
         note(QStringLiteral("Неверный пароль"), NoteClose::AfterTicks, 10);
@@ -525,6 +547,7 @@ void LinkController::signInReplied(const QByteArray &reply)
 void LinkController::deleteReplied(const QByteArray &reply)
 {
     ExchangeState &ex = exchange();
+    m_accountReplyAwaited = false;
     if (!deleteReplyAccepted(reply)) {
         m_notes->closeNote();
         note(QStringLiteral("Не удалось удалить аккаунт"), NoteClose::AfterTicks, 20);

@@ -107,6 +107,7 @@ private:
     bool m_closing = false;
     bool m_scannerFailed = false;
     int m_errorWaitTicks = 0;
+    bool m_accountReplyAwaited = false; // a sign-in was sent and not answered
 
     QString m_login;
     QString m_password;

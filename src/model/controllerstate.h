@@ -149,6 +149,10 @@ struct ControllerState
     int chosenScenario = 0;                    // editedScenarios index the scenario page saved for the selection
     std::array<int, ChannelIdCount> usedChannels{};  // 1 = a sensor offers that channel id
     int timerShiftMinutes = 0;                 // 0..1439
+    // The start the timers of the scenarios count from: the start of the image last decoded. A
+    // moved start shifts them against this one, so an upload repeated after the move made the
+    // start live shifts them once, not twice or never.
+    QDateTime timersStartTime;
 
     bool imageIsCurrent = false;  // the next encode sends the held body as it is
     bool loadedFromFile = false;  // the next decode moves the work-cycle start to today

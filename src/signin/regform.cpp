@@ -156,6 +156,7 @@ regform::regform(QWidget *parent) : QWidget(parent)
         edit->setStyleSheet(GreyText);
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::editingFinished, this, &regform::onEditingFinished);
+        connect(edit, &QLineEdit::textEdited, this, [this, edit] { setUserEdited(edit, true); });
     }
 
     connect(m_loginPageButton, &QPushButton::clicked, this, &regform::on_loginPageButton_clicked);
@@ -198,13 +199,16 @@ void regform::setFormMode(int mode, const QString &login, const QString &passwor
         for (QLineEdit *edit : {m_loginEdit, m_passwordEdit}) {
             edit->setReadOnly(true);
             edit->clear();
+            setUserEdited(edit, false);
         }
         setDeviceId(QString());
         break;
     case SignIn:
         m_loginEdit->setReadOnly(false);
-        m_loginEdit->setText(login);
-        setGrey(m_loginEdit, false);
+        if (!m_loginUserEdited) {
+            m_loginEdit->setText(login);
+            setGrey(m_loginEdit, false);
+        }
         m_passwordEdit->setReadOnly(false);
         m_statePicture->setPixmap(QPixmap(QStringLiteral(":/pict/controller_connection_ok.jpg")));
         m_stateText->setText(QStringLiteral("Контроллер подключен"));
@@ -213,7 +217,7 @@ void regform::setFormMode(int mode, const QString &login, const QString &passwor
         m_createLoginPageButton->setEnabled(true);
         m_loginPageButton->setText(QStringLiteral("Войти"));
         m_accountStack->setCurrentWidget(m_loginPage);
-        if (!password.isEmpty())
+        if (!password.isEmpty() && !m_passwordUserEdited)
             m_passwordEdit->setText(password);
         break;
     case CreateAccount:
@@ -222,7 +226,8 @@ void regform::setFormMode(int mode, const QString &login, const QString &passwor
         m_hint->clear();
         for (QLineEdit *edit : {m_loginEdit, m_passwordEdit}) {
             edit->setReadOnly(false);
-            edit->clear();
+            if (!userEdited(edit))
+                edit->clear();
         }
         m_loginPageButton->setChecked(true);
         m_createLoginPageButton->setEnabled(false);
@@ -267,6 +272,20 @@ void regform::on_closeAppButton_clicked()
     QApplication::quit();
 }
 
+// What the user typed is theirs until they use it: the link's repeated form updates leave it.
+void regform::setUserEdited(QLineEdit *edit, bool edited)
+{
+    if (edit == m_loginEdit)
+        m_loginUserEdited = edited;
+    else if (edit == m_passwordEdit)
+        m_passwordUserEdited = edited;
+}
+
+bool regform::userEdited(const QLineEdit *edit) const
+{
+    return (edit == m_loginEdit && m_loginUserEdited) || (edit == m_passwordEdit && m_passwordUserEdited);
+}
+
 void regform::setGrey(QLineEdit *edit, bool grey)
 {
     edit->setStyleSheet(grey ? GreyText : DarkText);
@@ -305,6 +324,8 @@ void regform::onLoginButtonReleased()
     const QString login = m_loginEdit->text();
     const QString password = m_passwordEdit->text();
     if (!login.isEmpty() && !password.isEmpty()) {
+        setUserEdited(m_loginEdit, false);
+        setUserEdited(m_passwordEdit, false);
         if (m_mode == CreateAccount)
             emit createAccountRequested();
         emit LoadAccount(login, password, 0);
@@ -318,5 +339,7 @@ void regform::onLoginButtonReleased()
 
 void regform::onRegistrationButtonReleased()
 {
+    setUserEdited(m_loginEdit, false);
+    setUserEdited(m_passwordEdit, false);
     emit LoadAccount(m_loginEdit->text(), m_passwordCreateEdit->text(), 1);
 }

@@ -51,12 +51,16 @@ private:
     void onRegistrationButtonReleased();
     void onEditingFinished();
     void setGrey(QLineEdit *edit, bool grey);
+    void setUserEdited(QLineEdit *edit, bool edited);
+    bool userEdited(const QLineEdit *edit) const;
     void updateSupportText();
 
     int m_mode = Offline;
     QString m_deviceId;
     bool m_loginGrey = true;
     bool m_passwordGrey = true;
+    bool m_loginUserEdited = false;
+    bool m_passwordUserEdited = false;
 
     QLabel *m_statePicture;
     QLabel *m_stateText;

@@ -10,6 +10,8 @@ struct SimFaults
     int notReadyReads = 0;         // the next N block reads lack the marker, upload acks lack bit 1
     int blocksOutOfOrder = 0;      // the next N block reads serve the block after the expected one
     int disconnectAfterFrames = 0; // N > 0: the link drops right after the Nth frame written from now
+    int shortStatus = 0;           // the next N status records (the value cached at discovery or a
+                                   // GetStatus reply) come cut short, as after a failed read
     bool refuseNextSignIn = false; // the next sign-in is refused whatever it carries
     int replyDelayMs = 0;          // every answer of the link comes this much later
     bool stallServiceDiscovery = false; // service discovery never finishes

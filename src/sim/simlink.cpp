@@ -171,7 +171,7 @@ void SimService::discoverDetails(bool readValues)
         if (readValues && c)
             c->countValueRead();
         if (m_holdsCommand && c && readValues)
-            m_cached = c->statusValue();
+            m_cached = c->linkStatusValue();
         m_state = RemoteServiceDiscovered;
         emit stateChanged(RemoteServiceDiscovered);
     });

@@ -15,6 +15,7 @@ constexpr int BlockSize = 1024;
 constexpr int MaxChunk = 960;
 constexpr int FirstSensorChannel = 4;
 constexpr int LastStatusChannel = 31; // slot 32 would run into the accepted byte
+constexpr int ShortStatusBytes = 20;  // a cut record: flags and times, no image length
 
 enum Op : quint8 {
     DeleteAccount = 0x01,
@@ -99,7 +100,7 @@ bool SimulatedController::receiveFrame(const QByteArray &frame)
         break;
     case SetClock: handleSetClock(frame); break;
     case GetStatus:
-        m_reply = statusValue();
+        m_reply = linkStatusValue();
         m_pending = Pending::Fixed;
         break;
     default:
@@ -289,6 +290,15 @@ quint32 SimulatedController::outputWord(int output, int manualKey, const SimWork
             return quint32(level);
     }
     return m_manual.value(manualKey);
+}
+
+QByteArray SimulatedController::linkStatusValue()
+{
+    if (m_faults.shortStatus > 0) {
+        --m_faults.shortStatus;
+        return statusValue().left(ShortStatusBytes);
+    }
+    return statusValue();
 }
 
 QByteArray SimulatedController::statusValue()

@@ -42,6 +42,8 @@ public:
     QByteArray readReply();
     // The status record as it stands; also the value cached when the service is discovered.
     QByteArray statusValue();
+    // The status record as the link delivers it (the short-status fault applied).
+    QByteArray linkStatusValue();
     // A link opened or closed: a sign-in holds for one link only.
     void beginSession();
     void endSession();

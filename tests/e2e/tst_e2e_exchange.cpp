@@ -174,19 +174,6 @@ private slots:
         QVERIFY(frames.count(OpGetStatus) > 3);
     }
 
-    void decodeRestartsStoppedController()
-    {
-        E2EFixture f;
-        SimulatedController *c = f.signedInController(DemoSeed::imageBody());
-        QVERIFY(c);
-        exchange().startStopChecked = 0;
-        QVERIFY(f.tickUntil([c] { return !c->isRunning(); }, 100));
-        // an upload ends with a decode, which asks for the work to run again
-        controllerState().uploadRequest = true;
-        QVERIFY(f.tickUntil([c] { return c->isRunning(); }, 400));
-        QCOMPARE(exchange().startStopChecked, 4);
-    }
-
     void socketSwitchGoesOut()
     {
         E2EFixture f;

@@ -99,6 +99,42 @@ private slots:
         QCOMPARE(f.edit("passwordEdit")->text(), QString());
     }
 
+    // A real adapter reports the shown controller several times a second (signal strength): what
+    // the user types stays; only a changed login reaches the form.
+    void advertisementUpdatesKeepWhatIsTyped_data()
+    {
+        QTest::addColumn<QByteArray>("account");
+        QTest::newRow("creating an account") << QByteArray();
+        QTest::newRow("signing in") << QByteArray("grower");
+    }
+    void advertisementUpdatesKeepWhatIsTyped()
+    {
+        QFETCH(QByteArray, account);
+        E2EFixture f;
+        SimulatedController *c = f.addController();
+        if (!account.isEmpty())
+            createSimAccount(c, account, "green42");
+        QVERIFY(f.discover());
+        const int mode = f.form()->mode();
+        f.edit("loginEdit")->clear();
+        QTest::keyClicks(f.edit("loginEdit"), QStringLiteral("typed-login"));
+        QTest::keyClicks(f.edit("passwordEdit"), QStringLiteral("typed-pw"));
+        for (int i = 0; i < 10; ++i) {
+            f.transport->advertiseAgain(c);
+            f.tick(2);
+        }
+        QCOMPARE(f.form()->mode(), mode);
+        QCOMPARE(f.edit("loginEdit")->text(), QStringLiteral("typed-login"));
+        QCOMPARE(f.edit("passwordEdit")->text(), QStringLiteral("typed-pw"));
+
+        // the account changes on the box: the form follows, the typed password stays
+        createSimAccount(c, "someone-else", "x");
+        f.transport->advertiseAgain(c);
+        f.tick(2);
+        QCOMPARE(f.form()->mode(), int(regform::SignIn));
+        QCOMPARE(f.edit("passwordEdit")->text(), QStringLiteral("typed-pw"));
+    }
+
     void createAccountThenRemembered()
     {
         SimulatedController *c = nullptr;

@@ -215,8 +215,8 @@ private slots:
         QTest::newRow("sign-in reply") << QStringLiteral("signin");
     }
 
-    // Silence in any phase of connecting ends the attempt: the waiting note goes, the form is
-    // back, and the next "Вход" works.
+    // Silence in any phase of connecting ends the attempt: the waiting note gives way to one line
+    // saying so, the form is back, and the next "Вход" works.
     void stalledPhaseEndsInDiscovery()
     {
         QFETCH(QString, phase);
@@ -234,7 +234,8 @@ private slots:
         QCOMPARE(h.notes.open, QStringLiteral("Авторизация"));
         QVERIFY(h.tickUntil([] { return exchange().linkState >= LinkState::DiscoveringServices; }, 60));
         QVERIFY(h.tickUntil([] { return exchange().linkState <= LinkState::Discovering; }, 120));
-        QVERIFY(h.notes.open.isEmpty());
+        QCOMPARE(h.notes.open, QStringLiteral("Контроллер не отвечает"));
+        QCOMPARE(h.notes.flags, int(NoteClose::AfterTicks));
         QVERIFY(!h.view.workView);
 
         c->faults() = SimFaults();
