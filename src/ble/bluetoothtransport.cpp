@@ -7,10 +7,13 @@
 #include <QLowEnergyCharacteristic>
 #include <QLowEnergyController>
 #include <QLowEnergyService>
+#include <QTimer>
 
 namespace {
 
 constexpr int LowEnergyDiscoveryTimeoutMs = 5000;
+constexpr int MaxWriteRetries = 2;
+constexpr int WriteRetryDelayMs = 100;
 
 BleDeviceInfo toBleDeviceInfo(const QBluetoothDeviceInfo &info)
 {
@@ -84,10 +87,20 @@ BluetoothService::BluetoothService(QLowEnergyService *service, QObject *parent)
             [this](QLowEnergyService::ServiceState state) { emit stateChanged(int(state)); });
     connect(m_service, &QLowEnergyService::errorOccurred, this, [this](QLowEnergyService::ServiceError error) {
         m_refreshing = false;
+        // A write the daemon or the box refused never reached the controller: it goes again, a
+        // bounded number of times, before the refusal is reported.
+        if (error == QLowEnergyService::CharacteristicWriteError && !m_lastWrite.isEmpty()
+            && m_writeRetries < MaxWriteRetries) {
+            ++m_writeRetries;
+            QTimer::singleShot(WriteRetryDelayMs, this, [this] { sendLastWrite(); });
+            return;
+        }
+        m_lastWrite.clear();
         emit errorOccurred(QString::number(int(error)));
     });
     connect(m_service, &QLowEnergyService::characteristicWritten, this,
             [this](const QLowEnergyCharacteristic &c, const QByteArray &value) {
+                m_lastWrite.clear();
                 emit characteristicWritten(bleUuidTo16(c.uuid()), value);
             });
     connect(m_service, &QLowEnergyService::characteristicRead, this,
@@ -153,9 +166,16 @@ QByteArray BluetoothService::cachedCommandValue() const
 // rediscovery would be stale.
 void BluetoothService::writeCommand(const QByteArray &value)
 {
+    m_lastWrite = value;
+    m_writeRetries = 0;
+    sendLastWrite();
+}
+
+void BluetoothService::sendLastWrite()
+{
     const QLowEnergyCharacteristic c = m_service->characteristic(commandCharacteristicUuid());
-    if (c.isValid())
-        m_service->writeCharacteristic(c, value);
+    if (c.isValid() && !m_lastWrite.isEmpty())
+        m_service->writeCharacteristic(c, m_lastWrite);
 }
 
 void BluetoothService::readCommand()

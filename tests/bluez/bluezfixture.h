@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -82,6 +83,13 @@ struct BluezFixture
     }
     QVariantMap controller(const QString &address = QLatin1String(Address)) { return daemon.controller(address); }
     QByteArray opcodes(const QString &address = QLatin1String(Address)) { return controller(address).value(QStringLiteral("opcodes")).toByteArray(); }
+
+    // The level a SetOutput left on an output (socket index 0..3 or relay channel id).
+    quint32 outputLevel(int index, const QString &address = QLatin1String(Address))
+    {
+        const QVariantMap outputs = qdbus_cast<QVariantMap>(controller(address).value(QStringLiteral("outputs")));
+        return outputs.value(QString::number(index)).toUInt();
+    }
 
     static bool waitFor(const std::function<bool()> &condition, int ms = Deadline)
     {
