@@ -20,6 +20,7 @@ BleDeviceInfo toBleDeviceInfo(const QBluetoothDeviceInfo &info)
     BleDeviceInfo out;
     out.name = info.name();
     out.address = info.address().toUInt64();
+    out.rssi = info.rssi();
     // a device the adapter remembers but did not hear in this scan carries no signal strength
     out.cached = info.isCached() || info.rssi() == 0;
     const QMultiHash<quint16, QByteArray> data = info.manufacturerData();
