@@ -5,6 +5,8 @@ pkgs=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-connectivity-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev
   qt6-qpa-plugins libgl-dev fonts-inter xvfb xauth tzdata
+  # the BlueZ-level tests and `make demo-bluez` run a private message bus
+  dbus-daemon
   # Qt Multimedia plays the H.264 help videos through GStreamer: demuxer, decoder, sinks
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   dpkg-dev desktop-file-utils appstream man-db
