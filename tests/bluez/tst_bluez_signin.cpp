@@ -138,6 +138,29 @@ private slots:
         QVERIFY(f.controller().value(key("signedIn")).toBool());
     }
 
+    // A box that refuses the sign-in frame for good: the attempt ends by its deadline, the link
+    // is closed and the controller is found again; nothing hangs.
+    void signInWriteRefusedForGood()
+    {
+        BluezFixture f;
+        QVERIFY(f.addController());
+        QVERIFY(f.createAccount("grower", "green42"));
+        f.openWindow();
+        QVERIFY(f.discover());
+        QVERIFY(f.daemon.succeeded(QStringLiteral("FailWrites"),
+                                   {QLatin1String(BluezFixture::Address), 1000, QStringLiteral("org.bluez.Error.Failed")}));
+        f.typeCredentials(QStringLiteral("grower"), QStringLiteral("green42"));
+        f.pressLogin();
+        QVERIFY(f.waitFor([&f] { return f.linkState() == LinkState::ServiceReady; }));
+        QVERIFY(f.waitFor([&f] { return f.linkState() <= LinkState::Discovering && !f.controller().value(key("connected")).toBool(); }));
+        QVERIFY(f.controller().value(key("opcodes")).toByteArray().isEmpty());
+        QVERIFY(!f.controller().value(key("signedIn")).toBool());
+        QVERIFY(f.daemon.succeeded(QStringLiteral("FailWrites"), {QLatin1String(BluezFixture::Address), 0, QString()}));
+        QVERIFY(f.discover());
+        QVERIFY(f.signIn());
+        QVERIFY(f.controller().value(key("signedIn")).toBool());
+    }
+
     void adapterOffWhileSignedIn()
     {
         BluezFixture f;
