@@ -111,28 +111,39 @@ private slots:
         QCOMPARE(other.value(key("account")).toByteArray(), credentialBytes("other", "other1"));
     }
 
-    void deviceVanishes_data()
+    // The controller goes out of range (its device object goes too) or only the link drops.
+    void linkLost_data()
     {
         QTest::addColumn<bool>("signedIn");
-        QTest::newRow("shown in the form") << false;
-        QTest::newRow("signed in") << true;
+        QTest::addColumn<bool>("outOfRange");
+        QTest::newRow("device gone while shown in the form") << false << true;
+        QTest::newRow("device gone while signed in") << true << true;
+        QTest::newRow("link dropped while signed in") << true << false;
     }
-    void deviceVanishes()
+    void linkLost()
     {
         QFETCH(bool, signedIn);
+        QFETCH(bool, outOfRange);
         BluezFixture f;
+        const QString address = QLatin1String(BluezFixture::Address);
         QVERIFY(f.addController());
         QVERIFY(f.createAccount("grower", "green42"));
         f.openWindow();
         QVERIFY(f.discover());
         if (signedIn)
             QVERIFY(f.signIn());
-        QVERIFY(f.daemon.succeeded(QStringLiteral("SetInRange"), {QLatin1String(BluezFixture::Address), false}));
-        QVERIFY(f.waitFor([&f] { return f.form()->mode() == regform::Offline && f.linkState() != LinkState::SignedIn; }));
+        if (outOfRange) {
+            QVERIFY(f.daemon.succeeded(QStringLiteral("SetInRange"), {address, false}));
+            QVERIFY(f.waitFor([&f] { return f.form()->mode() == regform::Offline && f.linkState() != LinkState::SignedIn; }));
+        } else {
+            QVERIFY(f.daemon.succeeded(QStringLiteral("DropLink"), {address}));
+            QVERIFY(f.waitFor([&f] { return f.linkState() != LinkState::SignedIn; }));
+        }
         QVERIFY(!f.controller().value(key("connected")).toBool());
         QVERIFY(!f.controller().value(key("signedIn")).toBool());
         // back in range: found again and signed in again
-        QVERIFY(f.daemon.succeeded(QStringLiteral("SetInRange"), {QLatin1String(BluezFixture::Address), true}));
+        if (outOfRange)
+            QVERIFY(f.daemon.succeeded(QStringLiteral("SetInRange"), {address, true}));
         QVERIFY(f.discover());
         QVERIFY(f.signIn());
         QVERIFY(f.controller().value(key("signedIn")).toBool());
