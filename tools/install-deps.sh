@@ -9,7 +9,7 @@ pkgs=(
   dbus-daemon
   # Qt Multimedia plays the H.264 help videos through GStreamer: demuxer, decoder, sinks
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
-  dpkg-dev desktop-file-utils appstream man-db
+  dpkg-dev desktop-file-utils appstream man-db lintian
 )
 missing=()
 for p in "${pkgs[@]}"; do

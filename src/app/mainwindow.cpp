@@ -227,6 +227,7 @@ void MainWindow::openSettingsPage()
 
 void MainWindow::openWorkCycleSettingsPage()
 {
+    m_workCycle->showLiveCycle();
     showPage(m_workCycle);
     qDebug() << "Открытие Настройка цикла работы";
 }

@@ -3,7 +3,8 @@
 StartOptions::StartOptions()
     : m_demo(QStringLiteral("demo"), QStringLiteral("Run against a built-in simulated controller instead of Bluetooth.")),
       m_userData(QStringLiteral("user-data"),
-                 QStringLiteral("Keep the working folders in the user's data folder (the menu entry does).")),
+                 QStringLiteral("Keep the working folders in the user's data folder (the menu entry does); "
+                                "with --demo in its folder \"demo\".")),
       m_dataDir(QStringLiteral("data-dir"), QStringLiteral("Keep the working folders in <dir>."), QStringLiteral("dir")),
       m_checkBluetooth(QStringLiteral("check-bluetooth"),
                        QStringLiteral("Print what the program sees of Bluetooth (daemon, adapters, a 5 s scan) and exit.")),
@@ -63,7 +64,9 @@ DataFolder::Choice StartOptions::folderChoice() const
 {
     if (m_parser.isSet(m_dataDir))
         return DataFolder::Given;
-    return m_parser.isSet(m_userData) ? DataFolder::UserData : DataFolder::CurrentDirectory;
+    if (!m_parser.isSet(m_userData))
+        return DataFolder::CurrentDirectory;
+    return demo() ? DataFolder::UserDemoData : DataFolder::UserData;
 }
 
 QString StartOptions::dataDir() const

@@ -1,5 +1,7 @@
 #include "cycle/calendartext.h"
 
+#include "model/scenariointervals.h"
+
 namespace CalendarText {
 
 namespace {
@@ -95,17 +97,15 @@ QString cycleWord(int count)
     return QStringLiteral(" ЦИКЛОВ•");
 }
 
-QString summary(int count, const QDateTime &start, const QDateTime &end, bool twoMonths, int firstMonth, int secondMonth)
+QString summary(int count, const QDateTime &start, int cycleHours)
 {
-    QString text = QString::number(count) + cycleWord(count);
-    if (twoMonths) {
-        text += twoDigits(start.date().day()) + QLatin1Char(' ') + monthName(firstMonth) + QLatin1Char('-')
-                + twoDigits(end.date().day()) + QLatin1Char(' ') + monthName(secondMonth);
-    } else {
-        text += twoDigits(start.date().day()) + QLatin1Char('-') + twoDigits(end.date().day()) + QLatin1Char(' ')
-                + monthName(firstMonth);
-    }
-    return text + QLatin1Char(' ') + QString::number(start.date().year());
+    const QDate first = start.date();
+    const QDate last = start.addSecs(qint64(cycleHours) * 3600 * count).date();
+    QString from = twoDigits(first.day());
+    if (first.month() != last.month() || first.year() != last.year())
+        from += QLatin1Char(' ') + genitiveMonthName(first.month());
+    return QString::number(count) + cycleWord(count) + from + QStringLiteral(" – ") + twoDigits(last.day())
+           + QLatin1Char(' ') + genitiveMonthName(last.month()) + QLatin1Char(' ') + QString::number(last.year());
 }
 
 } // namespace CalendarText

@@ -35,8 +35,9 @@ CardLook selectedLook();
 // The word after the cycle count in the summary (" ЦИКЛ•", " ЦИКЛА • ", " ЦИКЛОВ•").
 QString cycleWord(int count);
 
-// The summary line of the calendar: count, dates and the start's year. The months are those the
-// page shows; the second is used only when two months are visible.
-QString summary(int count, const QDateTime &start, const QDateTime &end, bool twoMonths, int firstMonth, int secondMonth);
+// The summary line of the calendar: the count, the start and the end of the work (after count
+// cycles of cycleHours) with months in the genitive, and the end's year:
+// "40 ЦИКЛОВ•25 НОЯБРЯ – 04 ЯНВАРЯ 2027", "5 ЦИКЛОВ•20 – 25 МАРТА 2026".
+QString summary(int count, const QDateTime &start, int cycleHours);
 
 } // namespace CalendarText

@@ -27,7 +27,20 @@ bool ask(QWidget *parent, const QString &title, const QString &intro, const QStr
     auto *list = new QListWidget(&dialog);
     list->setObjectName(QLatin1String(PlanChangeQuestion::ListName));
     list->addItems(lines.isEmpty() ? QStringList{QStringLiteral("Изменений нет: контроллер уже хранит этот план")} : lines);
+    // group titles are the lines planDiffLines does not indent
+    for (int i = 0; !lines.isEmpty() && i < list->count(); ++i) {
+        QListWidgetItem *item = list->item(i);
+        if (!item->text().startsWith(QLatin1Char(' '))) {
+            QFont font = item->font();
+            font.setBold(true);
+            item->setFont(font);
+        }
+    }
     list->setSelectionMode(QAbstractItemView::NoSelection);
+    // a changed row reads "before → after": long lines wrap rather than scroll sideways
+    list->setWordWrap(true);
+    list->setResizeMode(QListView::Adjust);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(list, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -45,7 +58,7 @@ bool ask(QWidget *parent, const QString &title, const QString &intro, const QStr
 
 QStringList changeLines(const QByteArray &heldBody, const QByteArray &incoming, bool movesStart)
 {
-    return planDiffLines(diffPlans(planOfImage(heldBody), planOfImage(incoming, movesStart)));
+    return planDiffLines(diffPlans(planOfImage(heldBody), planOfImage(incoming, movesStart)), PlanChangeQuestion::MaxLinesPerGroup);
 }
 
 } // namespace

@@ -18,6 +18,9 @@ bool confirmRestore(QWidget *parent, const QByteArray &heldBody, const QByteArra
 // moves it. True when the user goes on.
 bool confirmScenarioFile(QWidget *parent, const QByteArray &heldBody, const QByteArray &image);
 
+// Lines shown per group of changes; the rest of a group is counted in one line.
+constexpr int MaxLinesPerGroup = 8;
+
 // Object names for tests: the list of changes and the two buttons.
 inline const char *const ListName = "planChangeList";
 inline const char *const AcceptName = "acceptButton";

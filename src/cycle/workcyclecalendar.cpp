@@ -140,10 +140,8 @@ void WorkCycleSettingsForm::layoutPage()
     m_month1->setVisible(page.twoMonths);
 
     const ControllerState &state = controllerState();
-    const qint64 cycleSeconds = qint64(state.editedDayHours + state.editedNightHours) * 3600;
-    const QDateTime end = state.editedStartTime.addSecs(cycleSeconds * m_cards.size());
-    m_summary->setText(CalendarText::summary(int(m_cards.size()), state.editedStartTime, end, page.twoMonths,
-                                             firstMonth, secondMonth));
+    m_summary->setText(CalendarText::summary(int(m_cards.size()), state.editedStartTime,
+                                             state.editedDayHours + state.editedNightHours));
     m_previous->setVisible(page.first > 0);
     m_next->setVisible(page.end() < m_cards.size());
 }

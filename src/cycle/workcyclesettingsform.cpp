@@ -361,10 +361,31 @@ void WorkCycleSettingsForm::takeDecodedCycle()
     m_phase->setCurrentState(state.nightHours != 0 ? SWITCHBUTTONONLY::ON : SWITCHBUTTONONLY::OFF);
     showNightFields(state.nightHours != 0);
     m_filling = false;
+    m_holdsCycle = true;
     clearSelection(false);
     m_pageFirst = 0;
     rebuildCalendar();
     refreshDescriptionButton();
+}
+
+void WorkCycleSettingsForm::showLiveCycle()
+{
+    if (!m_holdsCycle)
+        return;
+    ControllerState &state = controllerState();
+    const bool liveNight = state.nightHours != 0;
+    const bool phaseEdited = m_phase->isOn() != liveNight;
+    if (!phaseEdited && !editedDiffersFromLive() && m_dayHours->text() == QString::number(state.dayHours)
+        && m_nightHours->text() == QString::number(state.nightHours) && m_count->text() == QString::number(state.cycleCount)
+        && m_start->text() == startText(state.startTime))
+        return;
+    state.editedDayHours = state.dayHours;
+    state.editedNightHours = state.nightHours;
+    state.editedCycleCount = state.cycleCount;
+    state.editedStartTime = state.startTime;
+    takeDecodedCycle();
+    if (phaseEdited)
+        emit ChangeDayPhase(liveNight ? 1 : 0);
 }
 
 void WorkCycleSettingsForm::clearCycle()
@@ -373,6 +394,7 @@ void WorkCycleSettingsForm::clearCycle()
     for (QLineEdit *edit : {m_start, m_count, m_dayHours, m_nightHours})
         edit->clear();
     m_filling = false;
+    m_holdsCycle = false;
     clearSelection(false);
     m_cards.clear();
     m_pageFirst = 0;

@@ -21,6 +21,9 @@ public:
 
     // After a decode: the fields take the live cycle, the calendar is rebuilt without selection.
     void takeDecodedCycle();
+    // The page is opened from the panel: fields abandoned on another page go back to the live
+    // cycle (they would otherwise go out with the next save). Unchanged fields keep the selection.
+    void showLiveCycle();
     // The link is gone: fields and calendar are emptied until the next decode.
     void clearCycle();
     void clearSelection(bool showDescription);
@@ -102,5 +105,6 @@ private:
     int m_anchor = -1;
     bool m_filling = false;  // fields are being filled from the state: no rebuilds
     bool m_inNumberEdit = false;
+    bool m_holdsCycle = false;  // the fields were filled by a decode (and not emptied since)
     QString m_scenarioFolder;  // last-used folder of scenario files; empty = the scenarios folder
 };

@@ -4,8 +4,10 @@
 #include "devices/namefield.h"
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
+#include "model/sensoredit.h"
 #include "widgets/infonote.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -234,8 +236,7 @@ SensorEdit SensorSettings::buildSection()
         exchange().editorRefresh = true;
         break;
     case SensorEdit::InUse:
-        // Shown by the next tick, once this dialog is gone.
-        exchange().sensorInUseNotice = true;
+        showInUseNote();
         break;
     case SensorEdit::OutOfChannels:
         showNote(parentWidget() ? parentWidget()->window() : nullptr, QStringLiteral("Ошибка! Не хватает памяти"),
@@ -246,6 +247,22 @@ SensorEdit SensorSettings::buildSection()
         break;
     }
     return result;
+}
+
+void SensorSettings::showInUseNote()
+{
+    const QStringList names = scenariosUsingSensor(controllerState(), m_editedSensor);
+    QStringList quoted;
+    for (const QString &name : names)
+        quoted << QStringLiteral("«%1»").arg(name.toHtmlEscaped());
+    const QString where = quoted.size() == 1 ? QStringLiteral("сценария ") + quoted.first()
+                                             : QStringLiteral("сценариев ") + quoted.join(QStringLiteral(", "));
+    const QString text = QStringLiteral("Данный датчик используется в условиях %1<p>Изменения не будут сохранены").arg(where);
+    // Shown once this dialog is gone: the note belongs to the window behind it.
+    QWidget *target = parentWidget() ? parentWidget()->window() : nullptr;
+    QTimer::singleShot(0, target ? static_cast<QObject *>(target) : qApp, [target, text] {
+        showNote(target, text, NoteClose::Popup, 10);
+    });
 }
 
 void SensorSettings::on_saveButton_clicked()

@@ -61,6 +61,8 @@ private:
     QFrame *buildValueFrame(int number, QWidget *parent);
     // Rebuilds the sensor from the chosen type and name and raises the flags that follow.
     SensorEdit buildSection();
+    // A type change refused because conditions read the sensor: the note names their scenarios.
+    void showInUseNote();
     bool showsOpenedType() const;
 
     int m_editedSensor = 0;

@@ -17,7 +17,7 @@ const QList<Page> &pages()
         {QStringLiteral("НАСТРОЙКА ГРАФИКА РАБОТЫ"), QStringLiteral(":/helpinfo/calendar/"), {Video, Text}},
         {QStringLiteral("НАСТРОЙКА УСТРОЙСТВ"), QStringLiteral(":/helpinfo/deviceinfo/"), {Video, Text, Picture, Text}},
         {QStringLiteral("НАСТРОЙКА СЦЕНАРИЯ"), QStringLiteral(":/helpinfo/scenarioinfo/"), {Video, Text, Video, Text}},
-        {QStringLiteral("ИСТОРИЯ СОБЫТИЙ"), QStringLiteral(":/helpinfo/histifo/"), {}},
+        {QStringLiteral("ИСТОРИЯ СОБЫТИЙ"), QStringLiteral(":/helpinfo/histifo/"), {Text}},
     };
     return table;
 }

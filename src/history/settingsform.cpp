@@ -7,6 +7,7 @@
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
 #include "model/wallclock.h"
+#include "model/workfolders.h"
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
 #include "widgets/myheaderview.h"
@@ -262,10 +263,12 @@ void SettingsForm::refreshChart()
 
 void SettingsForm::on_loadbutt_released()
 {
-    const QString name = Dialogs::getSaveFileName(this, QStringLiteral("Open File"), QDir::currentPath(),
-                                                  QStringLiteral("data (*.csv)"));
+    QString name = Dialogs::getSaveFileName(this, QStringLiteral("Open File"), workFolders().scenarioDir.path(),
+                                            QStringLiteral("data (*.csv)"));
     if (name.isEmpty())
         return;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".csv");
     // Written in one step: a failed export never leaves half a file in place of an earlier one.
     QSaveFile file(name);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate);
@@ -279,5 +282,8 @@ void SettingsForm::on_loadbutt_released()
         file.cancelWriting();
         showNote(window(), QStringLiteral("Не удалось сохранить файл %1").arg(QDir::toNativeSeparators(name)),
                  NoteClose::Popup, NoteTicks);
+        return;
     }
+    showNote(window(), QStringLiteral("История сохранена в файл %1").arg(QDir::toNativeSeparators(name)),
+             NoteClose::Popup, NoteTicks);
 }

@@ -4,7 +4,7 @@
 
 QString baseStateText()
 {
-    return QStringLiteral("Базовое состоние");
+    return QStringLiteral("Базовое состояние");
 }
 
 QString timerRowText()

@@ -42,8 +42,14 @@ bool workCycleWritable(const ControllerState &state);
 
 // Reads an image body into a state the caller has put into its empty form
 // (ControllerState::resetToEmptyForm); empties the scenario list first. Malformed or truncated
-// data ends decoding at that point; what came before is kept.
+// data ends decoding at that point; what came before is kept. Whole records the program cannot
+// show (sensor sections it does not accept, rows on channels no input offers) are kept verbatim in
+// the state and written back by the encoder.
 DecodeResult decodeConfigImage(ControllerState &state, const QByteArray &body);
+
+// Reads bytes that hold exactly one whole sensor section (of any type and input) as the decoder
+// keeps a section it cannot show; false when they hold anything else.
+bool readSensorSection(const QByteArray &bytes, KeptSensorSection *out);
 
 // Gives every timer row of every scenario the values of the timer it names.
 void linkTimerRows(ControllerState &state);

@@ -19,11 +19,24 @@ namespace {
 class ImageDecoder
 {
 public:
-    ImageDecoder(ControllerState &state, const QByteArray &body) : m_state(state), m_body(body), m_size(body.size()) {}
+    // keepAll: every sensor section is kept as one the program cannot show, none accepted.
+    ImageDecoder(ControllerState &state, const QByteArray &body, bool keepAll = false)
+        : m_state(state), m_body(body), m_size(body.size()), m_keepAll(keepAll)
+    {
+    }
 
     DecodeResult run()
     {
         m_state.scenarios.clear();
+        m_state.keptSensorSections.clear();
+        DecodeResult result = walk();
+        reserveKeptChannels(m_state);
+        return result;
+    }
+
+private:
+    DecodeResult walk()
+    {
         qsizetype i = 0;
         bool report = true;
         while (i < m_size) {
@@ -42,7 +55,6 @@ public:
         return m_result;
     }
 
-private:
     static constexpr qsizetype Stop = -1;
 
     qsizetype step(qsizetype i, bool &report)
@@ -93,18 +105,20 @@ private:
         const int index = byteAt(m_body, p);
         const int type = byteAt(m_body, p + 2);  // p + 1: model code, carried, not read
         // A section for an input met before, of an input the box lacks, or of a type the table
-        // lacks is not one the program could have written: it is passed over, not a reason to
-        // lose the plan behind it.
-        bool usable = index < ControllerState::SensorCount && !m_sensorSeen[index] && type != SensorOff
+        // lacks is not one the program could have written: it is kept as read for the next
+        // write, not a reason to lose the plan behind it.
+        bool usable = !m_keepAll && index < ControllerState::SensorCount && !m_sensorSeen[index] && type != SensorOff
                       && type < SensorTypeCount;
         p += 3;
 
         QList<CalibrationEntry> calibration;
         QList<int> channels;
+        QList<int> allChannels;
         while (has(p) && byteAt(m_body, p) == ImageTag::ChannelBlock) {
             if (!has(p + 3))
                 return Stop;
             const int channel = byteAt(m_body, p + 1);
+            allChannels.append(channel);
             const int marker = byteAt(m_body, p + 3);
             p += 4;
             CalibrationEntry entry;
@@ -131,8 +145,10 @@ private:
         if (!has(p + 5) || byteAt(m_body, p) != ImageTag::SensorTrailer || byteAt(m_body, p + 5) != ImageTag::SensorEnd)
             return Stop;
         const qsizetype end = p + 6;
-        if (!usable)
+        if (!usable) {
+            m_state.keptSensorSections.append(KeptSensorSection{index, type, name, allChannels, m_body.mid(i, end - i)});
             return end;
+        }
 
         SensorSlot &sensor = m_state.sensors[index];
         sensor.section = m_body.mid(i, end - i);
@@ -259,7 +275,12 @@ private:
                 row.ref = BaseStateRef;
                 row.text = baseStateText();
             } else if (!captionSensorRow(source, &row)) {
-                // a channel no input offers: no sensor to read it from, so the row is passed over
+                // A channel no input offers (a sensor the program cannot show, say): the row is
+                // kept as read, at its place in the list.
+                SocketProgram &program = m_pending.sockets[m_output];
+                const QList<Condition> &rows = m_night ? program.nightConditions : program.dayConditions;
+                QList<KeptRow> &kept = m_night ? program.keptNightRows : program.keptDayRows;
+                kept.append(KeptRow{int(rows.size() + kept.size()), m_body.mid(i, ConditionRecordSize)});
                 return i + ConditionRecordSize;
             }
             if (code == ConditionCode::Below) {
@@ -372,6 +393,7 @@ private:
     ControllerState &m_state;
     const QByteArray &m_body;
     const qsizetype m_size;
+    const bool m_keepAll;
     DecodeResult m_result;
     bool m_sensorSeen[ControllerState::SensorCount] = {};
     bool m_channelTaken[ControllerState::ChannelIdCount] = {};
@@ -390,4 +412,16 @@ private:
 DecodeResult decodeConfigImage(ControllerState &state, const QByteArray &body)
 {
     return ImageDecoder(state, body).run();
+}
+
+bool readSensorSection(const QByteArray &bytes, KeptSensorSection *out)
+{
+    ControllerState alone;
+    alone.resetToEmptyForm();
+    const DecodeResult result = ImageDecoder(alone, bytes, true).run();
+    if (result.stopPosition != bytes.size() || alone.keptSensorSections.size() != 1
+        || alone.keptSensorSections.first().section != bytes)
+        return false;
+    *out = alone.keptSensorSections.first();
+    return true;
 }

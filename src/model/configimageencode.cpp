@@ -32,13 +32,22 @@ public:
         appendU16(m_timerBlock, 0);  // timer count, filled in at the end
     }
 
-    void writeList(quint8 tag, quint8 socketIndex, const QList<Condition> &rows)
+    // Kept rows go back at the positions they were read at, as far as the list still reaches.
+    void writeList(quint8 tag, quint8 socketIndex, const QList<Condition> &rows, const QList<KeptRow> &kept)
     {
         appendU8(m_section, tag);
         appendU8(m_section, socketIndex);
-        appendU8(m_section, quint8(rows.size()));
-        for (const Condition &row : rows)
-            writeCondition(row);
+        appendU8(m_section, quint8(rows.size() + kept.size()));
+        qsizetype next = 0;
+        int written = 0;
+        for (const KeptRow &row : kept) {
+            for (; written < row.position && next < rows.size(); ++written)
+                writeCondition(rows.at(next++));
+            m_section += row.record;
+            ++written;
+        }
+        for (; next < rows.size(); ++next)
+            writeCondition(rows.at(next));
     }
 
     void finish()
@@ -118,6 +127,31 @@ private:
     int m_slotCounter = 0;
 };
 
+// A kept section refused for its type or input alone goes back in input order; one refused because
+// it contradicts an accepted section goes after all accepted ones, so that reading the image again
+// accepts the same sections.
+bool keptInInputOrder(const KeptSensorSection &kept)
+{
+    return kept.input >= ControllerState::SensorCount || kept.type == SensorOff || kept.type >= SensorTypeCount;
+}
+
+void appendSensorSections(const ControllerState &state, QByteArray &body)
+{
+    const auto appendKept = [&](const auto &belongs) {
+        for (const KeptSensorSection &kept : state.keptSensorSections) {
+            if (belongs(kept))
+                body += kept.section;
+        }
+    };
+    for (int i = 0; i < ControllerState::SensorCount; ++i) {
+        if (state.sensors.at(i).type != SensorOff)
+            body += state.sensors.at(i).section;
+        appendKept([i](const KeptSensorSection &kept) { return keptInInputOrder(kept) && kept.input == i; });
+    }
+    appendKept([](const KeptSensorSection &kept) { return kept.input >= ControllerState::SensorCount; });
+    appendKept([](const KeptSensorSection &kept) { return !keptInInputOrder(kept); });
+}
+
 void appendSocketSections(ControllerState &state, QByteArray &body)
 {
     for (int i = 0; i < ControllerState::SocketCount; ++i) {
@@ -190,8 +224,8 @@ void appendScenarioSections(ControllerState &state, QByteArray &body)
                 timer.slot = -1;
             const quint8 socketIndex = quint8(it.key() - 1);
             ProgramWriter writer(state, program, section);
-            writer.writeList(ImageTag::DayList, socketIndex, program.dayConditions);
-            writer.writeList(ImageTag::NightList, socketIndex, program.nightConditions);
+            writer.writeList(ImageTag::DayList, socketIndex, program.dayConditions, program.keptDayRows);
+            writer.writeList(ImageTag::NightList, socketIndex, program.nightConditions, program.keptNightRows);
             writer.finish();
         }
         body += section;
@@ -225,10 +259,7 @@ void appendDayMap(const ControllerState &state, QByteArray &body)
 QByteArray buildBody(ControllerState &state)
 {
     QByteArray body;
-    for (const SensorSlot &sensor : state.sensors) {
-        if (sensor.type != SensorOff)
-            body += sensor.section;
-    }
+    appendSensorSections(state, body);
     appendSocketSections(state, body);
     appendWorkCycle(state, body);
     if (state.nightHours == 0)

@@ -24,6 +24,7 @@ void ControllerState::resetToEmptyForm()
         socket.name = defaultSocketName(i);
     }
     usedChannels.fill(0);
+    keptSensorSections.clear();
     dayHours = 24;
     nightHours = 0;
     cycleCount = 0;
@@ -38,6 +39,26 @@ ControllerState &controllerState()
 {
     static ControllerState state;
     return state;
+}
+
+void reserveKeptChannels(ControllerState &state)
+{
+    const auto reserve = [&state](int id) {
+        if (id >= 1 && id < ControllerState::ChannelIdCount)
+            state.usedChannels[id] = 1;
+    };
+    for (const KeptSensorSection &section : std::as_const(state.keptSensorSections)) {
+        for (int id : section.channels)
+            reserve(id);
+    }
+    for (const Scenario &scenario : std::as_const(state.scenarios)) {
+        for (const SocketProgram &program : scenario.sockets) {
+            for (const QList<KeptRow> *rows : {&program.keptDayRows, &program.keptNightRows}) {
+                for (const KeptRow &row : *rows)
+                    reserve(keptRowSource(row.record));
+            }
+        }
+    }
 }
 
 QString outputName(const ControllerState &state, int output)

@@ -90,11 +90,32 @@ struct TimerSlot
     int nightRow = 0;
 };
 
+// A condition record the program cannot show (a row on a channel no input offers), kept as read
+// and written back at its place in the list.
+struct KeptRow
+{
+    int position = 0;    // index in the list as read, counting every row
+    QByteArray record;   // the 13 bytes, 0x0A .. 0x0B
+};
+
 struct SocketProgram
 {
     QList<Condition> dayConditions;
     QList<Condition> nightConditions;
     QList<TimerSlot> timers;
+    QList<KeptRow> keptDayRows;     // in ascending position
+    QList<KeptRow> keptNightRows;
+};
+
+// A sensor section the program cannot show (a type or input it does not know, or one that
+// contradicts an accepted section), kept verbatim; the other fields describe it.
+struct KeptSensorSection
+{
+    int input = 0;       // index byte of the section
+    int type = 0;        // type byte
+    QString name;
+    QList<int> channels; // channel ids of its sub-blocks, in section order
+    QByteArray section;  // 0x02 .. 0x03
 };
 
 struct Scenario
@@ -148,6 +169,8 @@ struct ControllerState
     QMap<int, int> selectedDayScenarios;
     int chosenScenario = 0;                    // editedScenarios index the scenario page saved for the selection
     std::array<int, ChannelIdCount> usedChannels{};  // 1 = a sensor offers that channel id
+    // Sensor sections of the last decoded image that the program cannot show, in image order.
+    QList<KeptSensorSection> keptSensorSections;
     int timerShiftMinutes = 0;                 // 0..1439
     // The start the timers of the scenarios count from: the start of the image last decoded. A
     // moved start shifts them against this one, so an upload repeated after the move made the
@@ -168,6 +191,10 @@ struct ControllerState
 
 ControllerState &controllerState();
 
+// Marks in usedChannels the ids that kept sensor sections and kept rows of the live scenarios
+// name, so that no sensor set up here takes an id those records already read.
+void reserveKeptChannels(ControllerState &state);
+
 // Name of an output as the messages show it: the socket's name, or for a relay output the name
 // of its sensor input. Empty for numbers that name no output.
 QString outputName(const ControllerState &state, int output);
@@ -175,3 +202,9 @@ QString outputName(const ControllerState &state, int output);
 // Default names of the inputs and sockets, numbered from 1.
 QString defaultSensorName(int index);
 QString defaultSocketName(int index);
+
+// Source byte of a kept row (signed, as the decoder reads it); 0 for a record too short to hold one.
+inline int keptRowSource(const QByteArray &record)
+{
+    return record.size() > 1 ? int(qint8(record.at(1))) : 0;
+}

@@ -38,10 +38,17 @@ QString prepare(Choice choice, const QString &dir, QString *error)
     case CurrentDirectory:
         return QDir::currentPath();
     case UserData:
+    case UserDemoData:
         path = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         if (path.isEmpty()) {
             *error = QStringLiteral("no data folder is known for this user");
             return QString();
+        }
+        if (choice == UserDemoData) {
+            // the user's folder first, private as always; the demo's below it
+            if (prepare(UserData, QString(), error).isEmpty() || !error->isEmpty())
+                return QString();
+            path = QDir(path).filePath(QStringLiteral("demo"));
         }
         break;
     case Given:

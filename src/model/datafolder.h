@@ -6,7 +6,9 @@
 // the user's data folder (started from the menu) or a folder given on the command line.
 namespace DataFolder {
 
-enum Choice { CurrentDirectory, UserData, Given };
+// UserDemoData: the demo's own folder inside the user's data folder, so that trying the program
+// from the menu never mixes with a real controller's files.
+enum Choice { CurrentDirectory, UserData, Given, UserDemoData };
 
 // The folder for the choice (dir is used with Given), made when missing: the user's data folder
 // is kept owner-only (0700), a folder made here for Given as well. Returns its absolute path (empty

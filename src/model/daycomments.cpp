@@ -116,7 +116,8 @@ QString DayComments::saveComment(int day, const QString &text)
     const int number = known ? commentFiles.value(day) : nextFileNumber();
     if (!writeWholeFile(notePath(number), text.toUtf8()))
         return notePath(number);
-    commentPreviews.insert(day, previewOf(text));
+    // a note just written shows its first characters, whatever its lines
+    commentPreviews.insert(day, text.left(PreviewLength));
     if (known)
         return QString();
     commentFiles.insert(day, number);

@@ -38,7 +38,8 @@ struct DayComments
     // Smallest file number from 0 upwards that no note uses.
     int nextFileNumber() const;
     static QByteArray indexBytes(const QMap<int, int> &files);
-    // The tooltip text of a note: its first line, cut to PreviewLength characters.
+    // The tooltip text of a note read from the folder: its first line, cut to PreviewLength
+    // characters (a note just saved shows its first PreviewLength characters).
     static QString previewOf(const QString &text);
 
     static QString indexPath();

@@ -8,6 +8,13 @@ namespace {
 const QString Semicolon = QStringLiteral(";");
 const QString LineFeed = QStringLiteral("\n");
 
+// Characters a format code SDF gives a value: sign, digits, decimals and their point.
+int formatWidth(int formatCode)
+{
+    const int decimals = qMax(0, formatCode % 10);
+    return formatCode / 100 + (formatCode / 10) % 10 + decimals + (decimals != 0 ? 1 : 0);
+}
+
 // One paragraph of a sensor cell: the channel texts of one kind, separated by "/".
 QString valueParagraph(const QStringList &texts, const QList<int> &hits)
 {
@@ -36,7 +43,7 @@ public:
         m_open = true;
         m_time = time;
         const int count = int(m_columns.columnFormats.size());
-        for (auto *texts : {&m_min, &m_avg, &m_max})
+        for (auto *texts : {&m_min, &m_avg, &m_max, &m_minPlain, &m_avgPlain, &m_maxPlain})
             texts->resize(count);
         for (auto *hits : {&m_minHit, &m_maxHit})
             hits->resize(count);
@@ -46,6 +53,8 @@ public:
                 placeholders.append(formatPlaceholder(code));
             m_min[i] = m_avg[i] = m_max[i] = placeholders;
             m_minHit[i] = m_maxHit[i] = QList<int>(placeholders.size(), 0);
+            // a spreadsheet reads an empty field as no value, the placeholder as text
+            m_minPlain[i] = m_avgPlain[i] = m_maxPlain[i] = QStringList(placeholders.size(), QString());
         }
     }
 
@@ -56,6 +65,9 @@ public:
         m_min[at.column][at.position] = historyCellText(e.min, at.format, locale);
         m_avg[at.column][at.position] = historyCellText(e.avg, at.format, locale);
         m_max[at.column][at.position] = historyCellText(e.max, at.format, locale);
+        m_minPlain[at.column][at.position] = historyValueText(e.min, at.format, locale);
+        m_avgPlain[at.column][at.position] = historyValueText(e.avg, at.format, locale);
+        m_maxPlain[at.column][at.position] = historyValueText(e.max, at.format, locale);
         m_minHit[at.column][at.position] = e.minHit;
         m_maxHit[at.column][at.position] = e.maxHit;
     }
@@ -71,7 +83,7 @@ public:
         for (int i = 0; i < m_min.size(); ++i) {
             row.cells << valueParagraph(m_min.at(i), m_minHit.at(i)) + valueParagraph(m_avg.at(i), {})
                     + valueParagraph(m_max.at(i), m_maxHit.at(i));
-            for (const QStringList *texts : {&m_min.at(i), &m_avg.at(i), &m_max.at(i)})
+            for (const QStringList *texts : {&m_minPlain.at(i), &m_avgPlain.at(i), &m_maxPlain.at(i)})
                 for (const QString &text : *texts)
                     csv += text + Semicolon;
         }
@@ -83,7 +95,8 @@ private:
     const HistoryColumns &m_columns;
     bool m_open = false;
     QDateTime m_time;
-    QList<QStringList> m_min, m_avg, m_max;
+    QList<QStringList> m_min, m_avg, m_max;                 // cell texts, padded for the table
+    QList<QStringList> m_minPlain, m_avgPlain, m_maxPlain;  // the same values for the CSV
     QList<QList<int>> m_minHit, m_maxHit;
 };
 
@@ -163,21 +176,26 @@ HistoryColumns buildHistoryColumns(const ControllerState &state)
 
 QString historyCellText(float value, int formatCode, const QLocale &locale)
 {
-    const int sign = formatCode / 100;
-    const int digits = (formatCode / 10) % 10;
+    const int width = formatWidth(formatCode);
+    QString text = historyValueText(value, formatCode, locale);
+    int pad = width - int(text.size());
+    if (!text.contains(QLatin1Char('.')))
+        ++pad;
+    for (int k = 0; k < pad; ++k)
+        text += QStringLiteral("<html>&nbsp;</html>");
+    return text;
+}
+
+QString historyValueText(float value, int formatCode, const QLocale &locale)
+{
     const int decimals = qMax(0, formatCode % 10);
-    const int width = sign + digits + decimals + (decimals != 0 ? 1 : 0);
+    const int width = formatWidth(formatCode);
     // Group separators would be cut like digits ("1 23" for 1234).
     QLocale plain = locale;
     plain.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     QString text = plain.toString(double(value), 'f', decimals);
     if (text.size() > width)
         text.truncate(qMax(0, width));
-    int pad = width - int(text.size());
-    if (!text.contains(QLatin1Char('.')))
-        ++pad;
-    for (int k = 0; k < pad; ++k)
-        text += QStringLiteral("<html>&nbsp;</html>");
     return text;
 }
 

@@ -59,6 +59,8 @@ HistoryColumns buildHistoryColumns(const ControllerState &state);
 // A value as its format code shows it: fixed decimals in the locale, cut to the code's width,
 // padded with non-breaking blanks.
 QString historyCellText(float value, int formatCode, const QLocale &locale);
+// The same value without the padding, as the CSV holds it.
+QString historyValueText(float value, int formatCode, const QLocale &locale);
 
 // Rows of the records from the first day 00:00 to the day after the last, 00:00, both included.
 HistoryFill fillHistory(const HistoryColumns &columns, const QList<EventRecord> &events, QDate first, QDate last,

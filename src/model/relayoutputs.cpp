@@ -44,11 +44,22 @@ QSet<int> relayChannels(const ControllerState &state)
     return channels;
 }
 
-void syncRelayProgram(QMap<int, SocketProgram> &sockets, const QList<int> &relays, const QSet<int> &channels)
+QList<int> keptOutputs(const ControllerState &state)
+{
+    QList<int> outputs;
+    for (const KeptSensorSection &section : state.keptSensorSections) {
+        if (section.input >= 0 && section.input < ControllerState::SensorCount)
+            outputs << FirstRelayOutput + section.input;
+    }
+    return outputs;
+}
+
+void syncRelayProgram(QMap<int, SocketProgram> &sockets, const QList<int> &relays, const QSet<int> &channels,
+                      const QList<int> &kept)
 {
     for (auto it = sockets.begin(); it != sockets.end();) {
         const int output = it.key();
-        if (output < FirstRelayOutput || relays.contains(output)) {
+        if (output < FirstRelayOutput || relays.contains(output) || kept.contains(output)) {
             dropRows(it->dayConditions, channels);
             dropRows(it->nightConditions, channels);
             ++it;
@@ -66,10 +77,11 @@ void syncRelayPrograms(ControllerState &state)
 {
     const QList<int> relays = relayOutputs(state);
     const QSet<int> channels = relayChannels(state);
+    const QList<int> kept = keptOutputs(state);
     for (Scenario &scenario : state.scenarios)
-        syncRelayProgram(scenario.sockets, relays, channels);
+        syncRelayProgram(scenario.sockets, relays, channels, kept);
     // edited in place rather than replaced by the live list: a plan waiting for its upload keeps
     // its scenarios
     for (Scenario &scenario : state.editedScenarios)
-        syncRelayProgram(scenario.sockets, relays, channels);
+        syncRelayProgram(scenario.sockets, relays, channels, kept);
 }

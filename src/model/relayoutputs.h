@@ -11,8 +11,14 @@ QList<int> relayOutputs(const ControllerState &state);
 SocketProgram defaultRelayProgram();
 
 // Brings one socket map in line with the relay outputs: keys of inputs that are no longer relays
-// go, rows that read the relay channels go, missing relay outputs get the default program.
-void syncRelayProgram(QMap<int, SocketProgram> &sockets, const QList<int> &relays, const QSet<int> &relayChannels);
+// go (but for the kept outputs), rows that read the relay channels go, missing relay outputs get
+// the default program.
+void syncRelayProgram(QMap<int, SocketProgram> &sockets, const QList<int> &relays, const QSet<int> &relayChannels,
+                      const QList<int> &kept = {});
+
+// Output numbers of the inputs that hold a sensor section the program keeps without showing: their
+// programs are the controller's and stay as read.
+QList<int> keptOutputs(const ControllerState &state);
 
 // Channel ids of the relay inputs.
 QSet<int> relayChannels(const ControllerState &state);

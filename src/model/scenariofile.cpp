@@ -3,6 +3,7 @@
 #include "model/configimage.h"
 #include "model/daycomments.h"
 #include "model/filewrite.h"
+#include "model/planimage.h"
 
 #include <QtEndian>
 
@@ -110,6 +111,10 @@ bool readScenarioFile(const QByteArray &data, ScenarioFileContent *content)
             return false;
         }
     }
+    // Other writers store the image as read, in whole blocks: only the controller's image counts.
+    const QByteArray image = controllerImageIn(read.image);
+    if (!image.isEmpty())
+        read.image = image;
     *content = read;
     return true;
 }

@@ -28,7 +28,9 @@ QByteArray writeScenarioFile(const ScenarioFileContent &content);
 
 // Reads the structure of a scenario file. False when a length field runs past the end or bytes
 // are left over that form no whole item; *content is then left as it was. Files whose writer left
-// out the index block (when there were no day comments) are read too.
+// out the index block (when there were no day comments) are read too. An image stored as whole
+// blocks read from a controller is cut to the controller's image (controllerImageIn); an image
+// that holds no whole plan is kept as stored, for imageHoldsWholePlan to refuse.
 bool readScenarioFile(const QByteArray &data, ScenarioFileContent *content);
 
 // Whether an image body decodes to a whole plan: read up to and including its day map with only

@@ -11,21 +11,21 @@ QList<SensorTypeInfo> buildCatalogue()
     const QString state = QStringLiteral("Состояние");
     return {
         {SensorOff, QStringLiteral("Отключен"), {QString()}, {QString()},
-         {QString(), QString(), QString(), QString()}, 0, {0}, everyInput},
+         {QString(), QString(), QString(), QString()}, 0, {0}, everyInput, {0.0}},
         {SensorOneWireTemperature, QStringLiteral("Цифровой датчик температуры (1-Wire)"),
          {QStringLiteral("Температура")}, {QStringLiteral("°C")},
-         {QString(), vcc, QStringLiteral("Данные"), gnd}, 3, {121}, everyInput},
+         {QString(), vcc, QStringLiteral("Данные"), gnd}, 3, {121}, everyInput, {0.5}},
         {SensorTemperatureHumidity, QStringLiteral("Датчик температуры & влажности (AM2301A)"),
          {QStringLiteral("Влажность"), QStringLiteral("Температура")},
          {QStringLiteral("%"), QStringLiteral("°C")},
-         {vcc, QString(), QStringLiteral("Данные"), gnd}, 4, {21, 121}, everyInput},
+         {vcc, QString(), QStringLiteral("Данные"), gnd}, 4, {21, 121}, everyInput, {2.0, 0.5}},
         {SensorContact, QStringLiteral("Датчик замыкания(уровня...)"), {state}, {QString()},
-         {QString(), QString(), QStringLiteral("Сигнал"), gnd}, 5, {10}, everyInput},
+         {QString(), QString(), QStringLiteral("Сигнал"), gnd}, 5, {10}, everyInput, {0.0}},
         {SensorRelayOutput, QStringLiteral("Выход управления реле"), {state}, {QString()},
-         {QString(), QString(), QStringLiteral("Выход"), gnd}, 5, {0}, noInput},
+         {QString(), QString(), QStringLiteral("Выход"), gnd}, 5, {0}, noInput, {0.0}},
         {SensorVoltage, QStringLiteral("Измерение напряжения(датчик освещенности/уровня...)"),
          {QStringLiteral("Напряжение")}, {QStringLiteral("мВ")},
-         {QString(), QString(), QStringLiteral("Вход"), gnd}, 7, {40}, everyInput},
+         {QString(), QString(), QStringLiteral("Вход"), gnd}, 7, {40}, everyInput, {20.0}},
     };
 }
 

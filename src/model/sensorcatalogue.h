@@ -26,12 +26,15 @@ struct SensorTypeInfo
     int typeParam = 0;
     QList<int> valueFormats;    // display-format code per value (see formatPlaceholder)
     QList<int> allowedOnInput;  // 6 flags, one per sensor input
+    // Usual scatter of a reading, per value: thresholds closer than this make a relay chatter.
+    QList<double> noiseWidths;
 
     friend bool operator==(const SensorTypeInfo &a, const SensorTypeInfo &b)
     {
         return a.code == b.code && a.name == b.name && a.valueNames == b.valueNames
             && a.units == b.units && a.pinNames == b.pinNames && a.typeParam == b.typeParam
-            && a.valueFormats == b.valueFormats && a.allowedOnInput == b.allowedOnInput;
+            && a.valueFormats == b.valueFormats && a.allowedOnInput == b.allowedOnInput
+            && a.noiseWidths == b.noiseWidths;
     }
     friend bool operator!=(const SensorTypeInfo &a, const SensorTypeInfo &b) { return !(a == b); }
 };

@@ -6,6 +6,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -17,17 +18,24 @@ std::optional<float> instantValue(const SensorSlot &sensor, int channel)
     return parseRefinedValue(sensor.valueTexts.at(channel));
 }
 
+bool scenarioUsesChannels(const Scenario &scenario, const QList<int> &channels)
+{
+    for (const SocketProgram &program : scenario.sockets) {
+        for (const QList<Condition> *rows : {&program.dayConditions, &program.nightConditions}) {
+            for (const Condition &row : *rows) {
+                if (row.source >= 1 && channels.contains(row.source))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool listUsesChannels(const QList<Scenario> &scenarios, const QList<int> &channels)
 {
     for (const Scenario &scenario : scenarios) {
-        for (const SocketProgram &program : scenario.sockets) {
-            for (const QList<Condition> *rows : {&program.dayConditions, &program.nightConditions}) {
-                for (const Condition &row : *rows) {
-                    if (row.source >= 1 && channels.contains(row.source))
-                        return true;
-                }
-            }
-        }
+        if (scenarioUsesChannels(scenario, channels))
+            return true;
     }
     return false;
 }
@@ -89,6 +97,21 @@ bool sensorUsedByConditions(const ControllerState &state, int index)
     return listUsesChannels(state.scenarios, channels) || listUsesChannels(state.editedScenarios, channels);
 }
 
+QStringList scenariosUsingSensor(const ControllerState &state, int index)
+{
+    QStringList names;
+    if (index < 0 || index >= state.sensors.size() || state.sensors.at(index).channels.isEmpty())
+        return names;
+    const QList<int> &channels = state.sensors.at(index).channels;
+    for (const QList<Scenario> *list : {&state.scenarios, &state.editedScenarios}) {
+        for (const Scenario &scenario : *list) {
+            if (scenarioUsesChannels(scenario, channels) && !names.contains(scenario.name))
+                names << scenario.name;
+        }
+    }
+    return names;
+}
+
 SensorEdit rebuildSensor(ControllerState &state, int index, int type, const QString &name)
 {
     if (index < 0 || index >= state.sensors.size())
@@ -96,7 +119,10 @@ SensorEdit rebuildSensor(ControllerState &state, int index, int type, const QStr
     SensorSlot &sensor = state.sensors[index];
     if (type < SensorOff || type >= SensorTypeCount)
         type = SensorOff;
-    if (type != sensor.type && sensorUsedByConditions(state, index))
+    // A section the program cannot show holds the input too: a type set here would contradict it.
+    const bool keptOnInput = std::any_of(state.keptSensorSections.cbegin(), state.keptSensorSections.cend(),
+                                         [index](const KeptSensorSection &kept) { return kept.input == index; });
+    if (type != sensor.type && (keptOnInput || sensorUsedByConditions(state, index)))
         return SensorEdit::InUse;
 
     const QString keptName = cutToUtf8Bytes(name);

@@ -3,6 +3,7 @@
 #include "model/controllerstate.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -25,11 +26,14 @@ void applyRefinedValues(SensorSlot &sensor, int type, std::optional<float> refin
 
 // True when a condition of a live or edited scenario reads one of the sensor's channels.
 bool sensorUsedByConditions(const ControllerState &state, int index);
+// The names of those scenarios, live ones first, each once.
+QStringList scenariosUsingSensor(const ControllerState &state, int index);
 
 enum class SensorEdit {
     Built,          // type, channels and section rebuilt; an upload is requested
     Disconnected,   // type 0: channels released; an upload is requested
-    InUse,          // a type change on a sensor that conditions read: nothing changed
+    InUse,          // a type change on a sensor that conditions read, or on an input a kept
+                    // section holds: nothing changed
     OutOfChannels,  // no free channel id: nothing changed
     BadIndex,
 };

@@ -1,5 +1,6 @@
 #include "model/statejson.h"
 
+#include "model/configimageformat.h"
 #include "model/numericutil.h"
 #include "model/sensorcatalogue.h"
 #include "model/wallclock.h"
@@ -263,6 +264,66 @@ void readSensor(JsonReader &r, const QJsonObject &o, const QString &path, int in
         r.fail(sectionPath, QStringLiteral("holds other calibration entries"));
 }
 
+// A kept section is given by its bytes; the fields beside them describe it and must agree.
+KeptSensorSection readKeptSection(JsonReader &r, const QJsonObject &o, const QString &path)
+{
+    r.onlyKeys(o, path, {"input", "type", "name", "channels", "section"});
+    const QString sectionPath = JsonReader::member(path, QStringLiteral("section"));
+    const QByteArray bytes = r.hex(o, path, QStringLiteral("section"));
+    KeptSensorSection kept;
+    if (r.failed())
+        return kept;
+    if (!readSensorSection(bytes, &kept)) {
+        r.fail(sectionPath, QStringLiteral("not one whole sensor section"));
+        return kept;
+    }
+    if (r.integer(o, path, QStringLiteral("input"), 0, U8Max, kept.input) != kept.input)
+        r.fail(sectionPath, QStringLiteral("is input %1's").arg(kept.input));
+    else if (r.integer(o, path, QStringLiteral("type"), 0, U8Max, kept.type) != kept.type)
+        r.fail(sectionPath, QStringLiteral("holds type %1").arg(kept.type));
+    else if (r.string(o, path, QStringLiteral("name"), kept.name) != kept.name)
+        r.fail(sectionPath, QStringLiteral("holds the name \"%1\"").arg(kept.name));
+    else if (o.contains(QStringLiteral("channels"))) {
+        QList<int> channels;
+        const QJsonArray given = r.array(o, path, QStringLiteral("channels"));
+        for (qsizetype i = 0; i < given.size(); ++i)
+            channels.append(int(r.integer(given.at(i), JsonReader::element(JsonReader::member(path, QStringLiteral("channels")), i), 0, U8Max)));
+        if (!r.failed() && channels != kept.channels)
+            r.fail(sectionPath, QStringLiteral("holds the channels %1").arg(channelsText(kept.channels)));
+    }
+    return kept;
+}
+
+// Kept rows: 13-byte records of rows on sources no input offers, in ascending positions.
+QList<KeptRow> readKeptRows(JsonReader &r, const QJsonObject &o, const QString &path, const QString &key)
+{
+    QList<KeptRow> rows;
+    const QJsonArray items = r.array(o, path, key);
+    for (qsizetype i = 0; i < items.size() && !r.failed(); ++i) {
+        const QString at = JsonReader::element(JsonReader::member(path, key), i);
+        const QJsonObject item = r.object(items.at(i), at);
+        r.onlyKeys(item, at, {"position", "source", "record"});
+        KeptRow row;
+        row.position = int(r.integer(item.value(QStringLiteral("position")), JsonReader::member(at, QStringLiteral("position")), 0, IntMax));
+        row.record = r.hex(item, at, QStringLiteral("record"));
+        if (r.failed())
+            break;
+        const QString recordPath = JsonReader::member(at, QStringLiteral("record"));
+        const int source = row.record.size() == ConditionRecordSize ? int(qint8(row.record.at(1))) : 0;
+        if (row.record.size() != ConditionRecordSize || quint8(row.record.at(0)) != ImageTag::ConditionStart
+            || quint8(row.record.at(ConditionRecordSize - 1)) != ImageTag::ConditionEnd)
+            r.fail(recordPath, QStringLiteral("expected one condition record of %1 bytes").arg(ConditionRecordSize));
+        else if (source == BaseStateSource || source == TimerSource)
+            r.fail(recordPath, QStringLiteral("a row on source %1 is not kept, it is read").arg(source));
+        else if (r.integer(item, at, QStringLiteral("source"), -128, 127, source) != source)
+            r.fail(recordPath, QStringLiteral("reads source %1").arg(source));
+        else if (!rows.isEmpty() && row.position <= rows.last().position)
+            r.fail(JsonReader::member(at, QStringLiteral("position")), QStringLiteral("expected positions in ascending order"));
+        rows.append(row);
+    }
+    return rows;
+}
+
 Condition readCondition(JsonReader &r, const QJsonObject &o, const QString &path)
 {
     r.onlyKeys(o, path, {"ref", "text", "kind", "value", "valueBits", "priority", "action", "source", "params"});
@@ -321,7 +382,7 @@ Scenario readScenario(JsonReader &r, const QJsonObject &o, const QString &path)
     for (qsizetype i = 0; i < programs.size() && !r.failed(); ++i) {
         const QString at = JsonReader::element(socketsPath, i);
         const QJsonObject p = r.object(programs.at(i), at);
-        r.onlyKeys(p, at, {"output", "day", "night", "timers"});
+        r.onlyKeys(p, at, {"output", "day", "night", "timers", "keptDay", "keptNight"});
         const int output = int(r.integer(p.value(QStringLiteral("output")), JsonReader::member(at, QStringLiteral("output")), 1, LastOutput));
         if (r.failed())
             break;
@@ -332,6 +393,8 @@ Scenario readScenario(JsonReader &r, const QJsonObject &o, const QString &path)
         SocketProgram program;
         program.dayConditions = readConditions(r, p, at, QStringLiteral("day"));
         program.nightConditions = readConditions(r, p, at, QStringLiteral("night"));
+        program.keptDayRows = readKeptRows(r, p, at, QStringLiteral("keptDay"));
+        program.keptNightRows = readKeptRows(r, p, at, QStringLiteral("keptNight"));
         const QJsonArray timers = r.array(p, at, QStringLiteral("timers"));
         for (qsizetype t = 0; t < timers.size() && !r.failed(); ++t) {
             const QString timerPath = JsonReader::element(JsonReader::member(at, QStringLiteral("timers")), t);
@@ -426,7 +489,7 @@ bool stateFromJson(const QJsonObject &json, ControllerState &state, QString *err
     JsonReader r;
     // complete, stopPosition and usedLength (older versions) are written only
     r.onlyKeys(json, QString(), {"complete", "stopPosition", "usedLength", "sensors", "sockets", "workCycle", "days", "scenarios",
-                                 "scenarioOrder"});
+                                 "scenarioOrder", "keptSensorSections"});
     int channelOwner[ControllerState::ChannelIdCount];
     std::fill(std::begin(channelOwner), std::end(channelOwner), -1);
     readIndexed(r, json, QStringLiteral("sensors"), ControllerState::SensorCount,
@@ -453,6 +516,11 @@ bool stateFromJson(const QJsonObject &json, ControllerState &state, QString *err
                     socket.baseFlag = int(r.integer(o, path, QStringLiteral("baseFlag"), 0, U8Max, 0));
                     socket.present = int(r.integer(o, path, QStringLiteral("present"), IntMin, IntMax, socket.present));
                 });
+    const QJsonArray kept = r.array(json, QString(), QStringLiteral("keptSensorSections"));
+    for (qsizetype i = 0; i < kept.size() && !r.failed(); ++i) {
+        const QString path = JsonReader::element(QStringLiteral("keptSensorSections"), i);
+        result.keptSensorSections.append(readKeptSection(r, r.object(kept.at(i), path), path));
+    }
     if (!r.failed())
         readWorkCycle(r, json, result);
     const QJsonArray scenarios = r.array(json, QString(), QStringLiteral("scenarios"));
@@ -474,6 +542,7 @@ bool stateFromJson(const QJsonObject &json, ControllerState &state, QString *err
         for (int channel : sensor.channels)
             result.usedChannels[channel] = 1;
     }
+    reserveKeptChannels(result);
     state = result;
     return true;
 }

@@ -90,6 +90,19 @@ QJsonObject timerToJson(const TimerSlot &timer)
     };
 }
 
+QJsonArray keptRowsToJson(const QList<KeptRow> &rows)
+{
+    QJsonArray array;
+    for (const KeptRow &row : rows) {
+        array.append(QJsonObject{
+            {QStringLiteral("position"), row.position},
+            {QStringLiteral("source"), keptRowSource(row.record)},
+            {QStringLiteral("record"), QString::fromLatin1(row.record.toHex())},
+        });
+    }
+    return array;
+}
+
 QJsonObject scenarioToJson(const Scenario &scenario, int index)
 {
     QJsonArray programs;
@@ -97,12 +110,18 @@ QJsonObject scenarioToJson(const Scenario &scenario, int index)
         QJsonArray timers;
         for (const TimerSlot &timer : it->timers)
             timers.append(timerToJson(timer));
-        programs.append(QJsonObject{
+        QJsonObject program{
             {QStringLiteral("output"), it.key()},
             {QStringLiteral("day"), conditionsToJson(it->dayConditions)},
             {QStringLiteral("night"), conditionsToJson(it->nightConditions)},
             {QStringLiteral("timers"), timers},
-        });
+        };
+        // rows the program cannot show, carried as read
+        if (!it->keptDayRows.isEmpty())
+            program.insert(QStringLiteral("keptDay"), keptRowsToJson(it->keptDayRows));
+        if (!it->keptNightRows.isEmpty())
+            program.insert(QStringLiteral("keptNight"), keptRowsToJson(it->keptNightRows));
+        programs.append(program);
     }
     return {
         {QStringLiteral("index"), index},
@@ -151,7 +170,7 @@ QJsonObject stateToJson(const ControllerState &state, const DecodeResult &result
     for (auto it = state.scenarioOrder.cbegin(); it != state.scenarioOrder.cend(); ++it)
         order.append(QJsonObject{{QStringLiteral("scenario"), it.key()}, {QStringLiteral("ordinal"), it.value()}});
 
-    return {
+    QJsonObject json{
         {QStringLiteral("complete"), result.complete},
         {QStringLiteral("stopPosition"), result.stopPosition},
         {QStringLiteral("sensors"), sensors},
@@ -161,4 +180,18 @@ QJsonObject stateToJson(const ControllerState &state, const DecodeResult &result
         {QStringLiteral("scenarios"), scenarios},
         {QStringLiteral("scenarioOrder"), order},
     };
+    if (!state.keptSensorSections.isEmpty()) {
+        QJsonArray kept;
+        for (const KeptSensorSection &section : state.keptSensorSections) {
+            kept.append(QJsonObject{
+                {QStringLiteral("input"), section.input},
+                {QStringLiteral("type"), section.type},
+                {QStringLiteral("name"), section.name},
+                {QStringLiteral("channels"), intArray(section.channels)},
+                {QStringLiteral("section"), QString::fromLatin1(section.section.toHex())},
+            });
+        }
+        json.insert(QStringLiteral("keptSensorSections"), kept);
+    }
+    return json;
 }

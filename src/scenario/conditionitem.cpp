@@ -541,8 +541,14 @@ void ConditionItem::setPriorityVisible(bool visible)
         }
         return;
     }
-    setMinimumHeight(80);
-    setMaximumHeight(80);
+    if (m_clockMode) {
+        setMinimumHeight(80);
+        setMaximumHeight(80);
+        return;
+    }
+    // The four cycle fields need more than 80 pixels: the row takes the height of its content.
+    setMinimumHeight(0);
+    setMaximumHeight(QWIDGETSIZE_MAX);
 }
 
 int ConditionItem::kindOf() const

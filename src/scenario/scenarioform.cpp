@@ -74,7 +74,9 @@ void ScenarioForm::openFromMenu()
             }
         }
         m_editor->setNavigationVisible(true);
-        const QMap<int, SocketProgram> kept = m_editor->workingSockets;
+        const KeptEdits kept = keptEdits();
+        if (restorable(kept) && state.scenarioOrder.contains(kept.index))
+            index = kept.index;
         m_editor->loadScenario(index);
         restoreUnsavedEdits(kept);
         m_editor->fitRelayButtons();
@@ -95,25 +97,33 @@ void ScenarioForm::openForSelectedDays()
         }
     }
     m_editor->setNavigationVisible(false);
-    const QMap<int, SocketProgram> kept = m_editor->workingSockets;
+    const KeptEdits kept = keptEdits();
     m_editor->loadScenario(index);
     restoreUnsavedEdits(kept);
     m_editor->fitRelayButtons();
     rememberOpening();
 }
 
-void ScenarioForm::restoreUnsavedEdits(const QMap<int, SocketProgram> &kept)
+ScenarioForm::KeptEdits ScenarioForm::keptEdits() const
 {
-    if (m_closedByButtons)
-        return;
+    return {m_editor->loadedScenario, m_editor->loadedBase, m_editor->workingSockets};
+}
+
+bool ScenarioForm::restorable(const KeptEdits &kept) const
+{
+    if (m_closedByButtons || m_openedMode != editMode || socketMapsEqual(kept.sockets, kept.base))
+        return false;
     const ControllerState &state = controllerState();
-    const int index = m_editor->loadedScenario;
-    const bool same = m_openedMode == editMode && m_openedIndex == index
-        && (editMode == ScenarioEditMode::FromMenu || m_openedSelection == state.selectedDayScenarios)
-        && index < state.scenarios.size() && socketMapsEqual(state.scenarios.at(index).sockets, m_openedBase);
-    if (!same || socketMapsEqual(kept, m_openedBase))
+    return (editMode == ScenarioEditMode::FromMenu || m_openedSelection == state.selectedDayScenarios)
+        && kept.index >= 0 && kept.index < state.scenarios.size()
+        && socketMapsEqual(state.scenarios.at(kept.index).sockets, kept.base);
+}
+
+void ScenarioForm::restoreUnsavedEdits(const KeptEdits &kept)
+{
+    if (m_editor->loadedScenario != kept.index || !restorable(kept))
         return;
-    m_editor->workingSockets = kept;
+    m_editor->workingSockets = kept.sockets;
     m_editor->powerSocketClicked(m_editor->currentSocket);
     closeNote();
     showNote(window(), QStringLiteral("Несохранённые изменения сценария восстановлены"), NoteClose::Popup, 10);
@@ -121,20 +131,24 @@ void ScenarioForm::restoreUnsavedEdits(const QMap<int, SocketProgram> &kept)
 
 void ScenarioForm::rememberOpening()
 {
-    const ControllerState &state = controllerState();
     m_closedByButtons = false;
     m_openedMode = editMode;
-    m_openedIndex = m_editor->loadedScenario;
-    m_openedSelection = state.selectedDayScenarios;
-    m_openedBase = m_openedIndex < state.scenarios.size() ? state.scenarios.at(m_openedIndex).sockets : QMap<int, SocketProgram>();
+    m_openedSelection = controllerState().selectedDayScenarios;
 }
 
 void ScenarioForm::on_saveButton_clicked()
 {
-    const NoteFn note = [this](const QString &text) { showNote(window(), text, NoteClose::Popup, 10); };
+    QString refusal;
+    const NoteFn note = [&refusal](const QString &text) { refusal = text; };
     const int request = saveScenario(controllerState(), editMode, m_editor->loadedScenario, m_editor->workingSockets, note);
-    if (request == 0)
-        return;  // the working copy stays for the user to correct
+    if (request == 0) {
+        // The working copy stays for the user to correct: the refused rows are put on screen
+        // (another output or phase, maybe) before the reason is shown.
+        m_editor->showFirstFailingList();
+        closeNote();
+        showNote(window(), refusal, NoteClose::Popup, 10);
+        return;
+    }
     m_closedByButtons = true;
     exchange().pageRequest = request;
 }

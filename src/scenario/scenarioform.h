@@ -39,15 +39,24 @@ public slots:
     void on_helpButton_released();
 
 private:
-    // Puts back the edits of a visit that ended without save or cancel (the link was lost), when
-    // the page opens the same way on the same, unchanged scenario.
-    void restoreUnsavedEdits(const QMap<int, SocketProgram> &kept);
+    // The working copy left by the previous visit, with the scenario it belongs to and the live
+    // programs it started from (the arrows may have moved it to another scenario).
+    struct KeptEdits
+    {
+        int index = -1;
+        QMap<int, SocketProgram> base;
+        QMap<int, SocketProgram> sockets;
+    };
+    KeptEdits keptEdits() const;
+    // Whether a visit that ended without save or cancel (the link was lost) left edits that can
+    // go back into their own scenario: opened the same way, and the scenario unchanged since.
+    bool restorable(const KeptEdits &kept) const;
+    // Puts them back when the editor has just loaded their scenario.
+    void restoreUnsavedEdits(const KeptEdits &kept);
     void rememberOpening();
 
     ScenarioTimetableWidget *m_editor;
     bool m_closedByButtons = true;
-    int m_openedIndex = -1;
     int m_openedMode = -1;
     QMap<int, int> m_openedSelection;
-    QMap<int, SocketProgram> m_openedBase;
 };

@@ -4,6 +4,7 @@
 #include "model/numericutil.h"
 #include "model/relayoutputs.h"
 #include "model/scenariointervals.h"
+#include "model/scenariovalidation.h"
 #include "model/sensorcatalogue.h"
 #include "model/socketmapequality.h"
 #include "scenario/actionitem.h"
@@ -246,6 +247,24 @@ bool ScenarioTimetableWidget::hasUnsavedEdits() const
     return !socketMapsEqual(workingSockets, live.at(loadedScenario).sockets);
 }
 
+bool ScenarioTimetableWidget::showFirstFailingList()
+{
+    const ControllerState &state = controllerState();
+    for (auto it = workingSockets.cbegin(); it != workingSockets.cend(); ++it) {
+        for (const bool night : {false, true}) {
+            if (validateConditionList(state, night ? it->nightConditions : it->dayConditions, night, it.key(), NoteFn()))
+                continue;
+            if (it.key() != currentSocket && outputButton(it.key()))
+                powerSocketClicked(it.key());
+            const int phase = night ? 2 : 1;
+            if (phase != currentPhase)
+                timeOfDayClicked(phase);
+            return true;
+        }
+    }
+    return false;
+}
+
 void ScenarioTimetableWidget::showLoadingNote()
 {
     showNote(window(), QStringLiteral("Загрузка сценария"), NoteClose::AfterTicks, 10);
@@ -259,6 +278,7 @@ void ScenarioTimetableWidget::loadScenario(int index)
     if (index < 0)
         index = 0;
     workingSockets = index < state.scenarios.size() ? state.scenarios.at(index).sockets : QMap<int, SocketProgram>();
+    loadedBase = workingSockets;
     loadedScenario = index;
     intervalTexts = scenarioIntervalTexts(state.days, index);
 
@@ -809,7 +829,7 @@ void ScenarioTimetableWidget::syncRelayOutputs()
         layout()->invalidate();
     syncRelayPrograms(state);
     // the open working copy follows the same outputs
-    syncRelayProgram(workingSockets, relays, relayChannels(state));
+    syncRelayProgram(workingSockets, relays, relayChannels(state), keptOutputs(state));
     if (!outputButton(currentSocket) || (currentSocket >= FirstRelayOutput && !relays.contains(currentSocket)))
         currentSocket = 1;
     if (isVisible())
@@ -865,8 +885,12 @@ void ScenarioTimetableWidget::fitColumns(QTableWidget *table)
 bool ScenarioTimetableWidget::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Wheel && currentTable && watched == currentTable->viewport()) {
+        // At the bottom a further turn down stays with the table rather than moving the page;
+        // a turn up scrolls the table as anywhere else.
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        const int delta = wheel->inverted() ? -wheel->angleDelta().y() : wheel->angleDelta().y();
         QScrollBar *bar = currentTable->verticalScrollBar();
-        if (bar->isVisible() && bar->value() == bar->maximum())
+        if (delta < 0 && bar->isVisible() && bar->value() == bar->maximum())
             return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -32,6 +32,8 @@ public:
 
     QMap<int, SocketProgram> workingSockets;
     int loadedScenario = 0;
+    // The live programs of loadedScenario when it was loaded: what the working copy started from.
+    QMap<int, SocketProgram> loadedBase;
     int currentSocket = 1;
     int currentPhase = 1;
     QTableWidget *currentTable = nullptr;
@@ -50,6 +52,9 @@ public:
     void fitRelayButtons();
     // The working copy differs from the live scenario it was loaded from.
     bool hasUnsavedEdits() const;
+    // Shows the output and phase of the first condition list that fails its checks, so that the
+    // rows a save refused are on screen. False when every list passes.
+    bool showFirstFailingList();
 
     QTableWidget *dayTable() const { return m_dayTable; }
     QTableWidget *nightTable() const { return m_nightTable; }

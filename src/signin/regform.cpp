@@ -1,5 +1,6 @@
 #include "signin/regform.h"
 
+#include "widgets/buttonaccessibility.h"
 #include "widgets/infonote.h"
 
 #include <QApplication>
@@ -57,6 +58,8 @@ QPushButton *makeButton(const char *name, const QString &text, QWidget *parent)
 
 regform::regform(QWidget *parent) : QWidget(parent)
 {
+    // the first page: its tab buttons answer assistive technologies from the start
+    installButtonAccessibility();
     setObjectName(QStringLiteral("regform"));
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QString::fromLatin1(FormStyle));
@@ -217,8 +220,10 @@ void regform::setFormMode(int mode, const QString &login, const QString &passwor
         m_createLoginPageButton->setEnabled(true);
         m_loginPageButton->setText(QStringLiteral("Войти"));
         m_accountStack->setCurrentWidget(m_loginPage);
-        if (!password.isEmpty() && !m_passwordUserEdited)
+        if (!password.isEmpty() && !m_passwordUserEdited) {
             m_passwordEdit->setText(password);
+            setGrey(m_passwordEdit, false);
+        }
         break;
     case CreateAccount:
         m_statePicture->setPixmap(QPixmap(QStringLiteral(":/pict/controller_connection_ok.jpg")));
@@ -301,7 +306,9 @@ bool regform::eventFilter(QObject *watched, QEvent *event)
         auto *edit = qobject_cast<QLineEdit *>(watched);
         const bool grey = (edit == m_loginEdit && m_loginGrey) || (edit == m_passwordEdit && m_passwordGrey);
         if (edit && grey && !edit->isReadOnly()) {
-            edit->clear();
+            // Only a hint goes: a value the edit holds (a remembered password) stays for sign-in.
+            if (edit->text() == edit->placeholderText())
+                edit->clear();
             setGrey(edit, false);
         }
     }

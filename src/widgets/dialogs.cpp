@@ -12,12 +12,14 @@ struct ScriptedExec
     std::function<void(QDialog *)> inspect;
 };
 QQueue<ScriptedExec> g_execResults;
+QString g_lastFolder;
 }
 
 namespace Dialogs {
 
 QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
 {
+    g_lastFolder = dir;
     if (!g_fileNames.isEmpty())
         return g_fileNames.dequeue();
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
@@ -25,6 +27,7 @@ QString getSaveFileName(QWidget *parent, const QString &caption, const QString &
 
 QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
 {
+    g_lastFolder = dir;
     if (!g_fileNames.isEmpty())
         return g_fileNames.dequeue();
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
@@ -61,6 +64,11 @@ void clearScript()
 {
     g_fileNames.clear();
     g_execResults.clear();
+}
+
+QString lastFolder()
+{
+    return g_lastFolder;
 }
 
 } // namespace Dialogs

@@ -22,5 +22,7 @@ void scriptExecResult(int result);
 // As above; inspect is first called with the dialog, so a test can read what it would have shown.
 void scriptExecResult(int result, const std::function<void(QDialog *)> &inspect);
 void clearScript();
+// The folder the last file question started in.
+QString lastFolder();
 
 } // namespace Dialogs

@@ -2,6 +2,7 @@
 
 #include "ui_leftmenupanel.h"
 #include "model/statusrecord.h"
+#include "widgets/buttonaccessibility.h"
 #include "widgets/viewstate.h"
 
 #include <QAbstractButton>
@@ -49,6 +50,7 @@ LeftMenuPanel::LeftMenuPanel(QWidget *parent)
     , ui(std::make_unique<Ui::LeftMenuPanel>())
 {
     ui->setupUi(this);
+    installButtonAccessibility();
 
     menuGroup = new QButtonGroup(this);
     menuGroup->setExclusive(true);

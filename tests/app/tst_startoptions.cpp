@@ -35,6 +35,8 @@ private slots:
         QTest::newRow("terminal, demo") << QStringList{QStringLiteral("--demo")} << int(DataFolder::CurrentDirectory)
                                         << QStringLiteral(".");
         QTest::newRow("menu") << QStringList{QStringLiteral("--user-data")} << int(DataFolder::UserData) << QStringLiteral("*");
+        QTest::newRow("menu, demo") << QStringList{QStringLiteral("--demo"), QStringLiteral("--user-data")}
+                                    << int(DataFolder::UserDemoData) << QStringLiteral("*/demo");
         QTest::newRow("given folder") << QStringList{QStringLiteral("--data-dir"), QStringLiteral("grow/box")}
                                       << int(DataFolder::Given) << QStringLiteral("grow/box");
     }
@@ -53,7 +55,8 @@ private slots:
         QCOMPARE(int(options.folderChoice()), choice);
         const QString path = DataFolder::prepare(options.folderChoice(), options.dataDir(), &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        const QString expected = folder == QLatin1String("*") ? userData : QDir(dir.path()).absoluteFilePath(folder);
+        const QString expected = folder.startsWith(QLatin1Char('*')) ? userData + folder.mid(1)
+                                                                     : QDir(dir.path()).absoluteFilePath(folder);
         QCOMPARE(QFileInfo(path).canonicalFilePath(), QFileInfo(expected).canonicalFilePath());
         if (choice != DataFolder::CurrentDirectory)
             QCOMPARE(QFileInfo(path).permissions() & GroupOrOther, QFileDevice::Permissions());
@@ -65,6 +68,9 @@ private slots:
         for (const char *name : {"logins", "scenarios", "comments", "gencomments", "snapshots"})
             QVERIFY2(QFileInfo(QDir(path).filePath(QString::fromLatin1(name))).isDir(), name);
         QCOMPARE(QFileInfo(QDir::current().filePath(QStringLiteral("logins"))).isDir(), choice == DataFolder::CurrentDirectory);
+        // the demo never writes beside a real controller's files
+        if (choice == DataFolder::UserDemoData)
+            QVERIFY(!QFileInfo(QDir(userData).filePath(QStringLiteral("logins"))).exists());
         QDir(userData).removeRecursively();
     }
 

@@ -84,11 +84,28 @@ private slots:
         QVERIFY(CalendarText::cardText(4, start, start, true).contains(QStringLiteral("#3FDD78")));
     }
 
+    // The end is the start plus count cycles, with its own month and year.
+    void summary_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<int>("cycleHours");
+        QTest::addColumn<QString>("text");
+        const QDateTime march20(QDate(2026, 3, 20), QTime(8, 0));
+        QTest::newRow("into the next year") << 40 << QDateTime(QDate(2026, 11, 25), QTime(9, 0)) << 24
+                                            << QStringLiteral("40 ЦИКЛОВ•25 НОЯБРЯ – 04 ЯНВАРЯ 2027");
+        QTest::newRow("into the next month") << 22 << march20 << 24 << QStringLiteral("22 ЦИКЛА • 20 МАРТА – 11 АПРЕЛЯ 2026");
+        QTest::newRow("one month") << 5 << march20 << 24 << QStringLiteral("5 ЦИКЛОВ•20 – 25 МАРТА 2026");
+        QTest::newRow("cycles of 18 hours") << 10 << march20 << 18 << QStringLiteral("10 ЦИКЛОВ•20 – 27 МАРТА 2026");
+        QTest::newRow("a month later, a year later") << 1 << march20 << 24 * 365
+                                                    << QStringLiteral("1 ЦИКЛ•20 МАРТА – 20 МАРТА 2027");
+    }
     void summary()
     {
-        const QDateTime start(QDate(2026, 3, 20), QTime(8, 0));
-        QCOMPARE(CalendarText::summary(22, start, start.addDays(22), true, 3, 4), QStringLiteral("22 ЦИКЛА • 20 МАРТ-11 АПРЕЛЬ 2026"));
-        QCOMPARE(CalendarText::summary(5, start, start.addDays(5), false, 3, 4), QStringLiteral("5 ЦИКЛОВ•20-25 МАРТ 2026"));
+        QFETCH(int, count);
+        QFETCH(QDateTime, start);
+        QFETCH(int, cycleHours);
+        QTEST(CalendarText::summary(count, start, cycleHours), "text");
     }
 
     void layout_data()

@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(f.child<QLabel>("mounth1")->text(), QStringLiteral("МАРТ"));
         QCOMPARE(f.child<QLabel>("mounth2")->text(), QStringLiteral("АПРЕЛЬ"));
         QVERIFY(f.child<QLabel>("mounth2")->isVisible());
-        QCOMPARE(f.child<QLabel>("summaryLabel")->text(), QStringLiteral("10 ЦИКЛОВ•28 МАРТ-07 АПРЕЛЬ 2026"));
+        QCOMPARE(f.child<QLabel>("summaryLabel")->text(), QStringLiteral("10 ЦИКЛОВ•28 МАРТА – 07 АПРЕЛЯ 2026"));
         // April's first card opens the second band
         QVERIFY(cards.at(4)->y() > cards.at(3)->y());
         QCOMPARE(cards.at(4)->x(), 0);

@@ -250,33 +250,45 @@ private slots:
         }
     }
 
+    // The note names the scenarios whose conditions read the sensor, so the grower knows where
+    // to remove them.
+    void refusedWhileConditionsReadTheSensor_data()
+    {
+        QTest::addColumn<QStringList>("users");  // scenarios reading the sensor
+        QTest::addColumn<QString>("where");
+        QTest::newRow("one scenario") << QStringList{QStringLiteral("Рассада")} << QStringLiteral("сценария «Рассада»");
+        QTest::newRow("two scenarios") << QStringList{QStringLiteral("Рассада"), QStringLiteral("Цветение")}
+                                       << QStringLiteral("сценариев «Рассада», «Цветение»");
+    }
     void refusedWhileConditionsReadTheSensor()
     {
+        QFETCH(QStringList, users);
+        QFETCH(QString, where);
         setSensor(0, 2, {4, 5});
         controllerState().usedChannels[4] = controllerState().usedChannels[5] = 1;
         Condition row;
         row.ref = 0;
         row.source = 5;
-        Scenario scenario;
-        scenario.sockets[2].dayConditions << row;
-        controllerState().scenarios << scenario;
+        Scenario idle;
+        idle.name = QStringLiteral("Без датчика");
+        controllerState().scenarios << idle;
+        for (const QString &name : std::as_const(users)) {
+            Scenario scenario;
+            scenario.name = name;
+            scenario.sockets[2].dayConditions << row;
+            controllerState().scenarios << scenario;
+        }
+        controllerState().editedScenarios = controllerState().scenarios;
         auto dialog = openedDialog(0);
         chooseType(dialog.get(), 1);
         dialog->saveButton->click();
-        QVERIFY(exchange().sensorInUseNotice);
         QCOMPARE(controllerState().sensors[0].type, 2);
         QCOMPARE(controllerState().sensors[0].channels, (QList<int>{4, 5}));
         QVERIFY(!controllerState().uploadRequest);
 
-        // the next tick tells the user, once (signed in, a status poll under way)
-        WindowFixture f;
-        exchange().skipTicks = 0;
-        exchange().linkState = LinkState::SignedIn;
-        exchange().exchangeStep = ExchangeStep::Polling;
-        f.ticks(1);
-        QVERIFY(currentNote());
-        QCOMPARE(currentNote()->text(), u"Данный датчик используется в условиях<p>Изменения не будут сохранены"_s);
-        QVERIFY(!exchange().sensorInUseNotice);
+        // told once the dialog is gone
+        QTRY_VERIFY(currentNote());
+        QCOMPARE(currentNote()->text(), u"Данный датчик используется в условиях "_s + where + u"<p>Изменения не будут сохранены"_s);
     }
 
     void outOfChannelIdsIsReportedAndChangesNothing()

@@ -87,6 +87,8 @@ private slots:
         const QByteArray written = file.readAll();
         QCOMPARE(written, page->csvLines.join(QString()).toLocal8Bit());
         QVERIFY(written.startsWith(QStringLiteral("Дата Время;Событие;").toUtf8()));
+        // plain values: a spreadsheet reads numbers, not markup
+        QVERIFY(!written.contains('<') && !written.contains("&nbsp;"));
 
         // an export that cannot be written says so, and the earlier file stays whole
         const QString bad = m_dir->path() + QStringLiteral("/нет/история.csv");

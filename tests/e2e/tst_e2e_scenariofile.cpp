@@ -79,22 +79,28 @@ private slots:
     {
         QTest::addColumn<bool>("uploadPending");
         QTest::addColumn<bool>("whilePolling");
-        QTest::newRow("idle") << false << false;
+        QTest::addColumn<bool>("wholeBlocks");  // the image as another writer stores it: the block read
+        QTest::newRow("idle") << false << false << false;
         // the load waits until the status request under way is answered or timed out
-        QTest::newRow("while polling") << false << true;
+        QTest::newRow("while polling") << false << true << false;
         // a change of the page still on its way out goes first; the file's plan follows
-        QTest::newRow("upload pending") << true << false;
+        QTest::newRow("upload pending") << true << false << false;
+        // erased flash after the image's padding is not part of the plan
+        QTest::newRow("image of whole blocks") << false << false << true;
     }
     // A box running another plan takes the file's plan exactly, with the start moved to today.
     void loadedPlanReachesController()
     {
         QFETCH(bool, uploadPending);
         QFETCH(bool, whilePolling);
+        QFETCH(bool, wholeBlocks);
         E2EFixture f;
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
         ScenarioFileContent content;
         content.image = richImage();
+        if (wholeBlocks)
+            content.image.append(QByteArray(1024 - content.image.size(), '\xFF'));
         content.index = "1,0\n";
         content.notes = {{0, QByteArray("pH 6.0")}};
         content.description = "План с другого бокса";

@@ -62,7 +62,7 @@ private slots:
         QTest::newRow("work cycle") << 0 << u"НАСТРОЙКА ГРАФИКА РАБОТЫ"_s << QList<int>{1, 0};
         QTest::newRow("devices") << 1 << u"НАСТРОЙКА УСТРОЙСТВ"_s << QList<int>{1, 0, 2, 0};
         QTest::newRow("scenario") << 2 << u"НАСТРОЙКА СЦЕНАРИЯ"_s << QList<int>{1, 0, 1, 0};
-        QTest::newRow("history: title only") << 3 << u"ИСТОРИЯ СОБЫТИЙ"_s << QList<int>{};
+        QTest::newRow("history") << 3 << u"ИСТОРИЯ СОБЫТИЙ"_s << QList<int>{0};
         QTest::newRow("unknown page") << 4 << QString() << QList<int>{};
         QTest::newRow("negative page") << -1 << QString() << QList<int>{};
     }

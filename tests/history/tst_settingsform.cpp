@@ -1,4 +1,5 @@
 #include <QAbstractItemModel>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include "model/clock.h"
 #include "model/eventlog.h"
 #include "model/sensorcatalogue.h"
+#include "model/workfolders.h"
 #include "programstate.h"
 #include "testsupport.h"
 #include "widgets/myheaderview.h"
@@ -236,9 +238,22 @@ private slots:
         QVERIFY(exchange().logReadRequest);
     }
 
+    // The export starts in the scenarios folder, names a file without extension ".csv", writes
+    // plain values a spreadsheet reads as numbers and says where the file went.
+    void exportWritesTheCsvLines_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension") << QStringLiteral("история") << QStringLiteral("история.csv");
+        QTest::newRow(".csv") << QStringLiteral("история.csv") << QStringLiteral("история.csv");
+        QTest::newRow("another extension") << QStringLiteral("история.txt") << QStringLiteral("история.txt");
+    }
     void exportWritesTheCsvLines()
     {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
         TempWorkDir dir;
+        QVERIFY(workFolders().prepare());
         climateState();
         controllerState().events = {record(CycleStart.addSecs(3600), 0, 0, 55), record(CycleStart.addSecs(3600), 0, 1, 21.37f),
                                     record(CycleStart.addSecs(7200), EventLog::PowerOff)};
@@ -248,14 +263,22 @@ private slots:
         page.stopdata->setText(QStringLiteral("20.02.2026"));
         page.fillRows();
         QCOMPARE(page.csvLines.size(), 3);
+        const QString expected = page.csvLines.join(QString());
+        QVERIFY(!expected.contains(QLatin1Char('<')) && !expected.contains(QLatin1Char('&')));
+        for (double v : {20.4, 21.4, 22.4}) {
+            const QString field = QLatin1Char(';') + QLocale().toString(v, 'f', 1) + QLatin1Char(';');
+            QVERIFY2(page.csvLines.at(1).contains(field), qPrintable(page.csvLines.at(1)));
+        }
 
-        const QString name = dir.path() + QStringLiteral("/история.csv");
-        Dialogs::scriptFileName(name);
+        Dialogs::scriptFileName(dir.path() + QLatin1Char('/') + typed);
         QTest::mouseClick(page.loadbutt, Qt::LeftButton);
-        QFile file(name);
+        QCOMPARE(Dialogs::lastFolder(), workFolders().scenarioDir.path());
+        const QString path = dir.path() + QLatin1Char('/') + written;
+        QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromLocal8Bit(file.readAll()), page.csvLines.join(QString()));
-        QCOMPARE(noteText(), QString());
+        QCOMPARE(QString::fromLocal8Bit(file.readAll()), expected);
+        QCOMPARE(noteText(), QStringLiteral("История сохранена в файл %1").arg(QDir::toNativeSeparators(path)));
+        closeNotes();
 
         // cancel writes nothing and says nothing
         Dialogs::scriptFileName(QString());
@@ -268,20 +291,20 @@ private slots:
     {
         QTest::addColumn<QString>("relative");
         QTest::newRow("missing folder") << QStringLiteral("нет/история.csv");
-        QTest::newRow("a folder") << QStringLiteral("папка");
+        QTest::newRow("a folder") << QStringLiteral("папка.csv");
     }
     void failedExport()
     {
         QFETCH(QString, relative);
         TempWorkDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("папка")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("папка.csv")));
         SettingsForm page;
         page.csvLines = {QStringLiteral("Дата Время;Событие;\n")};
         const QString name = dir.path() + QLatin1Char('/') + relative;
         Dialogs::scriptFileName(name);
         QTest::mouseClick(page.loadbutt, Qt::LeftButton);
         QCOMPARE(noteText(), QStringLiteral("Не удалось сохранить файл %1").arg(QDir::toNativeSeparators(name)));
-        QVERIFY(QFileInfo(dir.path() + QStringLiteral("/папка")).isDir());
+        QVERIFY(QFileInfo(dir.path() + QStringLiteral("/папка.csv")).isDir());
     }
 
     void logReadTimeoutIsReported()

@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(lamp.dayConditions.size(), 3);
         const Condition &base = lamp.dayConditions[0];
         QCOMPARE(base.ref, -1);
-        QCOMPARE(base.text, QStringLiteral("Базовое состоние"));
+        QCOMPARE(base.text, QStringLiteral("Базовое состояние"));
         QCOMPARE(base.kind, int(ConditionKind::Below));
         QCOMPARE(base.action, int(ConditionAction::On));
         QCOMPARE(base.value, quint32(0x447A0000));

@@ -166,19 +166,14 @@ private slots:
         QCOMPARE(f.rows.size(), 6);
         QCOMPARE(f.csvLines.size(), 7);
         QCOMPARE(f.csvLines.first(), c.csvHeader);
-        const QString dash = QStringLiteral(" --.-");
+        // plain values for a spreadsheet: no padding, an empty field where the row has none
         QCOMPARE(f.csvLines.mid(1), (QStringList{
-            QStringLiteral("10.02.2026  00:00;;40.0;20.0") + Nbsp + QStringLiteral(";50.0;21.4") + Nbsp
-                + QStringLiteral(";60.0;25.5") + Nbsp + QStringLiteral(";18.0") + Nbsp + QStringLiteral(";19.0") + Nbsp
-                + QStringLiteral(";20.0") + Nbsp + QStringLiteral(";\n"),
-            QStringLiteral("10.02.2026  08:00;;--.-;") + dash + QStringLiteral(";--.-;") + dash + QStringLiteral(";--.-;") + dash
-                + QStringLiteral(";18.0") + Nbsp + QStringLiteral(";19.0") + Nbsp + QStringLiteral(";20.0") + Nbsp + QStringLiteral(";\n"),
+            QStringLiteral("10.02.2026  00:00;;40.0;20.0;50.0;21.4;60.0;25.5;18.0;19.0;20.0;\n"),
+            QStringLiteral("10.02.2026  08:00;;;;;;;;18.0;19.0;20.0;\n"),
             QStringLiteral("10.02.2026  08:00;Отключение питания;\n"),
-            QStringLiteral("10.02.2026  08:00;;41.0;") + dash + QStringLiteral(";51.0;") + dash + QStringLiteral(";61.0;") + dash
-                + QStringLiteral(";") + dash + QStringLiteral(";") + dash + QStringLiteral(";") + dash + QStringLiteral(";\n"),
+            QStringLiteral("10.02.2026  08:00;;41.0;;51.0;;61.0;;;;;\n"),
             QStringLiteral("10.02.2026  09:00;Включение питания;\n"),
-            QStringLiteral("12.02.2026  00:00;;--.-;") + dash + QStringLiteral(";--.-;") + dash + QStringLiteral(";--.-;") + dash
-                + QStringLiteral(";17.0") + Nbsp + QStringLiteral(";18.0") + Nbsp + QStringLiteral(";19.0") + Nbsp + QStringLiteral(";\n"),
+            QStringLiteral("12.02.2026  00:00;;;;;;;;17.0;18.0;19.0;\n"),
         }));
 
         const HistoryRow &first = f.rows.first();

@@ -2,6 +2,9 @@
 
 #include "eventlogbytes.h"
 #include "richstate.h"
+#include "model/configimage.h"
+#include "model/plancheck.h"
+#include "model/planimage.h"
 #include "model/scenariofile.h"
 #include "testsupport.h"
 
@@ -70,16 +73,21 @@ private slots:
     {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<bool>("header");
-        QTest::newRow("rich image") << QStringLiteral("model/rich-image.hex") << false;
-        QTest::newRow("empty state") << QStringLiteral("model/empty-state.hex") << false;
-        QTest::newRow("rich image with its header") << QStringLiteral("model/rich-image.hex") << true;
+        QTest::addColumn<bool>("unknownSensor");  // input 0 of a type the program does not know
+        QTest::newRow("rich image") << QStringLiteral("model/rich-image.hex") << false << false;
+        QTest::newRow("empty state") << QStringLiteral("model/empty-state.hex") << false << false;
+        QTest::newRow("rich image with its header") << QStringLiteral("model/rich-image.hex") << true << false;
+        QTest::newRow("unknown sensor and its rows") << QStringLiteral("model/rich-image.hex") << false << true;
     }
 
     void imageToJsonAndBack()
     {
         QFETCH(QString, fixture);
         QFETCH(bool, header);
-        const QByteArray body = RichState::fixture(testDataPath(fixture));
+        QFETCH(bool, unknownSensor);
+        QByteArray body = RichState::fixture(testDataPath(fixture));
+        if (unknownSensor)
+            body[16] = 9;
         const QByteArray image = header ? withHeader(body, int(body.size()) + 64) : body;
         const Run decoded = run({QStringLiteral("image"), file(QStringLiteral("body.bin"), image)});
         QCOMPARE(decoded.exitCode, 0);
@@ -90,10 +98,75 @@ private slots:
         QVERIFY(json.contains(QStringLiteral("scenarios")));
         QCOMPARE(json.value(QStringLiteral("complete")).toBool(), true);
         QCOMPARE(json.value(QStringLiteral("header")).toBool(), header);
+        // shown with their bytes: the section, and the two rows that read its channels
+        const QJsonArray kept = json.value(QStringLiteral("keptSensorSections")).toArray();
+        QCOMPARE(kept.size(), unknownSensor ? 1 : 0);
+        if (unknownSensor) {
+            QCOMPARE(kept.at(0)[QStringLiteral("type")].toInt(), 9);
+            QCOMPARE(kept.at(0)[QStringLiteral("section")].toString(), QString::fromLatin1(body.left(37).toHex()));
+            const QJsonObject lamp = json.value(QStringLiteral("scenarios"))[1][QStringLiteral("sockets")][0].toObject();
+            QCOMPARE(lamp.value(QStringLiteral("keptDay")).toArray().size(), 1);
+            QCOMPARE(lamp.value(QStringLiteral("keptNight")).toArray().size(), 1);
+        }
 
         const Run encoded = run({QStringLiteral("encode"), file(QStringLiteral("state.json"), decoded.out)});
         QCOMPARE(encoded.exitCode, 0);
         QCOMPARE(encoded.out, image);
+    }
+
+    // The checker's findings as JSON; the exit status says whether one of them is an error.
+    void checkPlans_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("firstCode");
+        const QByteArray rich = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        const QList<PlanFinding> richFindings = checkPlan(planOfImage(rich));
+        QTest::newRow("rich image") << QStringLiteral("rich.img") << rich << (hasPlanErrors(richFindings) ? 1 : 0)
+                                    << (richFindings.isEmpty() ? QString() : richFindings.first().code);
+
+        // the same plan with an interval whose bounds are the wrong way round
+        ControllerState state = planOfImage(rich);
+        int input = 0;
+        while (input < state.sensors.size() && state.sensors.at(input).channels.isEmpty())
+            ++input;
+        Condition inverted = RichState::sensorRow(input, state.sensors.value(input).channels.value(0), QStringLiteral("x"),
+                                                  ConditionKind::Interval, 25, ConditionAction::On, 7, {20});
+        state.scenarios[0].sockets[1].dayConditions.prepend(inverted);
+        QByteArray body;
+        encodeConfigImage(state, body);
+        QTest::newRow("inverted interval") << QStringLiteral("bad.img") << body << 1 << QStringLiteral("inverted-interval");
+        QTest::newRow("inverted interval with the header") << QStringLiteral("bad-header.img") << withHeader(body, int(body.size()) + 64)
+                                                           << 1 << QStringLiteral("inverted-interval");
+        ScenarioFileContent scn;
+        scn.image = body;
+        QTest::newRow("inverted interval in a scenario file") << QStringLiteral("bad.scn") << writeScenarioFile(scn) << 1
+                                                              << QStringLiteral("inverted-interval");
+        QTest::newRow("no whole plan") << QStringLiteral("cut.img") << rich.left(700) << 2 << QString();
+        QTest::newRow("damaged scenario file") << QStringLiteral("cut.scn") << QByteArray("\x40\x00\x00\x00\x02", 5) << 2 << QString();
+    }
+    void checkPlans()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(int, exitCode);
+        QFETCH(QString, firstCode);
+        const Run r = run({QStringLiteral("check"), file(name, content)});
+        QCOMPARE(r.exitCode, exitCode);
+        if (exitCode == 2) {
+            QVERIFY(r.out.isEmpty());
+            QVERIFY(r.err.startsWith("vireosant-inspect: "));
+            return;
+        }
+        QVERIFY(r.err.isEmpty());
+        const QJsonArray findings = QJsonDocument::fromJson(r.out).object().value(QStringLiteral("findings")).toArray();
+        QCOMPARE(findings.isEmpty() ? QString() : findings.first().toObject().value(QStringLiteral("code")).toString(), firstCode);
+        for (const QJsonValue &v : findings) {
+            const QJsonObject f = v.toObject();
+            for (const char *key : {"code", "severity", "scenario", "output", "phase", "row", "text"})
+                QVERIFY2(f.contains(QLatin1String(key)), key);
+        }
     }
 
     // Whether the whole body was understood, and where decoding stopped.
@@ -162,6 +235,20 @@ private slots:
         QCOMPARE(json.value(QStringLiteral("description")).toString(), QStringLiteral("Томаты"));
     }
 
+    // A file whose image is stored as whole blocks read from a controller loads as the program
+    // loads it: the controller's image, the rest of the last block ignored.
+    void scenarioFileOfBlocks()
+    {
+        const QByteArray image = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        ScenarioFileContent c;
+        c.image = image + QByteArray(1024 - image.size(), '\xFF');
+        const Run r = run({QStringLiteral("scn"), file(QStringLiteral("blocks.scn"), writeScenarioFile(c))});
+        QCOMPARE(r.exitCode, 0);
+        const Run plain = run({QStringLiteral("image"), file(QStringLiteral("body.bin"), image)});
+        QCOMPARE(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("image")).toObject(),
+                 QJsonDocument::fromJson(plain.out).object());
+    }
+
     void anyBytesDecode()
     {
         QByteArray noise;
@@ -226,6 +313,10 @@ private slots:
         QCOMPARE(QJsonDocument(json.value(QStringLiteral("sockets")).toArray()).toJson(QJsonDocument::Compact),
                  QByteArray(R"([{"from":"Лампа","index":0,"to":"Лампы"}])"));
         QCOMPARE(json.size(), 2);
+
+        // an image with its header is read as its body
+        const QString withItsHeader = file(QStringLiteral("b-header.img"), withHeader(renamed, int(renamed.size()) + 64));
+        QCOMPARE(run({QStringLiteral("diff"), a, withItsHeader}).out, r.out);
 
         const Run same = run({QStringLiteral("diff"), a, a});
         QCOMPARE(same.exitCode, 0);

@@ -73,23 +73,23 @@ private slots:
         QTest::newRow("cut in a trailer") << rich.left(35) << 0 << 64 << none << none << 0 << none << 0;
         QTest::newRow("cut after a sensor") << rich.left(37) << 37 << -1 << QList<int>{0} << none << 0 << none << 0;
         QTest::newRow("name longer than the data") << withByte(1, 0xF0).left(100) << 0 << 64 << none << none << 0 << none << 0;
-        QTest::newRow("sensor index 6: skipped") << withByte(14, 6) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+        QTest::newRow("sensor index 6: kept, not accepted") << withByte(14, 6) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
-        QTest::newRow("sensor type 9: skipped") << withByte(16, 9) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+        QTest::newRow("sensor type 9: kept, not accepted") << withByte(16, 9) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
-        QTest::newRow("sensor type 0: skipped") << withByte(16, 0) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+        QTest::newRow("sensor type 0: kept, not accepted") << withByte(16, 0) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
-        QTest::newRow("usable channel id 0: skipped") << withByte(18, 0) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+        QTest::newRow("usable channel id 0: kept, not accepted") << withByte(18, 0) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
-        QTest::newRow("usable channel id 20: skipped") << withByte(18, 20) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+        QTest::newRow("usable channel id 20: kept, not accepted") << withByte(18, 20) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
         QTest::newRow("trailer tag wrong") << withByte(31, 0x15) << 0 << 64 << none << none << 0 << none << 0;
         QTest::newRow("sensor end wrong") << withByte(36, 0x04) << 0 << 64 << none << none << 0 << none << 0;
-        QTest::newRow("channel taken by an earlier input: skipped") << withByte(53, 5) << 705 << 768 << QList<int>{0, 3}
+        QTest::newRow("channel taken by an earlier input: kept, not accepted") << withByte(53, 5) << 705 << 768 << QList<int>{0, 3}
                 << allSockets << 2 << QList<int>{0, 1, 1, 0} << 1;
-        QTest::newRow("one channel twice in a section: skipped") << withByte(27, 4) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
+        QTest::newRow("one channel twice in a section: kept, not accepted") << withByte(27, 4) << 705 << 768 << QList<int>{2, 3} << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
-        QTest::newRow("second section for input 0: skipped") << withByte(49, 0) << 705 << 768 << QList<int>{0, 3} << allSockets << 2
+        QTest::newRow("second section for input 0: kept, not accepted") << withByte(49, 0) << 705 << 768 << QList<int>{0, 3} << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
 
         // sockets and the work cycle
@@ -106,11 +106,11 @@ private slots:
                                                             << 0 << noDayMap << 0;
         QTest::newRow("cut in a condition") << rich.left(420) << 413 << 448 << allSensors << allSockets << 1 << noDayMap << 0;
         QTest::newRow("condition end wrong") << withByte(425, 0x0C) << 413 << 448 << allSensors << allSockets << 1 << noDayMap << 0;
-        QTest::newRow("condition source 20: row skipped") << withByte(414, 20) << 705 << 768 << allSensors << allSockets << 2
+        QTest::newRow("condition source 20: row kept apart") << withByte(414, 20) << 705 << 768 << allSensors << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
-        QTest::newRow("condition source -2: row skipped") << withByte(414, 0xFE) << 705 << 768 << allSensors << allSockets << 2
+        QTest::newRow("condition source -2: row kept apart") << withByte(414, 0xFE) << 705 << 768 << allSensors << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
-        QTest::newRow("condition on a channel no input offers: row skipped") << withByte(427, 9) << 705 << 768 << allSensors << allSockets << 2
+        QTest::newRow("condition on a channel no input offers: row kept apart") << withByte(427, 9) << 705 << 768 << allSensors << allSockets << 2
                 << QList<int>{0, 1, 1, 0} << 1;
         QTest::newRow("list index 10") << withByte(411, 10) << 410 << 448 << allSensors << allSockets << 1 << noDayMap << 0;
         QTest::newRow("cut in a list header") << rich.left(412) << 410 << 448 << allSensors << allSockets << 1 << noDayMap << 0;

@@ -190,6 +190,51 @@ private slots:
         }
     }
 
+    // Records the program cannot show go back as read when something else is changed: a sensor
+    // section of an unknown type, a row on a channel no input offers, and both (an unknown sensor
+    // with the rows that read it). The socket's new name has the old one's length, so the image
+    // must come back unchanged but for that name.
+    void keptRecordsSurviveARename_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<int>("keptSections");
+        QTest::addColumn<int>("keptRows");
+        const QByteArray rich = RichState::fixture(testDataPath(QStringLiteral("model/rich-image.hex")));
+        const auto withByte = [&rich](int pos, int value) {
+            QByteArray b = rich;
+            b[pos] = char(value);
+            return b;
+        };
+        QTest::newRow("unknown sensor type") << withByte(51, 9) << 1 << 0;
+        QTest::newRow("row on a channel no input offers") << withByte(427, 9) << 0 << 1;
+        QTest::newRow("unknown sensor and its rows") << withByte(16, 9) << 1 << 2;
+    }
+    void keptRecordsSurviveARename()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(int, keptSections);
+        QFETCH(int, keptRows);
+        DecodeResult result;
+        ControllerState state = decoded(image, &result);
+        QVERIFY(result.complete);
+        QCOMPARE(int(state.keptSensorSections.size()), keptSections);
+        int rows = 0;
+        for (const Scenario &scenario : std::as_const(state.scenarios)) {
+            for (const SocketProgram &program : scenario.sockets)
+                rows += int(program.keptDayRows.size() + program.keptNightRows.size());
+        }
+        QCOMPARE(rows, keptRows);
+
+        const QByteArray oldName = QStringLiteral("Лампа").toUtf8();
+        const QByteArray newName = QStringLiteral("Лампы").toUtf8();
+        QByteArray expected = image;
+        expected.replace(image.indexOf(oldName), oldName.size(), newName);
+        state.sockets[0].name = QString::fromUtf8(newName);
+        QCOMPARE(encode(state), expected);
+        // the inspector's JSON carries them both ways
+        QCOMPARE(encode(throughJson(state, result)), expected);
+    }
+
     void sharedTimerStaysShared()
     {
         ControllerState state = eightyAlternatingDays();

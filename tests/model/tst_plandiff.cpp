@@ -5,6 +5,7 @@
 #include "model/plandiff.h"
 
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QJsonDocument>
 
 // What a restore or a loaded file would change, between the rich plan and a changed copy of it.
@@ -145,9 +146,149 @@ private slots:
         QFETCH(QByteArray, json);
         QFETCH(QStringList, lines);
         const PlanDiff diff = diffPlans(RichState::build(), changed(Change(change)));
-        QCOMPARE(QJsonDocument(planDiffToJson(diff)).toJson(QJsonDocument::Compact), json);
-        QCOMPARE(planDiffLines(diff), lines);
+        // the rows of changed and added scenarios are checked on their own below
+        QJsonObject summary = planDiffToJson(diff);
+        summary.remove(QStringLiteral("rows"));
+        QCOMPARE(QJsonDocument(summary).toJson(QJsonDocument::Compact), json);
+        QStringList summaryLines;
+        for (const PlanDiffGroup &group : planDiffGroups(diff)) {
+            if (!group.title.startsWith(QStringLiteral("Сценарий «")))
+                summaryLines << group.lines;
+        }
+        QCOMPARE(summaryLines, lines);
         QCOMPARE(diff.isEmpty(), lines.isEmpty());
+    }
+
+    // Everything of sensors and scenario rows the controller would see, with the lines the
+    // question shows (group titles, then their lines).
+    void detail_data()
+    {
+        QTest::addColumn<ControllerState>("from");
+        QTest::addColumn<ControllerState>("to");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QByteArray>("json");  // one key of the difference's JSON, compact
+
+        const ControllerState rich = RichState::build();
+        const QString lamp = QStringLiteral("Сценарий «Рассада», розетка 1 «Лампа», ");
+        const QString changedScenario = QStringLiteral("    Меняется сценарий «Рассада»");
+
+        ControllerState calibrated = rich;
+        calibrated.sensors[0].calibration[0].offset = -1.7f;
+        ControllerState uncalibrated = rich;
+        uncalibrated.sensors[0].calibration[0].offset = 0.0f;
+        QTest::newRow("humidity calibration removed")
+            << calibrated << uncalibrated
+            << QStringList{QStringLiteral("Датчики"), QStringLiteral("    Вход 1 «Климат»: поправка «Влажность» −1.7 % → нет")}
+            << QByteArray(R"({"sensors":[{"calibrationFrom":[{"marker":0,"offset":-1.7000000476837158},{"marker":0,"offset":0}],)"
+                          R"("calibrationTo":[{"marker":0,"offset":0},{"marker":0,"offset":0}],"from":"Климат","index":0,)"
+                          R"("to":"Климат","typeFrom":2,"typeTo":2}]})");
+
+        ControllerState voltage = rich;
+        voltage.sensors[3].type = 5;
+        voltage.sensors[3].channels = {8};
+        QTest::newRow("type and channel")
+            << rich << voltage
+            << QStringList{QStringLiteral("Датчики"),
+                           QStringLiteral("    Вход 4 «Уровень»: тип «Датчик замыкания(уровня...)» → «Измерение напряжения(датчик освещенности/уровня...)»"),
+                           QStringLiteral("    Вход 4 «Уровень»: каналы 7 → 8")}
+            << QByteArray(R"({"sensors":[{"channelsFrom":[7],"channelsTo":[8],"from":"Уровень","index":3,"to":"Уровень","typeFrom":3,"typeTo":5}]})");
+
+        ControllerState added = rich;
+        added.scenarios[1].sockets[2].dayConditions << RichState::sensorRow(0, 4, QString(), ConditionKind::Above, 70.0f,
+                                                                            ConditionAction::On, 4);
+        QTest::newRow("row added")
+            << rich << added
+            << QStringList{QStringLiteral("Сценарии"), changedScenario,
+                           QStringLiteral("Сценарий «Рассада», розетка 2 «Вентилятор», день"),
+                           QStringLiteral("    добавлено: Климат: Влажность выше 70 %: ВКЛ, приоритет 4")}
+            << QByteArray(R"({"rows":[{"added":[{"action":1,"kind":2,"priority":4,"source":4,)"
+                          R"("text":"Климат: Влажность выше 70 %: ВКЛ, приоритет 4","value":70}],"output":2,"phase":"day","scenario":"Рассада"}]})");
+
+        ControllerState removed = rich;
+        removed.scenarios[1].sockets[1].dayConditions.removeAt(1);
+        QTest::newRow("row removed")
+            << rich << removed
+            << QStringList{QStringLiteral("Сценарии"), changedScenario, lamp + QStringLiteral("день"),
+                           QStringLiteral("    удалено: Климат: Температура выше 28 °C: ВЫКЛ, приоритет 2")}
+            << QByteArray(R"({"rows":[{"output":1,"phase":"day","removed":[{"action":2,"kind":2,"priority":2,"source":5,)"
+                          R"("text":"Климат: Температура выше 28 °C: ВЫКЛ, приоритет 2","value":28}],"scenario":"Рассада"}]})");
+
+        ControllerState interval = rich;
+        interval.scenarios[1].sockets[1].nightConditions[2].params = {65.5};
+        QTest::newRow("interval bound changed")
+            << rich << interval
+            << QStringList{QStringLiteral("Сценарии"), changedScenario, lamp + QStringLiteral("ночь"),
+                           QStringLiteral("    изменено: Климат: Влажность от 40 до 60 %: ВКЛ, приоритет 3 → "
+                                          "Климат: Влажность от 40 до 65.5 %: ВКЛ, приоритет 3")}
+            << QByteArray(R"({"rows":[{"changed":[{"from":{"action":1,"kind":3,"priority":3,"source":4,)"
+                          R"("text":"Климат: Влажность от 40 до 60 %: ВКЛ, приоритет 3","upper":60,"value":40},)"
+                          R"("to":{"action":1,"kind":3,"priority":3,"source":4,"text":"Климат: Влажность от 40 до 65.5 %: ВКЛ, приоритет 3",)"
+                          R"("upper":65.5,"value":40}}],"output":1,"phase":"night","scenario":"Рассада"}]})");
+
+        // the lamp's timer runs 45 minutes instead of 30: both rows that use it change
+        ControllerState timer = rich;
+        SocketProgram &program = timer.scenarios[1].sockets[1];
+        program.timers[0].duration = 45;
+        program.dayConditions[2].params[1] = 45;
+        program.nightConditions[1].params[1] = 45;
+        const QString timerFrom = QStringLiteral("Таймер: старт 16:00, длительность 00:30, период 02:00, повторов 4: ВКЛ, приоритет 1");
+        const QString timerTo = QStringLiteral("Таймер: старт 16:00, длительность 00:45, период 02:00, повторов 4: ВКЛ, приоритет 1");
+        QTest::newRow("timer changed")
+            << rich << timer
+            << QStringList{QStringLiteral("Сценарии"), changedScenario,
+                           lamp + QStringLiteral("день"), QStringLiteral("    изменено: ") + timerFrom + QStringLiteral(" → ") + timerTo,
+                           lamp + QStringLiteral("ночь"), QStringLiteral("    изменено: ") + timerFrom + QStringLiteral(" → ") + timerTo}
+            << QByteArray(R"({"scenariosChanged":["Рассада"]})");
+
+        ControllerState flagged = rich;
+        flagged.sockets[1].baseFlag = 1;
+        QTest::newRow("socket flag")
+            << flagged << rich
+            << QStringList{QStringLiteral("Розетки"), QStringLiteral("    Розетка 2 «Вентилятор»: другие настройки розетки (флаг 1 → 0)")}
+            << QByteArray(R"({"sockets":[{"baseFlagFrom":1,"baseFlagTo":0,"from":"Вентилятор","index":1,"to":"Вентилятор"}]})");
+
+        // a sensor of a type from newer firmware and a row on its channel, kept but not shown
+        ControllerState kept = rich;
+        kept.keptSensorSections = {KeptSensorSection{1, 9, QStringLiteral("CO2 %2"), {9},
+                                                     QByteArray::fromHex("0203434f32010909110900001214c800000003")}};
+        kept.scenarios[1].sockets[2].keptDayRows = {KeptRow{1, QByteArray::fromHex("0a0906000096440000000002 0b")}};
+        QTest::newRow("unknown records dropped")
+            << kept << rich
+            << QStringList{QStringLiteral("Сценарии"), changedScenario, QStringLiteral("Датчики"),
+                           QStringLiteral("    Удаляется неизвестный датчик «CO2 %2» (тип 9) на входе 2"),
+                           QStringLiteral("Сценарий «Рассада», розетка 2 «Вентилятор», день"),
+                           QStringLiteral("    удалено: неизвестное условие (канал 9)")}
+            << QByteArray(R"({"keptSensorSectionsRemoved":[{"input":1,"name":"CO2 %2","section":"0203434f32010909110900001214c800000003","type":9}]})");
+    }
+    void detail()
+    {
+        QFETCH(ControllerState, from);
+        QFETCH(ControllerState, to);
+        QFETCH(QStringList, lines);
+        QFETCH(QByteArray, json);
+        const PlanDiff diff = diffPlans(from, to);
+        QCOMPARE(planDiffLines(diff), lines);
+        const QJsonObject expected = QJsonDocument::fromJson(json).object();
+        const QString key = expected.keys().value(0);
+        QCOMPARE(QJsonDocument(QJsonObject{{key, planDiffToJson(diff).value(key)}}).toJson(QJsonDocument::Compact), json);
+        // nothing changes back the other way either
+        QVERIFY(!diffPlans(to, from).isEmpty());
+        QVERIFY(diffPlans(to, to).isEmpty());
+    }
+
+    // A long group shows its first lines and counts the rest.
+    void longGroupsAreCut()
+    {
+        ControllerState many = RichState::build();
+        for (int p = 10; p < 25; ++p)
+            many.scenarios[1].sockets[2].dayConditions << RichState::sensorRow(0, 5, QString(), ConditionKind::Below, float(p),
+                                                                               ConditionAction::On, p);
+        const QStringList lines = planDiffLines(diffPlans(RichState::build(), many), 4);
+        const qsizetype title = lines.indexOf(QStringLiteral("Сценарий «Рассада», розетка 2 «Вентилятор», день"));
+        QVERIFY(title >= 0);
+        QCOMPARE(lines.size(), title + 6);
+        QCOMPARE(lines.at(title + 1), QStringLiteral("    добавлено: Климат: Температура ниже 10 °C: ВКЛ, приоритет 10"));
+        QCOMPARE(lines.last(), QStringLiteral("    и ещё 11"));
     }
 
     void planWithoutWorkCycleHasNoDates()
@@ -158,7 +299,7 @@ private slots:
         const PlanDiff diff = diffPlans(none, RichState::build());
         QVERIFY(!diff.start.from.isValid());
         QVERIFY(diff.days.isEmpty()); // days the old plan lacks are told by the cycle count
-        QVERIFY(planDiffLines(diff).contains(QStringLiteral("Начало работы: не задано → 02.03.2026   08:00")));
+        QVERIFY(planDiffLines(diff).contains(QStringLiteral("    Начало работы: не задано → 02.03.2026   08:00")));
         QCOMPARE(planDiffToJson(diff).value(QStringLiteral("workCycle"))[QStringLiteral("start")][QStringLiteral("from")],
                  QJsonValue());
     }

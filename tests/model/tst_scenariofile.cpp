@@ -1,12 +1,15 @@
 #include <QTest>
 
 #include "mockclock.h"
+#include "eventlogbytes.h"
 #include "imagebytes.h"
 #include "richstate.h"
 
 #include "model/basescenario.h"
 #include "model/clock.h"
 #include "model/configimage.h"
+#include "model/configimageformat.h"
+#include "model/planimage.h"
 #include "model/scenariofile.h"
 #include "testsupport.h"
 
@@ -145,6 +148,91 @@ private slots:
         c.description = "untouched";
         QVERIFY(!readScenarioFile(file, &c));
         QCOMPARE(c.description, QByteArray("untouched"));
+    }
+
+    // Other writers store the image as read from the controller: whole 1024-byte blocks, so the
+    // image's own padding is followed by whatever the last block held. Such files load the
+    // controller's image; a file whose plan itself is damaged is still refused.
+    void imageFromBlocks_data()
+    {
+        QTest::addColumn<QByteArray>("blocks");
+        QTest::addColumn<QByteArray>("image");  // empty: the file is refused
+        const QByteArray image = richImage();
+        QByteArray unpadded = image;
+        while (unpadded.endsWith('\0'))
+            unpadded.chop(1);
+        const auto block = [](QByteArray bytes, char fill) {
+            bytes.append(QByteArray(1024 - bytes.size() % 1024, fill));
+            return bytes;
+        };
+
+        // A longer plan written earlier: its bytes past the new image stay in the block.
+        ControllerState longer = RichState::build();
+        longer.scenarios[1].name = QString(300, QLatin1Char('L'));
+        QByteArray longerBody;
+        encodeConfigImage(longer, longerBody);
+        QVERIFY(longerBody.size() > image.size());
+
+        // A plan whose day map ends on a granule has no padding: the stale plan follows at once,
+        // starting with records the decoder would read on.
+        ControllerState aligned = RichState::build();
+        aligned.scenarios[1].name += QString(int(ImageBodyGranule - unpadded.size() % ImageBodyGranule), QLatin1Char('x'));
+        QByteArray alignedBody;
+        encodeConfigImage(aligned, alignedBody);
+        QCOMPARE(alignedBody.size() % ImageBodyGranule, 0);
+        QCOMPARE(alignedBody.back(), char(ImageTag::DayMapEnd));
+
+        QByteArray log;
+        for (int m = 0; m < 40; ++m)
+            log += LogBytes::measurement(QDateTime(QDate(2026, 2, 27), QTime(8, m)), 0, 0, 21.5f, 22.0f, 22.5f);
+
+        QByteArray brokenCondition = image;
+        qsizetype condition = 0;
+        while (!(image.at(condition) == char(ImageTag::ConditionStart) && image.at(condition + 12) == char(ImageTag::ConditionEnd)))
+            ++condition;
+        brokenCondition[condition + 12] = '\x55';
+
+        QTest::newRow("zero tail") << block(image, '\0') << image;
+        QTest::newRow("0xFF tail") << block(image, '\xFF') << image;
+        QTest::newRow("stale tail of a longer plan") << block(image + longerBody.mid(image.size()), '\xFF') << image;
+        QTest::newRow("stale plan right after a granule-long image") << block(alignedBody + image, '\xFF') << alignedBody;
+        QTest::newRow("log records after the image") << block(image + log, '\xFF') << image;
+        QTest::newRow("cut inside the day map") << block(unpadded.left(unpadded.size() - 3), '\xFF') << QByteArray();
+        QTest::newRow("damaged condition") << block(brokenCondition, '\xFF') << QByteArray();
+        QTest::newRow("record instead of padding") << block(unpadded + QByteArray::fromHex("14010013"), '\0')
+                                                   << QByteArray();
+    }
+    void imageFromBlocks()
+    {
+        QFETCH(QByteArray, blocks);
+        QFETCH(QByteArray, image);
+        ScenarioFileContent back;
+        QVERIFY(readScenarioFile(block(blocks) + block("0,0\n") + i16(0) + block("заметка"), &back));
+        QCOMPARE(back.notes.size(), 1);
+        QCOMPARE(imageHoldsWholePlan(back.image), !image.isEmpty());
+        if (!image.isEmpty())
+            QCOMPARE(back.image, image);
+        QCOMPARE(controllerImageIn(blocks), image);
+    }
+
+    // Row captions are the program's own words, not part of the image: a caption spelt otherwise
+    // writes the same file, and reading it back gives the program's caption.
+    void rowCaptionsAreNotStored()
+    {
+        ControllerState state = RichState::build();
+        QByteArray body;
+        encodeConfigImage(state, body);
+        ControllerState respelt = RichState::build();
+        for (Scenario &scenario : respelt.scenarios)
+            for (SocketProgram &program : scenario.sockets)
+                for (QList<Condition> *rows : {&program.dayConditions, &program.nightConditions})
+                    for (Condition &row : *rows)
+                        row.text = QStringLiteral("другая подпись");
+        QByteArray respeltBody;
+        encodeConfigImage(respelt, respeltBody);
+        QCOMPARE(respeltBody, body);
+        const ControllerState back = planOfImage(body);
+        QCOMPARE(back.scenarios.at(0).sockets.value(1).dayConditions.at(0).text, QStringLiteral("Базовое состояние"));
     }
 
     void wholePlan_data()

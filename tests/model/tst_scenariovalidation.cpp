@@ -88,7 +88,7 @@ private slots:
             QVERIFY(program.timers.isEmpty());
             const Condition &day = program.dayConditions.at(0);
             QCOMPARE(day.ref, -1);
-            QCOMPARE(day.text, QStringLiteral("Базовое состоние"));
+            QCOMPARE(day.text, QStringLiteral("Базовое состояние"));
             QCOMPARE(day.kind, int(ConditionKind::Below));
             QCOMPARE(day.value, quint32(0x447A0000));
             QCOMPARE(day.priority, 0);

@@ -172,6 +172,20 @@ private slots:
         }
     }
 
+    // A section the program keeps without showing holds its input and its channel ids: no type is
+    // set over it, and no other input takes an id its rows may read.
+    void keptSectionHoldsItsInputAndChannels()
+    {
+        ControllerState state;
+        state.keptSensorSections = {KeptSensorSection{2, 9, QStringLiteral("CO2"), {4}, QByteArray::fromHex("0203434f32020909110400001214c800000003")}};
+        reserveKeptChannels(state);
+        QCOMPARE(rebuildSensor(state, 2, 1, QStringLiteral("t")), SensorEdit::InUse);
+        QCOMPARE(state.sensors[2].type, 0);
+        QVERIFY(!state.uploadRequest);
+        QCOMPARE(rebuildSensor(state, 3, 1, QStringLiteral("t")), SensorEdit::Built);
+        QCOMPARE(state.sensors[3].channels, QList<int>{5});
+    }
+
     void outOfChannelIdsChangesNothing()
     {
         ControllerState state;

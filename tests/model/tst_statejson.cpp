@@ -224,6 +224,23 @@ private slots:
                                           {"index": 0, "channels": [6]}]})")
             << QStringLiteral("sensors[1].channels: channel 6 is offered by input 2 too");
 
+        // Records kept without being shown are given by their bytes, which must be one whole record.
+        const QByteArray keptPump = R"({"keptSensorSections": [{"section": "020ad09dd0b0d181d0bed1810208091106000012142c01000003", %1}]})";
+        QTest::newRow("kept section cut short") << QByteArray(R"({"keptSensorSections": [{"section": "020ad09dd0b0d181d0bed18102080911"}]})")
+                                                << QStringLiteral("keptSensorSections[0].section: not one whole sensor section");
+        QTest::newRow("kept section of another type") << QByteArray(keptPump).replace("%1", R"("type": 4)")
+                                                      << QStringLiteral("keptSensorSections[0].section: holds type 9");
+        QTest::newRow("kept section of other channels") << QByteArray(keptPump).replace("%1", R"("channels": [7])")
+                                                        << QStringLiteral("keptSensorSections[0].section: holds the channels [6]");
+        const QByteArray rowOn9 = "0a0906000096440000000002 0b";
+        QTest::newRow("kept row not a record") << inProgram(R"("keptNight": [{"position": 0, "record": "0a09"}])")
+                                               << (at + QStringLiteral("keptNight[0].record: expected one condition record of 13 bytes"));
+        QTest::newRow("kept base-state row") << inProgram(R"("keptDay": [{"position": 0, "record": "0a000700007a446400000000 0b"}])")
+                                             << (at + QStringLiteral("keptDay[0].record: a row on source 0 is not kept, it is read"));
+        QTest::newRow("kept rows out of order")
+            << inProgram(QByteArray(R"("keptDay": [{"position": 2, "record": "%r"}, {"position": 1, "record": "%r"}])").replace("%r", rowOn9).constData())
+            << (at + QStringLiteral("keptDay[1].position: expected positions in ascending order"));
+
         QTest::newRow("order without ordinal") << QByteArray(R"({"scenarioOrder": [{"scenario": 1}]})")
                                                << QStringLiteral("scenarioOrder[0].ordinal: expected an integer in 0..2147483647");
     }

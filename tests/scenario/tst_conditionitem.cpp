@@ -1,7 +1,9 @@
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -176,6 +178,48 @@ private slots:
             QTEST(lastParams(spy), "params");
         QTEST(text(cell, field.constData()), "shown");
         QTEST(noteText(), "note");
+    }
+
+    // A timer row in a table is as tall as its fields: none is cut or drawn over another, with
+    // the priority shown or hidden.
+    void timerRowFitsItsFields_data()
+    {
+        QTest::addColumn<int>("nightHours");  // 0: clock mode, 6: cycle mode (18-hour cycle)
+        QTest::addColumn<bool>("priority");
+        QTest::newRow("cycle mode, priority hidden") << 6 << false;
+        QTest::newRow("cycle mode, priority shown") << 6 << true;
+        QTest::newRow("clock mode, priority hidden") << 0 << false;
+        QTest::newRow("clock mode, priority shown") << 0 << true;
+    }
+    void timerRowFitsItsFields()
+    {
+        QFETCH(int, nightHours);
+        QFETCH(bool, priority);
+        setCycle(nightHours == 0 ? 24 : 12, nightHours);
+        QTableWidget table(1, 1);
+        table.resize(700, 400);
+        auto *cell = new ConditionItem(nullptr, 10, ConditionItem::TimerRow, -2, {15, 30, 90, 4});
+        table.setCellWidget(0, 0, cell);
+        table.setColumnWidth(0, 600);
+        cell->setPriorityVisible(priority);
+        table.resizeRowsToContents();
+        table.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+        QVERIFY2(cell->height() >= cell->layout()->minimumSize().height(), qPrintable(QString::number(cell->height())));
+        QList<QWidget *> shown;
+        for (QWidget *w : cell->findChildren<QWidget *>()) {
+            if (w->isVisible() && (qobject_cast<QLabel *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)))
+                shown << w;
+        }
+        QVERIFY(shown.size() >= 4);
+        for (QWidget *w : std::as_const(shown)) {
+            QVERIFY2(cell->rect().contains(w->geometry()), qPrintable(w->objectName()));
+            QVERIFY2(w->height() >= w->minimumSizeHint().height(), qPrintable(w->objectName()));
+            for (QWidget *other : std::as_const(shown)) {
+                if (other != w && other->parentWidget() == w->parentWidget())
+                    QVERIFY2(!w->geometry().intersects(other->geometry()), qPrintable(w->objectName() + QLatin1Char('/') + other->objectName()));
+            }
+        }
     }
 
     void timerRefreshSendsNothing()

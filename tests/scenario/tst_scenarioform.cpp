@@ -162,6 +162,73 @@ private slots:
         QCOMPARE(editor().dayTable()->rowCount(), restored ? 3 : 2);
         QCOMPARE(currentNote() && currentNote()->text() == QStringLiteral("Несохранённые изменения сценария восстановлены"), restored);
     }
+
+    // A save refused for rows the editor does not show puts those rows on screen with the reason.
+    void refusedSaveShowsTheRowsAtFault_data()
+    {
+        QTest::addColumn<int>("output");
+        QTest::addColumn<bool>("night");
+        QTest::newRow("the other phase") << 1 << true;
+        QTest::newRow("another output by day") << 3 << false;
+    }
+    void refusedSaveShowsTheRowsAtFault()
+    {
+        QFETCH(int, output);
+        QFETCH(bool, night);
+        const QString message = QStringLiteral("Одинаковый приоритет %1 условий ВКЛ и ВЫКЛ устройства: <p> %2")
+                                    .arg(night ? QStringLiteral("ночных") : QStringLiteral("дневных"),
+                                         outputName(controllerState(), output));
+        form().openFromMenu();
+        editor().powerSocketClicked(1);
+        editor().timeOfDayClicked(1);
+        SocketProgram &program = editor().workingSockets[output];
+        QList<Condition> &rows = night ? program.nightConditions : program.dayConditions;
+        rows << probeRow(ConditionAction::On, 3, 40) << probeRow(ConditionAction::Off, 3, 60);
+        closeNote();
+        QTest::mouseClick(button("saveButton"), Qt::LeftButton);
+        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(editor().currentSocket, output);
+        QCOMPARE(editor().currentPhase, night ? 2 : 1);
+        QTableWidget *table = night ? editor().nightTable() : editor().dayTable();
+        QCOMPARE(editor().currentTable, table);
+        QCOMPARE(table->rowCount(), rows.size());
+        QVERIFY(currentNote());
+        QCOMPARE(currentNote()->text(), message);
+    }
+
+    // Edits made after stepping to another scenario belong to that one: the next opening from the
+    // menu brings them back there, never into the scenario the page first showed.
+    void editsOfAStepToAnotherScenario_data()
+    {
+        QTest::addColumn<bool>("changedMeanwhile");  // the stepped-to scenario changed on the controller
+        QTest::newRow("unchanged") << false;
+        QTest::newRow("changed meanwhile") << true;
+    }
+    void editsOfAStepToAnotherScenario()
+    {
+        QFETCH(bool, changedMeanwhile);
+        ControllerState &state = controllerState();
+        form().openFromMenu();
+        QCOMPARE(editor().loadedScenario, 1);
+        QTest::mouseClick(editor().findChild<QPushButton *>(QStringLiteral("nextsc")), Qt::LeftButton);
+        QCOMPARE(editor().loadedScenario, 2);
+        addRow();
+        const QMap<int, SocketProgram> edited = editor().workingSockets;
+        if (changedMeanwhile)
+            state.scenarios[2].sockets[1].dayConditions[1].value = bitsFromFloat(45.0f);
+        closeNote();
+        const QMap<int, SocketProgram> first = state.scenarios.at(1).sockets;
+
+        form().openFromMenu();
+        QCOMPARE(editor().loadedScenario, changedMeanwhile ? 1 : 2);
+        if (changedMeanwhile)
+            QVERIFY(socketMapsEqual(editor().workingSockets, first));
+        else
+            QVERIFY(socketMapsEqual(editor().workingSockets, edited));
+        QCOMPARE(editor().scenarioPosition, changedMeanwhile ? 0 : 1);
+        // a save then writes them where they came from
+        QVERIFY(socketMapsEqual(state.scenarios.at(1).sockets, first));
+    }
 };
 
 QTEST_MAIN(TestScenarioForm)

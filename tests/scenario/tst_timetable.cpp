@@ -1,10 +1,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "model/socketmapequality.h"
 #include "programstate.h"
@@ -145,6 +147,38 @@ private slots:
         QCOMPARE(currentNote() ? currentNote()->text() : QString(), QStringLiteral("Задано слишком много условий"));
     }
 
+    // The wheel scrolls a long table up from its bottom; a further turn down there stays with it.
+    void wheelScrollsTheTableBothWays_data()
+    {
+        QTest::addColumn<int>("from");  // 0 the top, 1 the bottom
+        QTest::addColumn<int>("turn");  // wheel angle: positive turns up
+        QTest::addColumn<int>("moved");  // -1 up, 0 not, 1 down
+        QTest::newRow("up from the bottom") << 1 << 120 << -1;
+        QTest::newRow("down from the top") << 0 << -120 << 1;
+        QTest::newRow("down at the bottom") << 1 << -120 << 0;
+    }
+    void wheelScrollsTheTableBothWays()
+    {
+        QFETCH(int, from);
+        QFETCH(int, turn);
+        QFETCH(int, moved);
+        QList<Condition> &rows = editor().workingSockets[1].dayConditions;
+        while (rows.size() < 10)
+            rows << probeRow(ConditionAction::On, 1, float(rows.size()));
+        editor().powerSocketClicked(1);
+        closeNote();
+        QTableWidget *table = editor().dayTable();
+        QScrollBar *bar = table->verticalScrollBar();
+        QTRY_VERIFY(bar->isVisible() && bar->maximum() > 0);
+        bar->setValue(from == 1 ? bar->maximum() : 0);
+        const int before = bar->value();
+        const QPoint at = table->viewport()->rect().center();
+        QWheelEvent wheel(at, table->viewport()->mapToGlobal(at), QPoint(), QPoint(0, turn), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(table->viewport(), &wheel);
+        QCOMPARE(bar->value() < before ? -1 : bar->value() > before ? 1 : 0, moved);
+    }
+
     void timerLivesInBothPhases_data()
     {
         QTest::addColumn<bool>("nightShownBefore");
@@ -256,7 +290,7 @@ private slots:
         QCOMPARE(dayList().size(), 3);
         QCOMPARE(dayList().last().source, int(BaseStateSource));
         QCOMPARE(dayList().last().action, int(ConditionAction::Off));
-        QCOMPARE(dayList().last().text, QStringLiteral("Базовое состоние"));
+        QCOMPARE(dayList().last().text, QStringLiteral("Базовое состояние"));
         QCOMPARE(editor().dayTable()->rowCount(), 3);
         QCOMPARE(editor().actionCell(editor().dayTable(), 2)->actionOf(), int(ConditionAction::Off));
         QVERIFY(!editor().nameCell(editor().dayTable(), 2)->removeButton()->isEnabled());

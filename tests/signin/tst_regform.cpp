@@ -64,24 +64,33 @@ private slots:
         QCOMPARE(child<QStackedWidget>(f, "accountStackedWidget")->currentWidget()->objectName(), QStringLiteral("loginPage"));
     }
 
-    void greyTextClearsOnFocus()
+    // Focus turns the grey text dark; a remembered password survives a click into its field.
+    void greyTextOnFocus_data()
     {
+        QTest::addColumn<QString>("remembered");
+        QTest::newRow("remembered password") << QStringLiteral("remembered");
+        QTest::newRow("no password") << QString();
+    }
+    void greyTextOnFocus()
+    {
+        QFETCH(QString, remembered);
         regform f;
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        f.setFormMode(regform::SignIn, QStringLiteral("grower"), QStringLiteral("remembered"));
+        f.setFormMode(regform::SignIn, QStringLiteral("grower"), remembered);
         auto *login = child<QLineEdit>(f, "loginEdit");
         auto *password = child<QLineEdit>(f, "passwordEdit");
         QCOMPARE(login->styleSheet(), QStringLiteral("color: #232627;"));
-        QCOMPARE(password->styleSheet(), QStringLiteral("color: #6C7275;"));
-        // the login shown in dark text stays when focused; the grey password is cleared
+        QCOMPARE(password->styleSheet(), remembered.isEmpty() ? QStringLiteral("color: #6C7275;") : QStringLiteral("color: #232627;"));
         login->setFocus();
         QCOMPARE(login->text(), QStringLiteral("grower"));
-        password->setFocus();
-        QCOMPARE(password->text(), QString());
+        QTest::mouseClick(password, Qt::LeftButton);
+        QVERIFY(password->hasFocus());
+        QCOMPARE(password->text(), remembered);
         QCOMPARE(password->styleSheet(), QStringLiteral("color: #232627;"));
         // emptied edits turn grey again when editing finishes
         login->clear();
+        password->clear();
         emit login->editingFinished();
         QCOMPARE(login->styleSheet(), QStringLiteral("color: #6C7275;"));
         QCOMPARE(password->styleSheet(), QStringLiteral("color: #6C7275;"));

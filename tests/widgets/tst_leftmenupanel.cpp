@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -279,16 +280,26 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("signal");
-        QTest::newRow("devices") << u"deviceButton"_s << 0;
-        QTest::newRow("scenarios") << u"scenariosButton"_s << 1;
-        QTest::newRow("history") << u"settingsButton"_s << 2;
-        QTest::newRow("work cycle") << u"workCycleSettingsButton"_s << 3;
+        QTest::addColumn<QString>("action");  // empty: a mouse click; else an accessibility action
+        const QList<QPair<QString, QString>> buttons{{u"devices"_s, u"deviceButton"_s},
+                                                     {u"scenarios"_s, u"scenariosButton"_s},
+                                                     {u"history"_s, u"settingsButton"_s},
+                                                     {u"work cycle"_s, u"workCycleSettingsButton"_s}};
+        // keyboard and screen-reader users switch pages through the toggle action
+        for (const QString &action : {QString(), QAccessibleActionInterface::toggleAction(),
+                                      QAccessibleActionInterface::pressAction()}) {
+            for (int i = 0; i < buttons.size(); ++i) {
+                const QString row = buttons.at(i).first + (action.isEmpty() ? QString() : u", "_s + action);
+                QTest::newRow(qPrintable(row)) << buttons.at(i).second << i << action;
+            }
+        }
     }
 
     void buttonsOpenTheirPages()
     {
         QFETCH(QString, name);
         QFETCH(int, signal);
+        QFETCH(QString, action);
 
         panel->show();
         QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
@@ -300,7 +311,16 @@ private slots:
 
         panel->checkDevicesButton();
         auto *b = panel->findChild<QPushButton *>(name);
-        QTest::mouseClick(b, Qt::LeftButton);
+        if (action.isEmpty()) {
+            QTest::mouseClick(b, Qt::LeftButton);
+        } else {
+            QAccessibleInterface *button = QAccessible::queryAccessibleInterface(b);
+            QVERIFY(button && button->actionInterface());
+            QVERIFY(button->actionInterface()->actionNames().contains(action));
+            QCOMPARE(button->text(QAccessible::Name), b->text().trimmed());
+            button->actionInterface()->doAction(action);
+            QVERIFY(button->state().checked);
+        }
         for (int i = 0; i < spies.size(); ++i)
             QCOMPARE(spies[i]->count(), i == signal ? 1 : 0);
 

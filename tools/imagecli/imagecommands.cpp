@@ -244,6 +244,7 @@ InspectOutput diffImages(const QString &pathA, const QString &pathB)
 
     InspectOutput out;
     out.ok = true;
-    out.data = QJsonDocument(planDiffToJson(diffPlans(planOfImage(a), planOfImage(b)))).toJson(QJsonDocument::Indented);
+    const PlanDiff diff = diffPlans(planOfImage(splitImageFile(a).body), planOfImage(splitImageFile(b).body));
+    out.data = QJsonDocument(planDiffToJson(diff)).toJson(QJsonDocument::Indented);
     return out;
 }

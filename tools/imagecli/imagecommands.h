@@ -28,5 +28,6 @@ InspectOutput encodeImage(const QString &path);
 // "now"; empty = the current time.
 InspectOutput inspectLog(const QString &imagePath, const QString &logPath, const QString &nowText);
 
-// What writing image body B to a controller that holds body A would change, as JSON.
+// What writing image B to a controller that holds image A would change, as JSON (each a body, or
+// header and body).
 InspectOutput diffImages(const QString &pathA, const QString &pathB);

@@ -4,8 +4,11 @@
 //   vireosant-inspect diff A B          what writing body B over body A changes, as JSON
 //   vireosant-inspect log IMAGE LOG [--now ISO-TIME]   log records decoded with an image, as JSON
 //   vireosant-inspect scn FILE          plan, comment index, comments and description of a scenario file
+//   vireosant-inspect check FILE        what the plan checker finds in an image, snapshot or scenario
+//                                       file; exit status 1 when a finding is an error
 // Errors give one line on standard error and exit status 2.
 
+#include "checkcommand.h"
 #include "imagecommands.h"
 
 #include <QCommandLineParser>
@@ -18,6 +21,7 @@
 namespace {
 
 constexpr int ExitFailure = 2;
+constexpr int ExitPlanErrors = 1;
 
 int fail(const QString &message)
 {
@@ -28,12 +32,13 @@ int fail(const QString &message)
 }
 
 const char usage[] = "usage: vireosant-inspect image FILE | encode FILE.json | diff A B | scn FILE"
-                     " | log IMAGE LOG [--now ISO-TIME]\n";
+                     " | check FILE | log IMAGE LOG [--now ISO-TIME]\n";
 
 // How many files each command takes.
 int fileCount(const QString &command)
 {
-    if (command == QLatin1String("image") || command == QLatin1String("encode") || command == QLatin1String("scn"))
+    if (command == QLatin1String("image") || command == QLatin1String("encode") || command == QLatin1String("scn")
+        || command == QLatin1String("check"))
         return 1;
     if (command == QLatin1String("diff") || command == QLatin1String("log"))
         return 2;
@@ -55,7 +60,8 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("image FILE: the decoded plan as JSON; encode FILE.json: the image body "
                                                 "of such JSON; diff A B: what writing B over A changes, as JSON; "
-                                                "scn FILE: what a scenario file holds; log IMAGE LOG: the log's records"));
+                                                "scn FILE: what a scenario file holds; check FILE: the plan checker's findings; "
+                                                "log IMAGE LOG: the log's records"));
     const QCommandLineOption now(QStringLiteral("now"), QStringLiteral("The log window's \"now\" (local ISO time)."),
                                  QStringLiteral("ISO-TIME"));
     parser.addOption(now);
@@ -78,12 +84,15 @@ int main(int argc, char *argv[])
     }
 
     InspectOutput out;
+    bool planErrors = false;
     if (command == QLatin1String("image"))
         out = inspectImage(args.at(1));
     else if (command == QLatin1String("encode"))
         out = encodeImage(args.at(1));
     else if (command == QLatin1String("scn"))
         out = inspectScenarioFile(args.at(1));
+    else if (command == QLatin1String("check"))
+        out = checkPlanFile(args.at(1), &planErrors);
     else if (command == QLatin1String("log"))
         out = inspectLog(args.at(1), args.at(2), parser.value(now));
     else
@@ -94,5 +103,5 @@ int main(int argc, char *argv[])
     QFile stdoutFile;
     if (!stdoutFile.open(stdout, QIODevice::WriteOnly) || stdoutFile.write(out.data) != out.data.size() || !stdoutFile.flush())
         return fail(QStringLiteral("cannot write to standard output"));
-    return 0;
+    return planErrors ? ExitPlanErrors : 0;
 }
