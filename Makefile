@@ -6,7 +6,7 @@ DEMO_DIR ?= run
 FUZZ_SECONDS ?= 60
 SECONDS ?= 600
 
-.PHONY: all deps configure build demo test soak package package-check fuzz fuzz-scn bench clean
+.PHONY: all deps configure build demo demo-bluez test soak package package-check fuzz fuzz-scn bench clean
 
 all: build
 
@@ -29,6 +29,11 @@ build: configure
 demo: build
 	@mkdir -p $(DEMO_DIR)
 	cd $(DEMO_DIR) && ../$(BUILD_DIR)/vireosant --demo
+
+# The program on its real Bluetooth backend (Qt's BlueZ code over D-Bus) against the test daemon
+# serving the demo controller on a private message bus: no adapter and no root needed.
+demo-bluez: build
+	./tools/fake-bluez/run-demo.sh $(BUILD_DIR) $(DEMO_DIR)
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2

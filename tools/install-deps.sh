@@ -7,6 +7,8 @@ pkgs=(
   qt6-qpa-plugins libgl-dev fonts-inter xvfb xauth tzdata
   # Qt's own dialogs and buttons in Russian
   qt6-translations-l10n
+  # the BlueZ-level tests and `make demo-bluez` run a private message bus
+  dbus-daemon
   # Qt Multimedia plays the H.264 help videos through GStreamer: demuxer, decoder, sinks
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   dpkg-dev desktop-file-utils appstream man-db lintian

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QTextStream>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -47,11 +48,14 @@ int main(int argc, char *argv[])
     setNames();
     StartOptions options;
     if (options.asksForTextOnly(argumentList(argc, argv))) {
-        // --help and --version print and exit without a display.
+        // --help, --version and --check-bluetooth print and exit without a display.
         QCoreApplication core(argc, argv);
         QString error;
         options.process(core, &error);
-        return 0;
+        if (!options.checkBluetooth())
+            return 0;
+        QTextStream out(stdout);
+        return runBluetoothCheck(out);
     }
 
     preferFfmpegMediaBackend();

@@ -6,6 +6,8 @@ StartOptions::StartOptions()
                  QStringLiteral("Keep the working folders in the user's data folder (the menu entry does); "
                                 "with --demo in its folder \"demo\".")),
       m_dataDir(QStringLiteral("data-dir"), QStringLiteral("Keep the working folders in <dir>."), QStringLiteral("dir")),
+      m_checkBluetooth(QStringLiteral("check-bluetooth"),
+                       QStringLiteral("Print what the program sees of Bluetooth (daemon, adapters, a 5 s scan) and exit.")),
       m_help(m_parser.addHelpOption()),
       m_version(m_parser.addVersionOption())
 {
@@ -15,11 +17,13 @@ StartOptions::StartOptions()
     m_parser.addOption(m_demo);
     m_parser.addOption(m_userData);
     m_parser.addOption(m_dataDir);
+    m_parser.addOption(m_checkBluetooth);
 }
 
 bool StartOptions::asksForTextOnly(const QStringList &arguments)
 {
-    return m_parser.parse(arguments) && (m_parser.isSet(m_help) || m_parser.isSet(m_version));
+    return m_parser.parse(arguments)
+           && (m_parser.isSet(m_help) || m_parser.isSet(m_version) || m_parser.isSet(m_checkBluetooth));
 }
 
 bool StartOptions::process(const QCoreApplication &app, QString *error)
@@ -49,6 +53,11 @@ bool StartOptions::checkFolderOptions(QString *error) const
 bool StartOptions::demo() const
 {
     return m_parser.isSet(m_demo);
+}
+
+bool StartOptions::checkBluetooth() const
+{
+    return m_parser.isSet(m_checkBluetooth);
 }
 
 DataFolder::Choice StartOptions::folderChoice() const

@@ -7,16 +7,20 @@
 #include <QLowEnergyCharacteristic>
 #include <QLowEnergyController>
 #include <QLowEnergyService>
+#include <QTimer>
 
 namespace {
 
 constexpr int LowEnergyDiscoveryTimeoutMs = 5000;
+constexpr int MaxWriteRetries = 2;
+constexpr int WriteRetryDelayMs = 100;
 
 BleDeviceInfo toBleDeviceInfo(const QBluetoothDeviceInfo &info)
 {
     BleDeviceInfo out;
     out.name = info.name();
     out.address = info.address().toUInt64();
+    out.rssi = info.rssi();
     // a device the adapter remembers but did not hear in this scan carries no signal strength
     out.cached = info.isCached() || info.rssi() == 0;
     const QMultiHash<quint16, QByteArray> data = info.manufacturerData();
@@ -82,14 +86,31 @@ BluetoothService::BluetoothService(QLowEnergyService *service, QObject *parent)
     m_service->setParent(this);
     connect(m_service, &QLowEnergyService::stateChanged, this,
             [this](QLowEnergyService::ServiceState state) { emit stateChanged(int(state)); });
-    connect(m_service, &QLowEnergyService::errorOccurred, this,
-            [this](QLowEnergyService::ServiceError error) { emit errorOccurred(QString::number(int(error))); });
+    connect(m_service, &QLowEnergyService::errorOccurred, this, [this](QLowEnergyService::ServiceError error) {
+        m_refreshing = false;
+        // A write the daemon or the box refused never reached the controller: it goes again, a
+        // bounded number of times, before the refusal is reported.
+        if (error == QLowEnergyService::CharacteristicWriteError && !m_lastWrite.isEmpty()
+            && m_writeRetries < MaxWriteRetries) {
+            ++m_writeRetries;
+            QTimer::singleShot(WriteRetryDelayMs, this, [this] { sendLastWrite(); });
+            return;
+        }
+        m_lastWrite.clear();
+        emit errorOccurred(QString::number(int(error)));
+    });
     connect(m_service, &QLowEnergyService::characteristicWritten, this,
             [this](const QLowEnergyCharacteristic &c, const QByteArray &value) {
+                m_lastWrite.clear();
                 emit characteristicWritten(bleUuidTo16(c.uuid()), value);
             });
     connect(m_service, &QLowEnergyService::characteristicRead, this,
             [this](const QLowEnergyCharacteristic &c, const QByteArray &value) {
+                if (m_refreshing && c.uuid() == commandCharacteristicUuid()) {
+                    m_refreshing = false;
+                    emit stateChanged(RemoteServiceDiscovered);
+                    return;
+                }
                 emit characteristicRead(bleUuidTo16(c.uuid()), value);
             });
 }
@@ -113,8 +134,21 @@ BleService::ServiceState BluetoothService::state() const
     }
 }
 
+// The service objects of one link share their details in Qt: a service a probe already discovered
+// without values does not discover again (no state change would ever come), so the value of 0xFFF1
+// is read instead and the discovery reported when it is there.
 void BluetoothService::discoverDetails(bool readValues)
 {
+    if (m_service->state() == QLowEnergyService::RemoteServiceDiscovered) {
+        const QLowEnergyCharacteristic c = m_service->characteristic(commandCharacteristicUuid());
+        if (readValues && c.isValid()) {
+            m_refreshing = true;
+            m_service->readCharacteristic(c);
+        } else {
+            QMetaObject::invokeMethod(this, [this] { emit stateChanged(RemoteServiceDiscovered); }, Qt::QueuedConnection);
+        }
+        return;
+    }
     m_service->discoverDetails(readValues ? QLowEnergyService::FullDiscovery : QLowEnergyService::SkipValueDiscovery);
 }
 
@@ -133,9 +167,16 @@ QByteArray BluetoothService::cachedCommandValue() const
 // rediscovery would be stale.
 void BluetoothService::writeCommand(const QByteArray &value)
 {
+    m_lastWrite = value;
+    m_writeRetries = 0;
+    sendLastWrite();
+}
+
+void BluetoothService::sendLastWrite()
+{
     const QLowEnergyCharacteristic c = m_service->characteristic(commandCharacteristicUuid());
-    if (c.isValid())
-        m_service->writeCharacteristic(c, value);
+    if (c.isValid() && !m_lastWrite.isEmpty())
+        m_service->writeCharacteristic(c, m_lastWrite);
 }
 
 void BluetoothService::readCommand()
@@ -169,9 +210,12 @@ void BluetoothLink::connectToDevice()
     m_controller->connectToDevice();
 }
 
+// One Disconnect per closing: a second one while the first is under way only races it.
 void BluetoothLink::disconnectFromDevice()
 {
-    m_controller->disconnectFromDevice();
+    const QLowEnergyController::ControllerState state = m_controller->state();
+    if (state != QLowEnergyController::UnconnectedState && state != QLowEnergyController::ClosingState)
+        m_controller->disconnectFromDevice();
 }
 
 void BluetoothLink::discoverServices()

@@ -46,7 +46,12 @@ public:
     void readCommand() override;
 
 private:
+    void sendLastWrite();
+
     QLowEnergyService *m_service;
+    bool m_refreshing = false; // the value of 0xFFF1 is read in place of a second discovery
+    QByteArray m_lastWrite;    // until it is confirmed
+    int m_writeRetries = 0;
 };
 
 class BluetoothLink : public BleLink

@@ -19,6 +19,7 @@ struct BleDeviceInfo
     quint64 address = 0;                        // 48-bit Bluetooth address as a number
     QHash<quint16, QByteArray> manufacturerData; // by manufacturer id
     bool cached = false;  // known only from the adapter's cache: not advertised in this scan
+    qint16 rssi = 0;      // signal strength in dBm; 0 when not known
     QString addressText() const;                 // "AA:BB:CC:DD:EE:FF"
 };
 

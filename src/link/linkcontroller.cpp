@@ -6,11 +6,16 @@
 #include "model/controllerstate.h"
 #include "model/workfolders.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 namespace {
 // The 16-bit UUID of the service that normally holds the command characteristic.
 constexpr quint16 CommandServiceUuid = 0xFFF0;
 // One discovery period in ticks: how long a failed scan waits before the next try.
 constexpr int DiscoveryPeriodTicks = 50;
+// How long closing the window waits for the link to close.
+constexpr int CloseWaitMs = 1000;
 
 bool nameMarksController(const QString &name)
 {
@@ -443,11 +448,23 @@ void LinkController::disconnectController()
         m_controller->disconnectFromDevice();
 }
 
+// One Disconnect, then a moment for the link to close before its object goes: deleted while still
+// connected, the link would be told to disconnect a second time.
 void LinkController::closeLink()
 {
     m_closing = true;
-    if (m_controller && m_controller->state() == BleLink::ConnectedState)
-        m_controller->disconnectFromDevice();
+    if (!m_controller || m_controller->state() == BleLink::UnconnectedState)
+        return;
+    QEventLoop wait;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &wait, &QEventLoop::quit);
+    connect(m_controller, &BleLink::disconnected, &wait, &QEventLoop::quit);
+    m_controller->disconnectFromDevice();
+    if (m_controller && m_controller->state() != BleLink::UnconnectedState) {
+        deadline.start(CloseWaitMs);
+        wait.exec();
+    }
 }
 
 // ---- account commands ----------------------------------------------------------------------------
