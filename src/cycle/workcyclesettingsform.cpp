@@ -435,7 +435,7 @@ void WorkCycleSettingsForm::createScenarioPressed()
         return;
     }
     viewState().openedFromMenu = false;
-    exchange().pageRequest = 5;
+    exchange().pageRequest = PageRequest::OpenScenarioForDays;
 }
 
 void WorkCycleSettingsForm::savePressed()

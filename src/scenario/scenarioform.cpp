@@ -265,7 +265,7 @@ void ScenarioForm::on_cancelButton_clicked()
     ControllerState &state = controllerState();
     state.editedScenarios = state.scenarios;
     m_closedByButtons = true;
-    exchange().pageRequest = 3;
+    exchange().pageRequest = PageRequest::ShowCalendar;
 }
 
 void ScenarioForm::on_helpButton_released()

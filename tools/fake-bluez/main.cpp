@@ -68,7 +68,7 @@ int main(int argc, char *argv[])
                                         QStringLiteral("dir"));
     const QCommandLineOption controller(QStringLiteral("controller"),
                                         QStringLiteral("A controller in range, as NAME@AA:BB:CC:DD:EE:FF (repeatable)."),
-                                        QStringLiteral("spec"));
+                                        QStringLiteral("name@address"));
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("The demo controller, its state kept in <dir> between runs."),
                                   QStringLiteral("dir"));
@@ -103,13 +103,13 @@ int main(int argc, char *argv[])
         || !connection.registerService(BluezNames::service()))
         return fail(QStringLiteral("cannot own org.bluez: %1").arg(connection.lastError().message()));
 
-    for (const QString &spec : parser.values(controller)) {
-        const int at = int(spec.lastIndexOf(QLatin1Char('@')));
+    for (const QString &entry : parser.values(controller)) {
+        const int at = int(entry.lastIndexOf(QLatin1Char('@')));
         bool ok = false;
-        const quint64 value = QString(spec.mid(at + 1)).remove(QLatin1Char(':')).toULongLong(&ok, 16);
+        const quint64 value = QString(entry.mid(at + 1)).remove(QLatin1Char(':')).toULongLong(&ok, 16);
         if (at <= 0 || !ok)
-            return fail(QStringLiteral("bad --controller %1").arg(spec));
-        bluez.addController(spec.left(at), value);
+            return fail(QStringLiteral("bad --controller %1").arg(entry));
+        bluez.addController(entry.left(at), value);
     }
 
     QTimer saver;
