@@ -7,11 +7,11 @@
 // of one plan with the notes or description of another), the set of the plan the controller runs
 // or of the plan confirmed last (a commit whose acknowledgement was lost is not known as written).
 //
-// The notes of a loaded file now follow its plan's acknowledged commit. One corner is still open:
-// with this set to true, seed 12415809975600700580 ends with the box running a loaded file's plan
-// while the notes on disk are an earlier file's (two loads, a change during the upload, then lost
-// acknowledgements and a lost link). Until that is settled the notes of the last file chosen are
-// accepted as well.
+// The notes of a loaded file follow its plan's acknowledged commit. With this set to true the
+// check also refuses the notes of the last file chosen while its commit is unknown (its
+// acknowledgement lost); seeds 14978618147857872714 and 2611531067482414120 then end with the
+// box running a file's plan that the program never saw confirmed. Until that case is settled the
+// last chosen file's notes are accepted as well.
 constexpr bool NotesFollowTheCommitOnly = false;
 
 // The notes as the program reads them from the data folder.
