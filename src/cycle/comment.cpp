@@ -22,7 +22,7 @@ QPushButton *dialogButton(const QString &objectName, const QString &text, QWidge
 
 comment::comment(QWidget *parent, int day) : QDialog(parent), m_day(day)
 {
-    setWindowTitle(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("Комментарий"));
     setModal(true);
     resize(520, 380);
     setStyleSheet(QStringLiteral(
