@@ -287,7 +287,7 @@ void ExchangeSequencer::takeImage()
                                state.startTime.addSecs(cycleSeconds * state.cycleCount).toString(QStringLiteral("dd.MM.yyyy")));
         ex.refreshHistory = false;
         emit scenarioButtonWanted(state.scenarios.size() > 1 && state.cycleCount != 0);
-        ex.setClockRequest = 2;
+        ex.setClockRequest = ClockRequest::AfterDecode;
     }
     if (state.loadedFromFile || ex.restoring) {
         state.loadedFromFile = false;
@@ -420,8 +420,8 @@ void ExchangeSequencer::stepIdle()
         }
         return;
     }
-    if (ex.setClockRequest != 0) {
-        ex.setClockRequest = 0;
+    if (ex.setClockRequest != ClockRequest::None) {
+        ex.setClockRequest = ClockRequest::None;
         m_channel->sendCommand(Opcode::SetClock, setClockPayload());
         ex.stepTimeout = Timeouts::Command;
         ex.exchangeStep = ExchangeStep::CommandSent;

@@ -78,6 +78,14 @@ enum Value : int {
 };
 }
 
+// Whether the clock is to be sent (the int field keeps the controller's historic value 2).
+namespace ClockRequest {
+enum Value : int {
+    None = 0,
+    AfterDecode = 2, // a plan was decoded: the controller's clock is set next
+};
+}
+
 // Step timeouts, in ticks of 100 ms.
 namespace Timeouts {
 constexpr int Connect = 50;
@@ -109,14 +117,14 @@ struct ExchangeState
     bool tickBusy = false;
     int stepTimeout = 0;
     int connectTimeout = 0;
-    int pageRequest = 0;
+    int pageRequest = PageRequest::None;
     // a snapshot being written back (taken into imageBuffer once the exchange is idle): it is
     // decoded as it is (its start kept), then uploaded like a loaded scenario file
     bool restoring = false;
 
     // requests raised by the pages
     bool logReadRequest = false;
-    int setClockRequest = 0;
+    int setClockRequest = ClockRequest::None;
     int switchOnRequest = 0;
     int switchOffRequest = 0;
     int startStopChecked = RunRequest::FollowController;

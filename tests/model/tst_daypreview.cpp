@@ -3,6 +3,7 @@
 #include "model/basescenario.h"
 #include "model/daypreview.h"
 #include "model/numericutil.h"
+#include "timercondition.h"
 
 using DayPreview::Span;
 
@@ -10,13 +11,7 @@ namespace {
 
 Condition timer(int start, int duration, int period, int count, int action, int priority)
 {
-    Condition row;
-    row.ref = TimerRef;
-    row.source = TimerSource;
-    row.action = action;
-    row.priority = priority;
-    row.params = {double(start), double(duration), double(period), double(count), 0};
-    return row;
+    return timerCondition(start, duration, period, count, action, priority);
 }
 
 Condition sensor(int action, int priority)

@@ -4,6 +4,7 @@
 #include "model/numericutil.h"
 #include "model/plancheck.h"
 #include "model/sensorcatalogue.h"
+#include "timercondition.h"
 
 // The plan checker: for each finding a plan that has it and the nearest plan that does not.
 namespace {
@@ -27,13 +28,7 @@ Condition sensorRow(int source, int kind, int action, int priority, float value,
 // start, duration, period, count
 Condition timerRow(int start, int duration, int period, int count, int action = ConditionAction::On, int priority = 1)
 {
-    Condition row;
-    row.ref = TimerRef;
-    row.source = TimerSource;
-    row.action = action;
-    row.priority = priority;
-    row.params = {double(start), double(duration), double(period), double(count), 0};
-    return row;
+    return timerCondition(start, duration, period, count, action, priority);
 }
 
 Condition base(int action) { return baseStateCondition(action); }
