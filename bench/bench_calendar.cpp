@@ -14,11 +14,11 @@
 #include "cycle/calendartext.h"
 #include "cycle/daycard.h"
 #include "cycle/workcyclesettingsform.h"
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "model/clock.h"
 #include "model/controllerstate.h"
-#include "model/daycomments.h"
-#include "model/workfolders.h"
+#include "model/files/daycomments.h"
+#include "model/files/workfolders.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "app/demoseed.h"
 #include "e2efixture.h"
-#include "model/basescenario.h"
-#include "model/configimage.h"
+#include "model/plan/basescenario.h"
+#include "model/codec/configimage.h"
 #include "plans.h"
 
 namespace {

@@ -12,16 +12,16 @@
 #include <functional>
 
 #include "mockclock.h"
-#include "../tests/model/eventlogbytes.h"
+#include "eventlogbytes.h"
 #include "app/demoseed.h"
 #include "history/historytablemodel.h"
 #include "history/settingsform.h"
 #include "model/clock.h"
-#include "model/configimage.h"
+#include "model/codec/configimage.h"
 #include "model/controllerstate.h"
-#include "model/eventlog.h"
-#include "model/historytable.h"
-#include "model/sensorcatalogue.h"
+#include "model/log/eventlog.h"
+#include "model/log/historytable.h"
+#include "model/codec/sensorcatalogue.h"
 
 namespace {
 

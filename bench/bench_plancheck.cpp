@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "model/configimage.h"
-#include "model/plancheck.h"
+#include "model/codec/configimage.h"
+#include "model/plan/plancheck.h"
 #include "plans.h"
 #include "scenario/daypreviewstrip.h"
 

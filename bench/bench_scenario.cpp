@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <ctime>
 
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "model/controllerstate.h"
 #include "model/numericutil.h"
-#include "model/relayoutputs.h"
+#include "model/plan/relayoutputs.h"
 #include "scenario/scenariotimetablewidget.h"
 #include "widgets/infonote.h"
 

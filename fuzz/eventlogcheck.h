@@ -3,9 +3,9 @@
 // One run of the event-log parser on arbitrary bytes against a fixed configuration, with the
 // properties every run must keep. Shared by the libFuzzer target and the corpus regression test.
 
-#include "model/basescenario.h"
-#include "model/eventlog.h"
-#include "model/historytable.h"
+#include "model/plan/basescenario.h"
+#include "model/log/eventlog.h"
+#include "model/log/historytable.h"
 #include "model/numericutil.h"
 
 #include <cmath>

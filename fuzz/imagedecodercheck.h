@@ -3,8 +3,8 @@
 // One run of the configuration-image decoder on arbitrary bytes, with the properties every run
 // must keep. Shared by the libFuzzer target and the corpus regression test.
 
-#include "model/configimage.h"
-#include "model/statejson.h"
+#include "model/codec/configimage.h"
+#include "model/codec/statejson.h"
 
 #include <QJsonDocument>
 

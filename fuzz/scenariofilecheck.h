@@ -5,7 +5,7 @@
 
 #include "imagedecodercheck.h"
 
-#include "model/scenariofile.h"
+#include "model/files/scenariofile.h"
 
 namespace ScenarioFileCheck {
 

@@ -1,11 +1,11 @@
 #include "app/demoseed.h"
 
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "model/clock.h"
-#include "model/configimage.h"
+#include "model/codec/configimage.h"
 #include "model/controllerstate.h"
-#include "model/sensorcatalogue.h"
-#include "model/sensorsection.h"
+#include "model/codec/sensorcatalogue.h"
+#include "model/codec/sensorsection.h"
 #include "sim/simtransport.h"
 #include "sim/simulatedcontroller.h"
 

@@ -4,7 +4,7 @@
 #include "app/qttranslations.h"
 #include "app/startoptions.h"
 #include "ble/bluetoothbackend.h"
-#include "model/workfolders.h"
+#include "model/files/workfolders.h"
 #include "sim/simtransport.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/linkcontroller.h"
-#include "model/snapshotkeeper.h"
+#include "model/files/snapshotkeeper.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/datafolder.h"
+#include "model/files/datafolder.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

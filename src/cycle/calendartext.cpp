@@ -1,6 +1,6 @@
 #include "cycle/calendartext.h"
 
-#include "model/scenariointervals.h"
+#include "model/plan/scenariointervals.h"
 
 namespace CalendarText {
 

@@ -1,6 +1,6 @@
 #include "cycle/comment.h"
 
-#include "model/daycomments.h"
+#include "model/files/daycomments.h"
 #include "widgets/infonote.h"
 
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "cycle/planchangequestion.h"
 
 #include "devices/devicestyle.h"
-#include "model/plancheck.h"
-#include "model/plandiff.h"
-#include "model/planimage.h"
+#include "model/plan/plancheck.h"
+#include "model/plan/plandiff.h"
+#include "model/codec/planimage.h"
 #include "widgets/dialogs.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/snapshotstore.h"
+#include "model/files/snapshotstore.h"
 
 #include <QDialog>
 #include <QList>

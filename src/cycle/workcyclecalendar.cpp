@@ -7,7 +7,7 @@
 #include "cycle/calendartext.h"
 #include "cycle/daycard.h"
 #include "model/controllerstate.h"
-#include "model/daycomments.h"
+#include "model/files/daycomments.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -8,9 +8,9 @@
 #include "devices/workstatus.h"
 #include "link/exchangestate.h"
 #include "model/clock.h"
-#include "model/configimage.h"
+#include "model/codec/configimage.h"
 #include "model/controllerstate.h"
-#include "model/statusrecord.h"
+#include "model/codec/statusrecord.h"
 
 #include <QFrame>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/sensorcatalogue.h"
+#include "model/codec/sensorcatalogue.h"
 
 #include <QList>
 #include <QMap>

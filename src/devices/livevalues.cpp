@@ -1,7 +1,7 @@
 #include "devices/livevalues.h"
 
-#include "model/statusrecord.h"
-#include "model/sensorcatalogue.h"
+#include "model/codec/statusrecord.h"
+#include "model/codec/sensorcatalogue.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "devices/namefield.h"
 
-#include "model/textlimit.h"
+#include "model/codec/textlimit.h"
 
 #include <QLineEdit>
 

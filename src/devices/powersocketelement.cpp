@@ -4,7 +4,7 @@
 #include "devices/powersocketsettings.h"
 #include "devices/switchrequest.h"
 #include "model/controllerstate.h"
-#include "model/textlimit.h"
+#include "model/codec/textlimit.h"
 #include "widgets/dialogs.h"
 #include "widgets/switchbutton.h"
 #include "widgets/viewstate.h"

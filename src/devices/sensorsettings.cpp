@@ -4,7 +4,7 @@
 #include "devices/namefield.h"
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
-#include "model/sensoredit.h"
+#include "model/plan/sensoredit.h"
 #include "widgets/infonote.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/sensorcatalogue.h"
-#include "model/sensoredit.h"
+#include "model/codec/sensorcatalogue.h"
+#include "model/plan/sensoredit.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "devices/workstatus.h"
 
-#include "model/statusrecord.h"
+#include "model/codec/statusrecord.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "history/historychart.h"
 
-#include "model/eventlog.h"
-#include "model/sensorcatalogue.h"
+#include "model/log/eventlog.h"
+#include "model/codec/sensorcatalogue.h"
 
 #include <QAreaSeries>
 #include <QDateTimeAxis>

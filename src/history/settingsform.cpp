@@ -7,7 +7,7 @@
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
 #include "model/wallclock.h"
-#include "model/workfolders.h"
+#include "model/files/workfolders.h"
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
 #include "widgets/myheaderview.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/historytable.h"
+#include "model/log/historytable.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -3,12 +3,12 @@
 #include "link/commandchannel.h"
 #include "link/exchangestate.h"
 #include "link/frames.h"
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "model/clock.h"
 #include "model/controllerstate.h"
-#include "model/eventlog.h"
+#include "model/log/eventlog.h"
 #include "model/wallclock.h"
-#include "model/workcyclecommit.h"
+#include "model/plan/workcyclecommit.h"
 #include "link/linknotes.h"
 
 namespace {

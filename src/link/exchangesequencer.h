@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/configimage.h"
-#include "model/statusrecord.h"
+#include "model/codec/configimage.h"
+#include "model/codec/statusrecord.h"
 
 #include <QByteArray>
 #include <QList>

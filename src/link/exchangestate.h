@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/configimage.h"
+#include "model/codec/configimage.h"
 
 #include <QByteArray>
 #include <QList>

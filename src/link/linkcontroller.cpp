@@ -4,7 +4,7 @@
 #include "link/frames.h"
 #include "link/loginfile.h"
 #include "model/controllerstate.h"
-#include "model/workfolders.h"
+#include "model/files/workfolders.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "link/loginfile.h"
 
-#include "model/workfolders.h"
+#include "model/files/workfolders.h"
 
 #include <QDataStream>
 #include <QDir>

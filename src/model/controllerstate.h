@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/eventrecord.h"
+#include "model/log/eventrecord.h"
 
 #include <QByteArray>
 #include <QDateTime>

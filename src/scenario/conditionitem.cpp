@@ -1,8 +1,8 @@
 #include "scenario/conditionitem.h"
 
 #include "model/controllerstate.h"
-#include "model/sensorcatalogue.h"
-#include "model/timertext.h"
+#include "model/codec/sensorcatalogue.h"
+#include "model/plan/timertext.h"
 #include "scenario/combowheelfilter.h"
 #include "widgets/infonote.h"
 

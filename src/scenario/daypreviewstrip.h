@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/daypreview.h"
+#include "model/plan/daypreview.h"
 
 #include <QMap>
 #include <QStringList>

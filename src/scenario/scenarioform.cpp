@@ -2,9 +2,9 @@
 
 #include "cycle/planchangequestion.h"
 #include "link/exchangestate.h"
-#include "model/plancheck.h"
-#include "model/scenariosave.h"
-#include "model/socketmapequality.h"
+#include "model/plan/plancheck.h"
+#include "model/plan/scenariosave.h"
+#include "model/plan/socketmapequality.h"
 #include "scenario/daypreviewstrip.h"
 #include "scenario/scenariotimetablewidget.h"
 #include "widgets/dialogs.h"

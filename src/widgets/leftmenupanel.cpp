@@ -1,7 +1,7 @@
 #include "widgets/leftmenupanel.h"
 
 #include "ui_leftmenupanel.h"
-#include "model/statusrecord.h"
+#include "model/codec/statusrecord.h"
 #include "widgets/buttonaccessibility.h"
 #include "widgets/viewstate.h"
 

@@ -2,8 +2,8 @@
 
 #include "app/demoseed.h"
 #include "mockclock.h"
-#include "model/plancheck.h"
-#include "model/planimage.h"
+#include "model/plan/plancheck.h"
+#include "model/codec/planimage.h"
 
 // The plan a new user meets first in the demo must be one the checker has nothing against.
 class TestDemoPlan : public QObject

@@ -11,7 +11,7 @@
 #include "history/settingsform.h"
 #include "link/exchangestate.h"
 #include "signin/regform.h"
-#include "model/workfolders.h"
+#include "model/files/workfolders.h"
 #include "scenario/scenarioform.h"
 #include "widgets/infonote.h"
 #include "widgets/leftmenupanel.h"

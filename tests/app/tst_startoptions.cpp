@@ -1,7 +1,7 @@
 #include <QTest>
 
 #include "app/startoptions.h"
-#include "model/workfolders.h"
+#include "model/files/workfolders.h"
 #include "testsupport.h"
 
 #include <QFileInfo>

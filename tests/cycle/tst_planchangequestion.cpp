@@ -5,10 +5,10 @@
 #include "mockclock.h"
 #include "cycle/planchangequestion.h"
 #include "model/clock.h"
-#include "model/configimage.h"
+#include "model/codec/configimage.h"
 #include "programstate.h"
 #include "testsupport.h"
-#include "../model/richstate.h"
+#include "richstate.h"
 
 // The question before a plan is written: what it lists for a restored snapshot and for a scenario
 // file (whose start moves to today), and that only "yes" goes on.

@@ -1,12 +1,12 @@
 #include <QTest>
 
-#include "../model/richstate.h"
+#include "richstate.h"
 #include "cycle/planchangequestion.h"
 #include "cyclefixture.h"
 #include "link/exchangestate.h"
-#include "model/filewrite.h"
-#include "model/pendingplan.h"
-#include "model/scenariofile.h"
+#include "model/files/filewrite.h"
+#include "model/plan/pendingplan.h"
+#include "model/files/scenariofile.h"
 #include "widgets/dialogs.h"
 
 #include <QDialog>

@@ -8,9 +8,9 @@
 
 #include "devices/powersocketsettings.h"
 #include "devices/sensorsettings.h"
-#include "../app/windowfixture.h"
+#include "windowfixture.h"
 #include "devicesfixture.h"
-#include "model/sensoredit.h"
+#include "model/plan/sensoredit.h"
 
 using namespace DevicesFixture;
 using namespace Qt::StringLiterals;

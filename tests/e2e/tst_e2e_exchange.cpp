@@ -7,8 +7,8 @@
 #include "e2efixture.h"
 #include "framelog.h"
 #include "link/frames.h"
-#include "model/basescenario.h"
-#include "model/configimage.h"
+#include "model/plan/basescenario.h"
+#include "model/codec/configimage.h"
 #include "plans.h"
 
 namespace {

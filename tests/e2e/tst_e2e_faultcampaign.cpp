@@ -6,21 +6,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../model/richstate.h"
+#include "richstate.h"
 #include "app/demoseed.h"
 #include "cycle/snapshotlist.h"
 #include "cycle/workcyclesettingsform.h"
 #include "e2efixture.h"
-#include "model/pendingplan.h"
+#include "model/plan/pendingplan.h"
 #include "faultinjector.h"
 #include "link/exchangesequencer.h"
-#include "model/configimage.h"
-#include "model/filewrite.h"
-#include "model/scenariofile.h"
-#include "model/sensoredit.h"
-#include "model/snapshotkeeper.h"
-#include "model/workcyclecommit.h"
-#include "model/workfolders.h"
+#include "model/codec/configimage.h"
+#include "model/files/filewrite.h"
+#include "model/files/scenariofile.h"
+#include "model/plan/sensoredit.h"
+#include "model/files/snapshotkeeper.h"
+#include "model/plan/workcyclecommit.h"
+#include "model/files/workfolders.h"
 #include "notesinvariant.h"
 
 #include <random>

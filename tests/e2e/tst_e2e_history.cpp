@@ -7,7 +7,7 @@
 #include "e2efixture.h"
 #include "history/logicsavedialog.h"
 #include "history/settingsform.h"
-#include "model/eventlog.h"
+#include "model/log/eventlog.h"
 
 // The history page against the simulated controller: choose a period, the log is read and
 // decoded, the rows appear, the CSV goes to a file.

@@ -1,9 +1,9 @@
 #include <QTest>
 
-#include "../model/richstate.h"
+#include "richstate.h"
 #include "e2efixture.h"
 #include "framelog.h"
-#include "model/configimage.h"
+#include "model/codec/configimage.h"
 
 namespace {
 constexpr int OpCommitImage = 0x06;

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTest>
 
-#include "../model/richstate.h"
+#include "richstate.h"
 #include "app/demoseed.h"
 #include "commentanswer.h"
 #include "cycle/daycard.h"
@@ -11,10 +11,10 @@
 #include "e2efixture.h"
 #include "framelog.h"
 #include "switchcontroller.h"
-#include "model/daycomments.h"
-#include "model/filewrite.h"
-#include "model/scenariofile.h"
-#include "model/workfolders.h"
+#include "model/files/daycomments.h"
+#include "model/files/filewrite.h"
+#include "model/files/scenariofile.h"
+#include "model/files/workfolders.h"
 #include "widgets/dialogs.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "../model/richstate.h"
+#include "richstate.h"
 #include "app/demoseed.h"
 #include "commentanswer.h"
 #include "cycle/daycard.h"
@@ -15,13 +15,13 @@
 #include "e2efixture.h"
 #include "framelog.h"
 #include "switchcontroller.h"
-#include "model/configimage.h"
-#include "model/daycomments.h"
-#include "model/filewrite.h"
-#include "model/pendingplan.h"
-#include "model/scenariofile.h"
-#include "model/statejson.h"
-#include "model/workfolders.h"
+#include "model/codec/configimage.h"
+#include "model/files/daycomments.h"
+#include "model/files/filewrite.h"
+#include "model/plan/pendingplan.h"
+#include "model/files/scenariofile.h"
+#include "model/codec/statejson.h"
+#include "model/files/workfolders.h"
 #include "widgets/dialogs.h"
 
 namespace {

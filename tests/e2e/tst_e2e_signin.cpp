@@ -7,8 +7,8 @@
 
 #include "e2efixture.h"
 #include "link/loginfile.h"
-#include "model/daycomments.h"
-#include "model/workfolders.h"
+#include "model/files/daycomments.h"
+#include "model/files/workfolders.h"
 #include "widgets/leftmenupanel.h"
 #include "widgets/slidingstackedwidget.h"
 

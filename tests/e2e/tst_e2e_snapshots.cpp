@@ -7,8 +7,8 @@
 #include "cycle/snapshotlist.h"
 #include "e2efixture.h"
 #include "framelog.h"
-#include "model/pendingplan.h"
-#include "model/snapshotkeeper.h"
+#include "model/plan/pendingplan.h"
+#include "model/files/snapshotkeeper.h"
 
 namespace {
 constexpr int OpWriteImage = 0x05;

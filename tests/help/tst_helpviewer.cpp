@@ -12,7 +12,7 @@
 #include "help/infoclass.h"
 #include "help/openhelp.h"
 #include "help/videowidget.h"
-#include "../app/windowfixture.h"
+#include "windowfixture.h"
 
 using namespace Qt::StringLiterals;
 

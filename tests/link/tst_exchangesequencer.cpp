@@ -5,7 +5,7 @@
 
 #include "linkharness.h"
 #include "link/frames.h"
-#include "model/statusrecord.h"
+#include "model/codec/statusrecord.h"
 #include "plans.h"
 
 // The exchange sequencer with the link and a simulated controller, no window: what it announces

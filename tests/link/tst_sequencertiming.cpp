@@ -1,7 +1,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "../model/richstate.h"
+#include "richstate.h"
 #include "framelog.h"
 #include "linkharness.h"
 #include "link/frames.h"

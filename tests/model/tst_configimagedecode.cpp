@@ -6,7 +6,7 @@
 
 #include "mockclock.h"
 #include "model/clock.h"
-#include "model/configimage.h"
+#include "model/codec/configimage.h"
 #include "model/numericutil.h"
 
 #include <ctime>

@@ -4,11 +4,11 @@
 #include "richstate.h"
 #include "testsupport.h"
 
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "mockclock.h"
 #include "model/clock.h"
-#include "model/configimage.h"
-#include "model/textlimit.h"
+#include "model/codec/configimage.h"
+#include "model/codec/textlimit.h"
 
 using namespace ImageBytes;
 

@@ -1,8 +1,8 @@
 #include <QTest>
 
-#include "model/daycomments.h"
-#include "model/filewrite.h"
-#include "model/workfolders.h"
+#include "model/files/daycomments.h"
+#include "model/files/filewrite.h"
+#include "model/files/workfolders.h"
 #include "testsupport.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include <QTest>
 
-#include "model/basescenario.h"
-#include "model/daypreview.h"
+#include "model/plan/basescenario.h"
+#include "model/plan/daypreview.h"
 #include "model/numericutil.h"
 #include "timercondition.h"
 

@@ -2,9 +2,9 @@
 
 #include "eventlogbytes.h"
 
-#include "model/basescenario.h"
-#include "model/eventlog.h"
-#include "model/sensorcatalogue.h"
+#include "model/plan/basescenario.h"
+#include "model/log/eventlog.h"
+#include "model/codec/sensorcatalogue.h"
 
 #include <limits>
 

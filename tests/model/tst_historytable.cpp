@@ -1,8 +1,8 @@
 #include <QTest>
 
-#include "model/eventlog.h"
-#include "model/historytable.h"
-#include "model/sensorcatalogue.h"
+#include "model/log/eventlog.h"
+#include "model/log/historytable.h"
+#include "model/codec/sensorcatalogue.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include "eventlogbytes.h"
 #include "richstate.h"
-#include "model/configimage.h"
-#include "model/plancheck.h"
-#include "model/planimage.h"
-#include "model/scenariofile.h"
+#include "model/codec/configimage.h"
+#include "model/plan/plancheck.h"
+#include "model/codec/planimage.h"
+#include "model/files/scenariofile.h"
 #include "testsupport.h"
 
 #include <QJsonArray>

@@ -5,7 +5,7 @@
 
 #include "mockclock.h"
 #include "model/clock.h"
-#include "model/configimage.h"
+#include "model/codec/configimage.h"
 
 // Truncated and corrupted copies of tests/data/model/rich-image.hex must decode what precedes the
 // fault and stop there. Layout of that image (body offsets):

@@ -5,9 +5,9 @@
 
 #include "mockclock.h"
 #include "model/clock.h"
-#include "model/configimage.h"
-#include "model/statejson.h"
-#include "model/textlimit.h"
+#include "model/codec/configimage.h"
+#include "model/codec/statejson.h"
+#include "model/codec/textlimit.h"
 
 #include <QJsonDocument>
 

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "model/pendingplan.h"
+#include "model/plan/pendingplan.h"
 
 // A plan on its way to a controller: it waits alone, and its notes go with exactly the confirmed
 // write of its own plan, to its own controller.

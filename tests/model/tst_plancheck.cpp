@@ -1,9 +1,9 @@
 #include <QTest>
 
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "model/numericutil.h"
-#include "model/plancheck.h"
-#include "model/sensorcatalogue.h"
+#include "model/plan/plancheck.h"
+#include "model/codec/sensorcatalogue.h"
 #include "timercondition.h"
 
 // The plan checker: for each finding a plan that has it and the nearest plan that does not.

@@ -2,7 +2,7 @@
 
 #include "richstate.h"
 
-#include "model/plandiff.h"
+#include "model/plan/plandiff.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

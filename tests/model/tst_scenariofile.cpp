@@ -5,12 +5,12 @@
 #include "imagebytes.h"
 #include "richstate.h"
 
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "model/clock.h"
-#include "model/configimage.h"
-#include "model/configimageformat.h"
-#include "model/planimage.h"
-#include "model/scenariofile.h"
+#include "model/codec/configimage.h"
+#include "model/codec/configimageformat.h"
+#include "model/codec/planimage.h"
+#include "model/files/scenariofile.h"
 #include "testsupport.h"
 
 using namespace ImageBytes;

@@ -1,10 +1,10 @@
 #include <QTest>
 
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "model/numericutil.h"
-#include "model/relayoutputs.h"
-#include "model/scenariosave.h"
-#include "model/socketmapequality.h"
+#include "model/plan/relayoutputs.h"
+#include "model/plan/scenariosave.h"
+#include "model/plan/socketmapequality.h"
 #include "plans.h"
 
 namespace {

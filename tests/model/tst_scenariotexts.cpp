@@ -1,7 +1,7 @@
 #include <QTest>
 
-#include "model/scenariointervals.h"
-#include "model/timertext.h"
+#include "model/plan/scenariointervals.h"
+#include "model/plan/timertext.h"
 
 // Texts of the scenario editor: timer durations and clock times, and the dates a scenario runs on.
 class TestScenarioTexts : public QObject

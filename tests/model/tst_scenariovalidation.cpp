@@ -1,12 +1,12 @@
 #include <QTest>
 
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "mockclock.h"
 #include "model/clock.h"
 #include "model/numericutil.h"
-#include "model/timershift.h"
+#include "model/plan/timershift.h"
 #include "model/wallclock.h"
-#include "model/workcyclecommit.h"
+#include "model/plan/workcyclecommit.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "model/sensorcatalogue.h"
+#include "model/codec/sensorcatalogue.h"
 
 class TestSensorCatalogue : public QObject
 {

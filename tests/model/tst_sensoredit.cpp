@@ -1,7 +1,7 @@
 #include <QTest>
 
 #include "model/controllerstate.h"
-#include "model/sensoredit.h"
+#include "model/plan/sensoredit.h"
 
 namespace {
 

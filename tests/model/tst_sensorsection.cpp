@@ -1,7 +1,7 @@
 #include <QTest>
 
-#include "model/configimage.h"
-#include "model/sensorsection.h"
+#include "model/codec/configimage.h"
+#include "model/codec/sensorsection.h"
 
 // Sections built for each sensor type must be accepted by the decoder as the same sensor.
 class TestSensorSection : public QObject

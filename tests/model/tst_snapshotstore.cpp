@@ -4,9 +4,9 @@
 #include "testsupport.h"
 
 #include "mockclock.h"
-#include "model/snapshotkeeper.h"
-#include "model/snapshotstore.h"
-#include "model/workfolders.h"
+#include "model/files/snapshotkeeper.h"
+#include "model/files/snapshotstore.h"
+#include "model/files/workfolders.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -5,8 +5,8 @@
 
 #include "mockclock.h"
 #include "model/clock.h"
-#include "model/configimage.h"
-#include "model/statejson.h"
+#include "model/codec/configimage.h"
+#include "model/codec/statejson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "model/statusrecord.h"
+#include "model/codec/statusrecord.h"
 
 // The status record as the navigation panel reads it: status kind, running flag and what becomes
 // of the start/pause button, for every case of the controller's flags and countdown.

@@ -10,7 +10,7 @@
 
 #include <QDialog>
 #include <QListWidget>
-#include "model/socketmapequality.h"
+#include "model/plan/socketmapequality.h"
 #include "programstate.h"
 #include "scenario/scenarioform.h"
 #include "scenariofixture.h"

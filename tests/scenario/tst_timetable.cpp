@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "model/socketmapequality.h"
+#include "model/plan/socketmapequality.h"
 #include "programstate.h"
 #include "scenariofixture.h"
 #include "widgets/dialogs.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/daycomments.h"
+#include "model/files/daycomments.h"
 #include "planledger.h"
 
 // The notes on disk belong to the plan on the controller: they are one whole set (never the index

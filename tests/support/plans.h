@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "model/basescenario.h"
+#include "model/plan/basescenario.h"
 #include "model/controllerstate.h"
 
 // Large plans for upload and decode figures: scenarios of many sensor rows per socket.

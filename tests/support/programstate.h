@@ -2,7 +2,7 @@
 
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
-#include "model/pendingplan.h"
+#include "model/plan/pendingplan.h"
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
 #include "widgets/viewstate.h"

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <memory>
 
-#include "model/statusrecord.h"
+#include "model/codec/statusrecord.h"
 #include "widgets/leftmenupanel.h"
 #include "widgets/viewstate.h"
 

@@ -1,9 +1,9 @@
 #include "checkcommand.h"
 
-#include "model/configimage.h"
-#include "model/plancheck.h"
-#include "model/planimage.h"
-#include "model/scenariofile.h"
+#include "model/codec/configimage.h"
+#include "model/plan/plancheck.h"
+#include "model/codec/planimage.h"
+#include "model/files/scenariofile.h"
 
 #include <QFile>
 #include <QJsonArray>

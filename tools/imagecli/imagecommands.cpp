@@ -1,12 +1,12 @@
 #include "imagecommands.h"
 
 #include "model/clock.h"
-#include "model/configimage.h"
-#include "model/eventlog.h"
-#include "model/scenariofile.h"
-#include "model/plandiff.h"
-#include "model/planimage.h"
-#include "model/statejson.h"
+#include "model/codec/configimage.h"
+#include "model/log/eventlog.h"
+#include "model/files/scenariofile.h"
+#include "model/plan/plandiff.h"
+#include "model/codec/planimage.h"
+#include "model/codec/statejson.h"
 
 #include <QFile>
 #include <QtEndian>
