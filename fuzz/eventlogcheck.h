@@ -18,7 +18,7 @@ inline const QDateTime &now()
     return t;
 }
 
-inline Condition row(int channel, int kind, float threshold, QList<double> params = {})
+inline Condition row(int channel, ConditionKind kind, float threshold, QList<double> params = {})
 {
     Condition c;
     c.ref = 0;
@@ -53,8 +53,9 @@ inline ControllerState configuration()
         s.days.append(CycleDay{s.startTime.addDays(d), d % 3 == 1 ? 1 : 0});
     s.scenarios = {baseScenario(), baseScenario()};
     SocketProgram &p = s.scenarios[1].sockets[1];
-    p.dayConditions = {row(4, 2, 60), row(5, 1, 18), row(19, 3, 20, {25}), row(7, 3, 1)};
-    p.nightConditions = {row(5, 3, 15, {22}), row(20, 2, 0), row(0, 2, 0)};
+    p.dayConditions = {row(4, ConditionKind::Above, 60), row(5, ConditionKind::Below, 18), row(19, ConditionKind::Interval, 20, {25}),
+                       row(7, ConditionKind::Interval, 1)};
+    p.nightConditions = {row(5, ConditionKind::Interval, 15, {22}), row(20, ConditionKind::Above, 0), row(0, ConditionKind::Above, 0)};
     return s;
 }
 

@@ -35,7 +35,7 @@ void addSensor(ControllerState &s, int index, int type, const QString &name, con
         s.usedChannels[id] = 1;
 }
 
-Condition sensorRow(const ControllerState &s, int sensor, int position, int kind, float value, int action, int priority,
+Condition sensorRow(const ControllerState &s, int sensor, int position, ConditionKind kind, float value, ConditionAction action, int priority,
                     double upper = 0)
 {
     Condition c;
@@ -51,7 +51,7 @@ Condition sensorRow(const ControllerState &s, int sensor, int position, int kind
     return c;
 }
 
-Condition timerRow(int timerIndex, const TimerSlot &t, int action, int priority)
+Condition timerRow(int timerIndex, const TimerSlot &t, ConditionAction action, int priority)
 {
     Condition c;
     c.ref = TimerRef;
@@ -64,7 +64,7 @@ Condition timerRow(int timerIndex, const TimerSlot &t, int action, int priority)
     return c;
 }
 
-SocketProgram baseProgram(int dayAction, int nightAction)
+SocketProgram baseProgram(ConditionAction dayAction, ConditionAction nightAction)
 {
     SocketProgram p;
     p.dayConditions = {baseStateCondition(dayAction)};

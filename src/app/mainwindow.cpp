@@ -106,8 +106,18 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_scenario, &ScenarioForm::helpRequested, this, help);
     m_regform->setFormMode(regform::Offline);
 
-    m_link = new LinkController(m_transport, this, m_notes.get(), this);
+    m_link = new LinkController(m_transport, m_notes.get(), this);
     m_sequencer = new ExchangeSequencer(m_link->channel(), m_notes.get(), this);
+    connect(m_link, &LinkController::formModeChanged, m_regform, &regform::setFormMode);
+    connect(m_link, &LinkController::controllerIdChanged, m_regform, &regform::setDeviceId);
+    connect(m_link, &LinkController::controllerIdChanged, m_leftMenu, &LeftMenuPanel::setId);
+    connect(m_link, &LinkController::adapterProblemChanged, m_regform, &regform::setAdapterProblem);
+    connect(m_link, &LinkController::signInViewWanted, this, &MainWindow::showSignInView);
+    connect(m_link, &LinkController::workViewWanted, this, &MainWindow::showWorkView);
+    connect(m_link, &LinkController::accountDeleted, this, &MainWindow::accountDeleted);
+    // what was read from the controller goes first, then what the pages show of it
+    connect(m_link, &LinkController::linkGone, m_sequencer, &ExchangeSequencer::linkLost);
+    connect(m_link, &LinkController::linkGone, m_workCycle, &WorkCycleSettingsForm::clearCycle);
     connect(m_sequencer, &ExchangeSequencer::imageRead, this, &MainWindow::keepSnapshot);
     connect(m_sequencer, &ExchangeSequencer::imageWritten, this, &MainWindow::keepSnapshot);
     connect(m_workCycle, &WorkCycleSettingsForm::snapshotsRequested, this, &MainWindow::openSnapshotList);
@@ -127,6 +137,9 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
     connect(m_sequencer, &ExchangeSequencer::logReadTimedOut, m_settings, &SettingsForm::logReadTimedOut);
     m_router = std::make_unique<PageRouter>(
         PageRouter::Pages{ui->mainStackedWidget, m_leftMenu, m_devices, m_scenario, m_workCycle}, m_link);
+    // a plan chosen for this controller and still waiting is cancelled, never written to the next one
+    connect(m_link, &LinkController::linkGone, this, [this] { m_router->linkLost(); });
+    connect(m_sequencer, &ExchangeSequencer::waitingPlanStranded, this, [this] { m_router->linkLost(); });
     // a loaded file's notes follow its plan once the controller confirmed it
     connect(m_sequencer, &ExchangeSequencer::imageWritten, this, [this](const QByteArray &body) { m_router->planWritten(body); });
     m_tick = std::make_unique<ExchangeTick>(m_link, m_sequencer, m_notes.get());
@@ -331,43 +344,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == ui->leftPanelFrame && event->type() == QEvent::Resize && m_leftMenu && !m_panelAnimation)
         m_leftMenu->setGeometry(ui->leftPanelFrame->rect());
     return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::setFormMode(int mode, const QString &login, const QString &password)
-{
-    m_regform->setFormMode(mode, login, password);
-}
-
-void MainWindow::setFormDeviceId(const QString &id)
-{
-    m_regform->setDeviceId(id);
-}
-
-int MainWindow::formMode() const
-{
-    return m_regform->mode();
-}
-
-void MainWindow::setAdapterProblem(bool problem)
-{
-    m_regform->setAdapterProblem(problem);
-}
-
-void MainWindow::setControllerId(const QString &id)
-{
-    m_leftMenu->setId(id);
-}
-
-void MainWindow::linkLost()
-{
-    ControllerState &state = controllerState();
-    state.workCycleKnown = false;
-    state.events.clear();
-    m_sequencer->linkLost();
-    m_workCycle->clearCycle();
-    // a plan chosen for this controller and still waiting is cancelled, never written to the next one
-    m_router->linkLost();
-    exchange().restoring = false;
 }
 
 void MainWindow::accountDeleted()

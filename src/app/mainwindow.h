@@ -29,7 +29,7 @@ class MainWindow;
 // The one window: the sign-in view (carousel + account form) and the work view (navigation panel
 // + pages). Owns the pages, the link and the 100 ms tick that drives everything; the pages
 // connect to what the link and the sequencer announce.
-class MainWindow : public QMainWindow, private LinkView
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -56,8 +56,8 @@ public:
 
 public slots:
     void exchangeTick();
-    void showWorkView() override;
-    void showSignInView() override;
+    void showWorkView();
+    void showSignInView();
     void setBlurEffect(bool on);
 
     void openDevicesPage();
@@ -74,14 +74,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // LinkView
-    void setFormMode(int mode, const QString &login, const QString &password) override;
-    void setFormDeviceId(const QString &id) override;
-    int formMode() const override;
-    void setAdapterProblem(bool problem) override;
-    void setControllerId(const QString &id) override;
-    void linkLost() override;
-    void accountDeleted() override;
+    // The account was deleted: its notes go, and those waiting for a plan.
+    void accountDeleted();
 
     void carouselStep();
     void showPage(QWidget *page);

@@ -27,37 +27,6 @@ void popupNote(QWidget *parent, const QString &text)
 
 PageRouter::PageRouter(const Pages &pages, LinkController *link) : m_pages(pages), m_link(link) {}
 
-void PageRouter::handleWaitingPlan()
-{
-    ExchangeState &ex = exchange();
-    PendingPlan &plan = pendingPlan();
-    if (ex.linkState != LinkState::SignedIn)
-        return;
-    // the upload that writes a taken plan (the latest one, should a change made meanwhile have
-    // rebuilt it): the body whose confirmation the plan's notes wait for
-    plan.uploadSeen(ex.linkAddress, ex.heldBody);
-
-    // A plan is taken as if read from the controller. Only between exchanges, so that no reply
-    // under way overwrites the step or the buffer, and after a pending upload, which would
-    // otherwise skip decoding it.
-    if (!plan.isWaiting() || ex.exchangeStep != ExchangeStep::Idle || controllerState().uploadRequest)
-        return;
-    if (plan.waitingAddress() != ex.linkAddress) {
-        // chosen for another controller (the link went and came back unseen): never written here
-        linkLost();
-        return;
-    }
-    bool keepsStart = false;
-    ex.imageBuffer = plan.take(&keepsStart);
-    if (keepsStart)
-        ex.restoring = true;  // a snapshot of this controller's own plan: restored as it was, start included
-    else
-        controllerState().loadedFromFile = true;
-    ex.exchangeStep = ExchangeStep::ImageRead;
-    ex.lastImage = ex.imageBuffer;
-    ex.heldBody.clear();
-}
-
 void PageRouter::planWritten(const QByteArray &body)
 {
     PlanNotes notes;
@@ -90,7 +59,6 @@ void PageRouter::linkLost()
 
 void PageRouter::handle()
 {
-    handleWaitingPlan();
     ExchangeState &ex = exchange();
     switch (ex.pageRequest) {
     case PageRequest::None:
@@ -127,10 +95,6 @@ void PageRouter::handle()
         break;
     case PageRequest::DisconnectAfterDeletion:
         m_link->disconnectController();
-        break;
-    default:
-        // requests of pages that do not act on them yet are taken and cleared (6, the loaded
-        // plan of old, waits in pendingPlan() now)
         break;
     }
     ex.pageRequest = PageRequest::None;

@@ -11,10 +11,9 @@ class ScenarioForm;
 class WorkCycleSettingsForm;
 
 // Carries out the deferred page requests (exchange().pageRequest) once per tick: which page shows,
-// what the navigation panel checks, and the few link actions a page may ask for. It also hands a
-// plan the user chose (pendingPlan(): a loaded scenario file, a restored snapshot) to the
-// sequencer once the exchange is idle, whatever page requests come meanwhile, and lets the
-// file's notes follow only when the controller confirmed that plan.
+// what the navigation panel checks, and the few link actions a page may ask for. It also lets a
+// loaded file's notes follow only when the controller confirmed its plan, and cancels with a
+// note a plan that can no longer go.
 class PageRouter
 {
 public:
@@ -29,8 +28,8 @@ public:
 
     PageRouter(const Pages &pages, LinkController *link);
 
-    // One tick: hands on a waiting plan when it can go, then acts on the pending page request and
-    // clears it (1 and 2 become 3 for the next tick).
+    // One tick: acts on the pending page request and clears it (CalendarTakesSelection and
+    // CalendarTakesScenario become ShowCalendar for the next tick).
     void handle();
 
     // The controller confirmed writing body: the notes of the plan written, if they waited for
@@ -42,8 +41,6 @@ public:
     void linkLost();
 
 private:
-    void handleWaitingPlan();
-
     Pages m_pages;
     LinkController *m_link;
 };

@@ -1,7 +1,7 @@
 #include "cycle/snapshotlist.h"
 
 #include "cycle/planchangequestion.h"
-#include "link/exchangestate.h"
+#include "link/requests.h"
 #include "model/controllerstate.h"
 #include "model/plan/pendingplan.h"
 #include "model/codec/planimage.h"
@@ -145,7 +145,7 @@ bool SnapshotList::restoreSelected()
     ControllerState plan = planOfImage(body);
     if (!commitWorkCycle(plan, note, true))
         return false;
-    if (exchange().linkState != LinkState::SignedIn) {
+    if (!linkSignedIn()) {
         note(QStringLiteral("Нет связи с контроллером"));
         return false;
     }
@@ -159,5 +159,10 @@ bool SnapshotList::restoreSelected()
 
     // the path of a loaded scenario file: taken once the exchange is idle, decoded, then uploaded
     // and read back; a snapshot carries no notes, so the controller's stay as they are
-    return pendingPlan().choose(m_address, QFileInfo(entry.path).fileName(), body, true, nullptr);
+    QString refusal;
+    if (!offerPlan(m_address, QFileInfo(entry.path).fileName(), body, true, nullptr, &refusal)) {
+        note(refusal);
+        return false;
+    }
+    return true;
 }

@@ -4,7 +4,7 @@
 
 #include "cycle/planchangequestion.h"
 
-#include "link/exchangestate.h"
+#include "link/requests.h"
 #include "model/codec/configimage.h"
 #include "model/controllerstate.h"
 #include "model/files/daycomments.h"
@@ -40,7 +40,7 @@ void WorkCycleSettingsForm::on_uploadscenario_released()
         note(QStringLiteral("Задайте рабочий сценарий"));
         return;
     }
-    const QByteArray image = exchange().readImageBody();
+    const QByteArray image = controllerImageBody();
     if (!imageHoldsWholePlan(image)) {
         // e.g. the image is being read back right now: a file of half an image could not be loaded
         note(QStringLiteral("Сценарий еще не прочитан из контроллера"));
@@ -102,13 +102,9 @@ void WorkCycleSettingsForm::on_loadscenario_released()
         return;
     }
     // The grower sees what the file would change on the controller before anything does.
-    const QByteArray held = exchange().readImageBody();
+    const QByteArray held = controllerImageBody();
     if (!PlanChangeQuestion::confirmScenarioFile(window(), imageHoldsWholePlan(held) ? held : QByteArray(), content.image))
         return;
-    if (exchange().linkState != LinkState::SignedIn) {
-        note(QStringLiteral("Нет связи с контроллером"));
-        return;
-    }
 
     // The plan waits for an idle exchange; then the sequencer takes it as the controller's image,
     // moves the start to today and writes it. The file's notes and description replace the
@@ -119,8 +115,9 @@ void WorkCycleSettingsForm::on_loadscenario_released()
     for (const ScenarioNote &n : std::as_const(content.notes))
         notes.files.insert(n.number, n.text);
     notes.description = content.description;
-    if (!pendingPlan().choose(exchange().linkAddress, QFileInfo(path).fileName(), content.image, false, &notes)) {
-        note(pendingPlan().stillWaitingNote());
+    QString refusal;
+    if (!offerPlan(linkedController(), QFileInfo(path).fileName(), content.image, false, &notes, &refusal)) {
+        note(refusal);
         return;
     }
     showNote(window(), QStringLiteral("Загрузка данных"), NoteClose::OnIdle, 10);

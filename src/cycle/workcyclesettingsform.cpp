@@ -4,7 +4,7 @@
 #include "cycle/calendartext.h"
 #include "cycle/comment.h"
 #include "cycle/daycard.h"
-#include "link/exchangestate.h"
+#include "link/requests.h"
 #include "model/clock.h"
 #include "model/controllerstate.h"
 #include "model/files/daycomments.h"
@@ -435,25 +435,26 @@ void WorkCycleSettingsForm::createScenarioPressed()
         return;
     }
     viewState().openedFromMenu = false;
-    exchange().pageRequest = PageRequest::OpenScenarioForDays;
+    requestPage(PageRequest::OpenScenarioForDays);
 }
 
 void WorkCycleSettingsForm::savePressed()
 {
     if (editedDiffersFromLive())
-        applyScenarioSave(0);
+        applyScenarioSave(PageRequest::None);
 }
 
-void WorkCycleSettingsForm::applyScenarioSave(int request)
+void WorkCycleSettingsForm::applyScenarioSave(PageRequest request)
 {
     ControllerState &state = controllerState();
-    if (request != 1 && request != 2 && !editedDiffersFromLive())
+    const bool takesSave = request == PageRequest::CalendarTakesSelection || request == PageRequest::CalendarTakesScenario;
+    if (!takesSave && !editedDiffersFromLive())
         return;
     state.editedDays.clear();
     for (const DayCard *card : std::as_const(m_cards)) {
         CycleDay day;
         day.time = card->dateTime();
-        day.scenarioIndex = request == 1 && card->selectState == DayCard::Selected ? state.chosenScenario : card->scenarioIndex;
+        day.scenarioIndex = request == PageRequest::CalendarTakesSelection && card->selectState == DayCard::Selected ? state.chosenScenario : card->scenarioIndex;
         state.editedDays.append(day);
     }
     state.uploadRequest = true;

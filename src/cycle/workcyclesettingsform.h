@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/requests.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -27,8 +29,9 @@ public:
     // The link is gone: fields and calendar are emptied until the next decode.
     void clearCycle();
     void clearSelection(bool showDescription);
-    // The scenario page saved (request 1: the selected cards take its scenario; 2: just save).
-    void applyScenarioSave(int request);
+    // The scenario page saved (CalendarTakesSelection: the selected cards take its scenario;
+    // CalendarTakesScenario: just save), or the cycle fields were saved (None).
+    void applyScenarioSave(PageRequest request);
     void refreshCommentMark();
     void refreshDescriptionButton();
     // Writes the start text and rebuilds.

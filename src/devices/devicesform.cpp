@@ -6,7 +6,7 @@
 #include "devices/sensorelement.h"
 #include "devices/switchrequest.h"
 #include "devices/workstatus.h"
-#include "link/exchangestate.h"
+#include "link/requests.h"
 #include "model/clock.h"
 #include "model/codec/configimage.h"
 #include "model/controllerstate.h"
@@ -153,7 +153,7 @@ void DevicesForm::daysymena(int st)
 
 void DevicesForm::on_startStopButton_clicked(bool checked)
 {
-    exchange().startStopChecked = checked ? 4 : 0;
+    requestRunState(checked);
 }
 
 void DevicesForm::on_helpButton_released()
@@ -264,7 +264,7 @@ void DevicesForm::showLiveValues(const StatusRecord &record)
 {
     for (auto it = m_sensors.cbegin(); it != m_sensors.cend(); ++it)
         showSensorValue(it.value(), it.key() - 1, record);
-    if (!switchRequestPending())
+    if (!outputSwitchPending())
         showSocketStates(record);
 }
 

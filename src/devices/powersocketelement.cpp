@@ -3,6 +3,7 @@
 #include "devices/devicestyle.h"
 #include "devices/powersocketsettings.h"
 #include "devices/switchrequest.h"
+#include "link/requests.h"
 #include "model/controllerstate.h"
 #include "model/codec/textlimit.h"
 #include "widgets/dialogs.h"

@@ -3,7 +3,7 @@
 #include "devices/devicestyle.h"
 #include "devices/sensorsettings.h"
 #include "devices/switchrequest.h"
-#include "link/exchangestate.h"
+#include "link/requests.h"
 #include "model/controllerstate.h"
 #include "widgets/dialogs.h"
 #include "widgets/switchbutton.h"
@@ -153,7 +153,7 @@ void SensorElement::takeRelayLevel(quint32 level)
 
 void SensorElement::onPowerButtonClicked()
 {
-    if (exchange().startStopChecked != 0) {
+    if (requestedRunState() != RunRequest::Paused) {
         showStopWorkNote(this);
         // Nothing was sent: undo the click on the switch.
         powerButton->setCurrentState(powerButton->isOn() ? SWITCHBUTTON::OFF : SWITCHBUTTON::ON);

@@ -2,7 +2,7 @@
 
 #include "devices/devicestyle.h"
 #include "devices/namefield.h"
-#include "link/exchangestate.h"
+#include "link/requests.h"
 #include "model/controllerstate.h"
 #include "model/plan/sensoredit.h"
 #include "widgets/infonote.h"
@@ -233,7 +233,7 @@ SensorEdit SensorSettings::buildSection()
     const SensorEdit result = rebuildSensor(controllerState(), m_editedSensor, type, nameEdit->text());
     switch (result) {
     case SensorEdit::Built:
-        exchange().editorRefresh = true;
+        requestEditorRefresh();
         break;
     case SensorEdit::InUse:
         showInUseNote();

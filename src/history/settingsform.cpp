@@ -4,7 +4,7 @@
 #include "history/historychart.h"
 #include "history/historytablemodel.h"
 #include "history/logicsavedialog.h"
-#include "link/exchangestate.h"
+#include "link/requests.h"
 #include "model/controllerstate.h"
 #include "model/wallclock.h"
 #include "model/files/workfolders.h"
@@ -169,15 +169,15 @@ void SettingsForm::applyPeriod()
         period.periodEndText = period.periodStartText;
     startdata->setText(period.periodStartText);
     stopdata->setText(period.periodEndText);
-    if (!exchange().logBuffer.isEmpty())
+    if (!readLog().isEmpty())
         fillRows();
     else
-        exchange().logReadRequest = true;
+        requestLogRead();
 }
 
 void SettingsForm::takeConfiguration(const DecodeResult &, bool fallback)
 {
-    if (!fallback && exchange().refreshHistory)
+    if (!fallback && historyRefreshDue())
         buildColumns();
 }
 

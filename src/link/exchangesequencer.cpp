@@ -8,6 +8,7 @@
 #include "model/controllerstate.h"
 #include "model/log/eventlog.h"
 #include "model/wallclock.h"
+#include "model/plan/pendingplan.h"
 #include "model/plan/workcyclecommit.h"
 #include "link/linknotes.h"
 
@@ -86,13 +87,48 @@ void ExchangeSequencer::giveUpLink()
 
 void ExchangeSequencer::linkLost()
 {
+    ControllerState &state = controllerState();
+    state.workCycleKnown = false;
+    state.events.clear();
     // An upload that was not confirmed is repeated after the next sign-in to the same controller;
     // signing in to another one drops it (LinkController).
     ExchangeState &ex = exchange();
     if (ex.uploadUnconfirmed) {
-        controllerState().uploadRequest = true;
+        state.uploadRequest = true;
         ex.uploadUnconfirmed = false;
     }
+    ex.restoring = false;
+}
+
+void ExchangeSequencer::takeWaitingPlan()
+{
+    ExchangeState &ex = exchange();
+    PendingPlan &plan = pendingPlan();
+    if (ex.linkState != LinkState::SignedIn)
+        return;
+    // the upload that writes a taken plan (the latest one, should a change made meanwhile have
+    // rebuilt it): the body whose confirmation the plan's notes wait for
+    plan.uploadSeen(ex.linkAddress, ex.heldBody);
+
+    // A plan is taken as if read from the controller. Only between exchanges, so that no reply
+    // under way overwrites the step or the buffer, and after a pending upload, which would
+    // otherwise skip decoding it.
+    if (!plan.isWaiting() || ex.exchangeStep != ExchangeStep::Idle || controllerState().uploadRequest)
+        return;
+    if (plan.waitingAddress() != ex.linkAddress) {
+        // chosen for another controller (the link went and came back unseen): never written here
+        emit waitingPlanStranded();
+        return;
+    }
+    bool keepsStart = false;
+    ex.imageBuffer = plan.take(&keepsStart);
+    if (keepsStart)
+        ex.restoring = true;  // a snapshot of this controller's own plan: restored as it was, start included
+    else
+        controllerState().loadedFromFile = true;
+    ex.exchangeStep = ExchangeStep::ImageRead;
+    ex.lastImage = ex.imageBuffer;
+    ex.heldBody.clear();
 }
 
 void ExchangeSequencer::step()
@@ -274,7 +310,7 @@ void ExchangeSequencer::takeImage()
         emit dayBarChanged(ex.cycleDayStates, 0);
         emit cycleDatesChanged(QString(), QString());
     } else {
-        ex.cycleDayStates = QList<int>(state.cycleCount, 2);
+        ex.cycleDayStates = QList<DayState>(state.cycleCount, DayState::Ahead);
         state.editedScenarios = state.scenarios;
         const qint64 cycleSeconds = qint64(state.dayHours + state.nightHours) * 3600;
         for (int k = 0; k < state.days.size(); ++k)
@@ -312,7 +348,7 @@ void ExchangeSequencer::stepStatusReceived()
         ex.exchangeStep = ExchangeStep::Start;
         return;
     }
-    const int running = record.workRuns() ? RunRequest::Running : RunRequest::Paused;
+    const RunRequest running = record.workRuns() ? RunRequest::Running : RunRequest::Paused;
     if (ex.startStopChecked == RunRequest::FollowController && ex.statusWhole)
         ex.startStopChecked = running; // nothing asked yet: keep what the controller does
 
@@ -331,10 +367,10 @@ void ExchangeSequencer::updateDayBar(int remainingDays)
 {
     ExchangeState &ex = exchange();
     const int k = controllerState().cycleCount - remainingDays;
-    if (k < 1 || k > ex.cycleDayStates.size() || ex.cycleDayStates.at(k - 1) != 2)
+    if (k < 1 || k > ex.cycleDayStates.size() || ex.cycleDayStates.at(k - 1) != DayState::Ahead)
         return;
     for (int i = 0; i < k; ++i)
-        ex.cycleDayStates[i] = 0;
+        ex.cycleDayStates[i] = DayState::Begun;
     emit dayBarChanged(ex.cycleDayStates, remainingDays);
 }
 

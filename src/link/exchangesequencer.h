@@ -2,6 +2,7 @@
 
 #include "model/codec/configimage.h"
 #include "model/codec/statusrecord.h"
+#include "model/daystate.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,8 +25,13 @@ public:
     void timeoutTick();
     // One exchange step; called every tick while signed in.
     void step();
-    // The link is gone: an upload that was not confirmed yet is repeated after the next sign-in.
+    // The link is gone: what was read from the controller is forgotten; an upload that was not
+    // confirmed yet is repeated after the next sign-in.
     void linkLost();
+    // A plan the user chose (pendingPlan(): a loaded scenario file, a restored snapshot) is taken
+    // as if read from the controller once the exchange is idle, whatever page requests come
+    // meanwhile; called every tick before the page requests.
+    void takeWaitingPlan();
 
 signals:
     void scenarioButtonWanted(bool visible);
@@ -33,7 +39,7 @@ signals:
     // scenario (fallback): tiles, navigation panel, work-cycle page and editor show it.
     void configurationDecoded(const DecodeResult &result, bool fallback);
     void statusReceived(const StatusRecord &record, const PanelStatus &panel);
-    void dayBarChanged(const QList<int> &dayStates, int remainingDays);
+    void dayBarChanged(const QList<DayState> &dayStates, int remainingDays);
     // Start and end of the decoded work cycle as "dd.MM.yyyy".
     void cycleDatesChanged(const QString &start, const QString &end);
     // The log was read and parsed into the controller state's records.
@@ -50,6 +56,9 @@ signals:
     // The controller stopped answering (image or status reads without a result): the link is to
     // be given up.
     void controllerSilent();
+    // The waiting plan was chosen for another controller than the one signed in to: it is to be
+    // cancelled with a note, never written here.
+    void waitingPlanStranded();
 
 private:
     void stepStart();

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "model/codec/configimage.h"
+#include "model/daystate.h"
+#include "link/requests.h"
 
 #include <QByteArray>
 #include <QList>
 
 // Connection state of the link (driven by the 100 ms tick and the link's signals).
-namespace LinkState {
-enum Value : int {
+enum class LinkState : int {
     StartDiscovery = 0,
     DiscoveryFinished = 1,
     Discovering = 2,
@@ -20,11 +21,9 @@ enum Value : int {
     ServiceReady = 9,
     SignedIn = 12,
 };
-}
 
 // Step of the exchange sequencer while signed in.
-namespace ExchangeStep {
-enum Value : int {
+enum class ExchangeStep : int {
     Start = 0,
     ImageRead = 2,
     LogReceived = 3,
@@ -38,21 +37,9 @@ enum Value : int {
     Committing = 11,      // CommitImage sent, its write not confirmed yet
     CommitConfirmed = 12, // the controller took CommitImage: the plan it runs is the one written
 };
-}
-
-// The run state the program asks of the controller (status bit 2). Until the user asks for one,
-// the program follows what the controller reports and never switches the work by itself.
-namespace RunRequest {
-enum Value : int {
-    FollowController = -1,
-    Paused = 0,
-    Running = 4,
-};
-}
 
 // Which reply the next read of the command characteristic is expected to bring.
-namespace ReplyKind {
-enum Value : int {
+enum class ReplyKind : int {
     NoReply = 0,
     DeleteReply = 1,
     SignInReply = 2,
@@ -60,31 +47,12 @@ enum Value : int {
     UploadAck = 4,
     StatusReply = 5,
 };
-}
 
-// Deferred page requests (the stored pageRequest stays an int); the tick acts on them in order.
-namespace PageRequest {
-enum Value : int {
-    None = 0,
-    CalendarTakesSelection = 1,  // the scenario page saved for the selected days
-    CalendarTakesScenario = 2,   // the scenario page saved a scenario opened from the menu
-    ShowCalendar = 3,
-    ShowDevices = 4,
-    OpenScenarioForDays = 5,     // the calendar opens the scenario page for its selection
-    TakeLoadedImage = 6,         // no longer used: a loaded or restored plan waits in pendingPlan()
-    RedrawCommentMark = 7,
-    RefreshDescription = 8,
-    DisconnectAfterDeletion = 9,
-};
-}
-
-// Whether the clock is to be sent (the int field keeps the controller's historic value 2).
-namespace ClockRequest {
-enum Value : int {
+// Whether the clock is to be sent.
+enum class ClockRequest : int {
     None = 0,
     AfterDecode = 2, // a plan was decoded: the controller's clock is set next
 };
-}
 
 // Step timeouts, in ticks of 100 ms.
 namespace Timeouts {
@@ -109,31 +77,31 @@ constexpr int NotReadyReads = 100;  // "not ready" answers for one block or chun
 // (exchange()); tests call reset() between cases.
 struct ExchangeState
 {
-    int linkState = LinkState::StartDiscovery;
-    int exchangeStep = ExchangeStep::Start;
+    LinkState linkState = LinkState::StartDiscovery;
+    ExchangeStep exchangeStep = ExchangeStep::Start;
 
     // tick bookkeeping
     int skipTicks = 10;
     bool tickBusy = false;
     int stepTimeout = 0;
     int connectTimeout = 0;
-    int pageRequest = PageRequest::None;
+    PageRequest pageRequest = PageRequest::None;
     // a snapshot being written back (taken into imageBuffer once the exchange is idle): it is
     // decoded as it is (its start kept), then uploaded like a loaded scenario file
     bool restoring = false;
 
     // requests raised by the pages
     bool logReadRequest = false;
-    int setClockRequest = ClockRequest::None;
+    ClockRequest setClockRequest = ClockRequest::None;
     int switchOnRequest = 0;
     int switchOffRequest = 0;
-    int startStopChecked = RunRequest::FollowController;
+    RunRequest startStopChecked = RunRequest::FollowController;
     bool sensorInUseNotice = false;
     bool editorRefresh = false;
     bool refreshHistory = false;
 
     // transfers
-    int pendingReply = ReplyKind::NoReply;
+    ReplyKind pendingReply = ReplyKind::NoReply;
     int blockAddress = 0;
     int transferEnd = 0;
     int logLength = 0;
@@ -150,7 +118,7 @@ struct ExchangeState
     // drop the rest, so no change made here is written until a whole plan replaces it.
     bool imagePartial = false;
     quint16 imageLength = 0;
-    QList<int> cycleDayStates;
+    QList<DayState> cycleDayStates;
 
     // whose plan the state holds: pending changes belong to that controller only
     quint64 linkAddress = 0;       // controller of the connection under way or made

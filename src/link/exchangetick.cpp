@@ -29,6 +29,7 @@ bool ExchangeTick::run()
         ex.sensorInUseNotice = false;
     }
     m_sequencer->timeoutTick();
+    m_sequencer->takeWaitingPlan();
     if (m_pageRequests)
         m_pageRequests();
     m_notes->tickNote(ex.linkState == LinkState::StartDiscovery, ex.exchangeStep == ExchangeStep::Idle);

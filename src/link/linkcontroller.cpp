@@ -28,8 +28,8 @@ QByteArray advertisedLogin(const BleDeviceInfo &device)
 }
 } // namespace
 
-LinkController::LinkController(Transport *transport, LinkView *view, LinkNotes *notes, QObject *parent)
-    : QObject(parent), m_transport(transport), m_view(view), m_notes(notes)
+LinkController::LinkController(Transport *transport, LinkNotes *notes, QObject *parent)
+    : QObject(parent), m_transport(transport), m_notes(notes)
 {
     m_channel.setListener(this);
     if (m_transport) {
@@ -98,7 +98,7 @@ void LinkController::stepDiscovering()
     ExchangeState &ex = exchange();
     if (m_controller && m_controller->state() == BleLink::ConnectedState) {
         m_controller->disconnectFromDevice();
-        m_view->setFormMode(SignInMode::SignIn, QString(), QString());
+        setFormMode(SignInMode::SignIn, QString(), QString());
     }
     if (!m_foundDevices.isEmpty() && m_currentAddress == 0)
         selectDevice(m_foundDevices.first());
@@ -116,7 +116,7 @@ void LinkController::selectDevice(const BleDeviceInfo &device)
     m_selectedDevice = device;
     const QByteArray adLogin = advertisedLogin(device);
     if (adLogin.isEmpty() || adLogin.at(0) == '\0') {
-        m_view->setFormMode(SignInMode::CreateAccount, QString(), QString());
+        setFormMode(SignInMode::CreateAccount, QString(), QString());
     } else {
         QByteArray trimmed = adLogin;
         bool hadZero = false;
@@ -133,11 +133,10 @@ void LinkController::selectDevice(const BleDeviceInfo &device)
             login = storedLogin;
         else
             password.clear();
-        m_view->setFormMode(SignInMode::SignIn, login, password);
+        setFormMode(SignInMode::SignIn, login, password);
     }
     const QString id = device.addressText();
-    m_view->setFormDeviceId(id);
-    m_view->setControllerId(id);
+    emit controllerIdChanged(id);
     m_currentAddress = device.address;
 }
 
@@ -147,7 +146,7 @@ void LinkController::stepDiscoveryFinished()
     for (const BleDeviceInfo &d : std::as_const(m_foundDevices))
         selectedSeen = selectedSeen || d.address == m_currentAddress;
     if (m_foundDevices.isEmpty() || (m_currentAddress != 0 && !selectedSeen)) {
-        m_view->setFormMode(SignInMode::Offline);
+        setFormMode(SignInMode::Offline);
         m_currentAddress = 0;
     }
     exchange().linkState = LinkState::StartDiscovery;
@@ -238,8 +237,8 @@ void LinkController::endLink()
 {
     ExchangeState &ex = exchange();
     m_notes->closeNote();
-    m_view->showSignInView();
-    m_view->setFormMode(SignInMode::Offline);
+    emit signInViewWanted();
+    setFormMode(SignInMode::Offline);
     ex.exchangeStep = ExchangeStep::Start;
     ex.pendingReply = ReplyKind::NoReply;
     // The failed attempt's object goes; a late signal from it must not touch the next one.
@@ -288,7 +287,7 @@ bool LinkController::openService(const QUuid &uuid, bool readValues)
 
 void LinkController::onDeviceDiscovered(const BleDeviceInfo &info)
 {
-    m_view->setAdapterProblem(false);
+    emit adapterProblemChanged(false);
     // a device only the adapter's cache knows may be long gone: it is not offered
     if (nameMarksController(info.name) && !info.cached)
         m_foundDevices.append(info);
@@ -317,14 +316,14 @@ void LinkController::onDeviceUpdated(const BleDeviceInfo &info)
 
 void LinkController::onDiscoveryFinished()
 {
-    m_view->setAdapterProblem(false);
+    emit adapterProblemChanged(false);
     if (exchange().linkState == LinkState::Discovering)
         exchange().linkState = LinkState::DiscoveryFinished;
 }
 
 void LinkController::onScannerError(const QString &)
 {
-    m_view->setAdapterProblem(true);
+    emit adapterProblemChanged(true);
     m_scannerFailed = true;
     m_errorWaitTicks = DiscoveryPeriodTicks;
 }
@@ -406,8 +405,8 @@ void LinkController::onDisconnected()
     dropController();
     // A timed note (for instance "Аккаунт удален") runs down by itself; waiting notes go now.
     m_notes->closeUntimedNote();
-    m_view->showSignInView();
-    m_view->setFormMode(SignInMode::Offline);
+    emit signInViewWanted();
+    setFormMode(SignInMode::Offline);
     exchange().exchangeStep = ExchangeStep::Start;
     resetAfterLinkGone();
 }
@@ -416,7 +415,7 @@ void LinkController::resetAfterLinkGone()
 {
     exchange().linkState = LinkState::StartDiscovery;
     m_currentAddress = 0;
-    m_view->linkLost();
+    emit linkGone();
 }
 
 void LinkController::dropController()
@@ -467,6 +466,12 @@ void LinkController::closeLink()
     }
 }
 
+void LinkController::setFormMode(int mode, const QString &login, const QString &password)
+{
+    m_formMode = mode;
+    emit formModeChanged(mode, login, password);
+}
+
 // ---- account commands ----------------------------------------------------------------------------
 
 void LinkController::sendAccountCommand(const QString &login, const QString &password, int deleteFlag)
@@ -476,7 +481,7 @@ void LinkController::sendAccountCommand(const QString &login, const QString &pas
     m_password = password;
     m_deleteFlag = deleteFlag;
 
-    const int state = ex.linkState;
+    const LinkState state = ex.linkState;
     const bool ready = state == LinkState::ServiceReady;
     const bool connecting = state >= LinkState::ConnectRequested && state <= LinkState::DiscoveringDetails;
     if (!ready && !connecting && m_currentAddress == 0) {
@@ -495,7 +500,7 @@ void LinkController::sendAccountCommand(const QString &login, const QString &pas
         }
         if (deleteFlag)
             note(QStringLiteral("Удаление аккаунта"), NoteClose::OnDiscovery, 10);
-        else if (m_view->formMode() == SignInMode::CreateAccount)
+        else if (m_formMode == SignInMode::CreateAccount)
             note(QStringLiteral("Сохранение аккаунта"), NoteClose::OnIdle, 10);
         else
             note(QStringLiteral("Авторизация"), NoteClose::OnIdle, 10);
@@ -531,7 +536,7 @@ void LinkController::signInReplied(const QByteArray &reply)
         m_channel.sendCommand(Opcode::DeleteAccount);
         return;
     }
-    m_view->showWorkView();
+    emit workViewWanted();
     ex.linkState = LinkState::SignedIn;
     m_notes->closeNote();
     if (ex.saveLoginOnSuccess) {
@@ -551,12 +556,12 @@ void LinkController::deleteReplied(const QByteArray &reply)
         m_notes->closeNote();
         note(QStringLiteral("Не удалось удалить аккаунт"), NoteClose::AfterTicks, 20);
     } else {
-        m_view->setFormMode(SignInMode::CreateAccount, QString(), QString());
+        setFormMode(SignInMode::CreateAccount, QString(), QString());
         m_notes->closeNote();
         LoginFile::remove(m_selectedDevice.address);
         // this controller's notes in the data folder, nothing else
         workFolders().removeControllerNotes(m_selectedDevice.address);
-        m_view->accountDeleted();
+        emit accountDeleted();
         note(QStringLiteral("Аккаунт удален"), NoteClose::AfterTicks, 20);
         ex.imageLength = 0;
     }

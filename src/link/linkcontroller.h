@@ -10,33 +10,14 @@
 #include <QPointer>
 #include <QUuid>
 
-// What the link needs from the window around it.
-class LinkView
-{
-public:
-    virtual ~LinkView() = default;
-    // The sign-in form: its mode with the login and password to offer, the controller's ID.
-    virtual void setFormMode(int mode, const QString &login = QString(), const QString &password = QString()) = 0;
-    virtual void setFormDeviceId(const QString &id) = 0;
-    virtual int formMode() const = 0;
-    // The scanner cannot run (no adapter, or it is switched off); false once a scan runs again.
-    virtual void setAdapterProblem(bool problem) = 0;
-    virtual void showSignInView() = 0;
-    virtual void showWorkView() = 0;
-    virtual void setControllerId(const QString &id) = 0;
-    // The link is gone (lost or never made): forget what was read from the controller.
-    virtual void linkLost() = 0;
-    // The account was deleted: the day comments and descriptions of the old account go too.
-    virtual void accountDeleted() = 0;
-};
-
 // Finds the controller, connects to it, brings its command service up and runs the account
-// commands (create, sign in, delete). Driven by the 100 ms tick through connectStep().
+// commands (create, sign in, delete). Driven by the 100 ms tick through connectStep(). What the
+// sign-in form, the navigation panel and the window show of it comes through its signals.
 class LinkController : public QObject, public ReplyListener
 {
     Q_OBJECT
 public:
-    LinkController(Transport *transport, LinkView *view, LinkNotes *notes, QObject *parent = nullptr);
+    LinkController(Transport *transport, LinkNotes *notes, QObject *parent = nullptr);
     ~LinkController() override;
 
     // One tick of the connection states (StartDiscovery, DiscoveryFinished, Discovering,
@@ -53,6 +34,8 @@ public:
     CommandChannel *channel() { return &m_channel; }
     BleLink *controller() const { return m_controller; }
     quint64 currentAddress() const { return m_currentAddress; }
+    // The sign-in form's mode as last announced (SignInMode).
+    int formMode() const { return m_formMode; }
 
     // ReplyListener
     void signInReplied(const QByteArray &reply) override;
@@ -61,6 +44,20 @@ public:
 
 public slots:
     void sendAccountCommand(const QString &login, const QString &password, int deleteFlag);
+
+signals:
+    // The sign-in form: its mode with the login and password to offer.
+    void formModeChanged(int mode, const QString &login, const QString &password);
+    // The controller's ID, for the form and the navigation panel.
+    void controllerIdChanged(const QString &id);
+    // The scanner cannot run (no adapter, or it is switched off); false once a scan runs again.
+    void adapterProblemChanged(bool problem);
+    void signInViewWanted();
+    void workViewWanted();
+    // The link is gone (lost or never made): what was read from the controller is forgotten.
+    void linkGone();
+    // The account was deleted: the day comments and descriptions of the old account go too.
+    void accountDeleted();
 
 private:
     void onDeviceDiscovered(const BleDeviceInfo &info);
@@ -91,8 +88,10 @@ private:
     void endLink();
     void note(const QString &text, int flags, int ticks);
 
+    void setFormMode(int mode, const QString &login = QString(), const QString &password = QString());
+
     Transport *m_transport;
-    LinkView *m_view;
+    int m_formMode = SignInMode::Offline;
     LinkNotes *m_notes;
     CommandChannel m_channel;
 

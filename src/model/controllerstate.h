@@ -11,20 +11,16 @@
 
 #include <array>
 
-namespace ConditionKind {
-enum Value : int {
+enum class ConditionKind : int {
     Below = 1,     // two-state sensor: closed
     Above = 2,     // two-state sensor: open
     Interval = 3,
 };
-}
 
-namespace ConditionAction {
-enum Value : int {
+enum class ConditionAction : int {
     On = 1,
     Off = 2,
 };
-}
 
 // Sources of a condition row besides sensor channel ids 1..19.
 constexpr int BaseStateSource = 0;
@@ -68,10 +64,10 @@ struct Condition
 {
     int ref = BaseStateRef;  // sensor index 0..5, BaseStateRef or TimerRef
     QString text;
-    int kind = ConditionKind::Below;        // ConditionKind
+    ConditionKind kind = ConditionKind::Below;
     quint32 value = 0;       // threshold, the bits of a float
     int priority = 0;
-    int action = ConditionAction::On;         // ConditionAction
+    ConditionAction action = ConditionAction::On;
     int source = BaseStateSource;  // channel id 1..19, BaseStateSource or TimerSource
     // Interval: [upper bound]; timer row: [start, duration, period, count, timer index]
     QList<double> params;

@@ -23,22 +23,22 @@ ActionItem::ActionItem(QWidget *parent) : QWidget(parent), m_combo(new QComboBox
 
     auto *wheel = new ComboWheelFilter(this);
     wheel->watch(m_combo);
-    connect(m_combo, &QComboBox::activated, this, [this](int index) { emit actionChanged(m_combo->itemData(index).toInt()); });
+    connect(m_combo, &QComboBox::activated, this, [this](int index) { emit actionChanged(ConditionAction(m_combo->itemData(index).toInt())); });
 }
 
-void ActionItem::setAction(int action)
+void ActionItem::setAction(ConditionAction action)
 {
-    const int index = m_combo->findData(action);
+    const int index = m_combo->findData(int(action));
     if (index >= 0)
         m_combo->setCurrentIndex(index);
 }
 
-int ActionItem::actionOf() const
+ConditionAction ActionItem::actionOf() const
 {
-    return m_combo->currentData().toInt();
+    return ConditionAction(m_combo->currentData().toInt());
 }
 
-void ActionItem::conditionChanged(int cond, float lb, float hb)
+void ActionItem::conditionChanged(ConditionKind cond, float lb, float hb)
 {
     Q_UNUSED(lb)
     Q_UNUSED(hb)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/controllerstate.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -12,16 +14,16 @@ class ActionItem : public QWidget
 public:
     explicit ActionItem(QWidget *parent = nullptr);
 
-    void setAction(int action);
-    int actionOf() const;
+    void setAction(ConditionAction action);
+    ConditionAction actionOf() const;
     QComboBox *comboBox() const { return m_combo; }
 
 signals:
-    void actionChanged(int act);
+    void actionChanged(ConditionAction act);
 
 public slots:
     // An interval spells its meaning out in the condition cell; the entries only hint at it.
-    void conditionChanged(int cond, float lb, float hb);
+    void conditionChanged(ConditionKind cond, float lb, float hb);
 
 private:
     QComboBox *m_combo;

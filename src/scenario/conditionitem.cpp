@@ -291,7 +291,7 @@ void ConditionItem::refreshDescription()
 
 void ConditionItem::kindChosen(int index)
 {
-    const int kind = m_conditionComboBox->itemData(index).toInt();
+    const auto kind = ConditionKind(m_conditionComboBox->itemData(index).toInt());
     if (kind == ConditionKind::Interval && hasBounds()) {
         showInterval(true);
         bool ok = false;
@@ -330,7 +330,7 @@ void ConditionItem::valueEditFinished()
     }
     bool ok = false;
     const double v = parseNumber(m_valueEdit->text(), &ok);
-    const bool interval = kindOf() == ConditionKind::Interval;
+    const bool interval = kindOf() == int(ConditionKind::Interval);
     if (ok) {
         emit valueChanged(v, m_params);
         bool ok2 = false;
@@ -365,7 +365,7 @@ void ConditionItem::valueEdit2Finished()
         m_valueEdit2->setText(numberText(lower + 1));
     bool okShown = false;
     emit valueChanged2(parseNumber(m_valueEdit2->text(), &okShown));
-    if (kindOf() == ConditionKind::Interval)
+    if (kindOf() == int(ConditionKind::Interval))
         sendInterval();
     refreshDescription();
 }
@@ -483,11 +483,11 @@ void ConditionItem::setPriority(int priority)
         m_priorityComboBox->setCurrentIndex(index);
 }
 
-void ConditionItem::setKindAndAction(int kind, int action)
+void ConditionItem::setKindAndAction(ConditionKind kind, ConditionAction action)
 {
     m_action = action;
     if (m_conditionComboBox) {
-        const int index = m_conditionComboBox->findData(kind);
+        const int index = m_conditionComboBox->findData(int(kind));
         if (index >= 0)
             m_conditionComboBox->setCurrentIndex(index);
     }
@@ -500,7 +500,7 @@ void ConditionItem::setKindAndAction(int kind, int action)
     refreshDescription();
 }
 
-void ConditionItem::setAction(int action)
+void ConditionItem::setAction(ConditionAction action)
 {
     m_action = action;
     refreshDescription();

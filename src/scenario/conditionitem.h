@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/controllerstate.h"
+
 #include <QList>
 #include <functional>
 #include <QWidget>
@@ -24,8 +26,8 @@ public:
     void setValue(double value);
     void setUpperValue(double value);
     void setPriority(int priority);
-    void setKindAndAction(int kind, int action);
-    void setAction(int action);
+    void setKindAndAction(ConditionKind kind, ConditionAction action);
+    void setAction(ConditionAction action);
     void setTimer(const TimerSlot &timer);
     void setPriorityVisible(bool visible);
 
@@ -44,7 +46,7 @@ public:
     }
 
 signals:
-    void conditionChanged(int cond, float lb, float hb);
+    void conditionChanged(ConditionKind cond, float lb, float hb);
     void priorityChanged(int priority);
     void valueChanged(double value, const QList<double> &params);
     void valueChanged2(double value);
@@ -71,7 +73,7 @@ private:
     int m_rowMode;
     int m_sensorType;
     int m_levels;
-    int m_action = 1;
+    ConditionAction m_action = ConditionAction::On;
     bool m_clockMode = false;
     bool m_suppress = false;
     QList<double> m_params;

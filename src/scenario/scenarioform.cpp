@@ -1,7 +1,7 @@
 #include "scenario/scenarioform.h"
 
 #include "cycle/planchangequestion.h"
-#include "link/exchangestate.h"
+#include "link/requests.h"
 #include "model/plan/plancheck.h"
 #include "model/plan/scenariosave.h"
 #include "model/plan/socketmapequality.h"
@@ -247,8 +247,8 @@ void ScenarioForm::on_saveButton_clicked()
         return;
     QString refusal;
     const NoteFn note = [&refusal](const QString &text) { refusal = text; };
-    const int request = saveScenario(controllerState(), editMode, m_editor->loadedScenario, m_editor->workingSockets, note);
-    if (request == 0) {
+    const ScenarioSaveResult result = saveScenario(controllerState(), editMode, m_editor->loadedScenario, m_editor->workingSockets, note);
+    if (result == ScenarioSaveResult::Refused) {
         // The working copy stays for the user to correct: the refused rows are put on screen
         // (another output or phase, maybe) before the reason is shown.
         m_editor->showFirstFailingList();
@@ -257,7 +257,17 @@ void ScenarioForm::on_saveButton_clicked()
         return;
     }
     m_closedByButtons = true;
-    exchange().pageRequest = request;
+    switch (result) {
+    case ScenarioSaveResult::ForSelectedDays:
+        requestPage(PageRequest::CalendarTakesSelection);
+        break;
+    case ScenarioSaveResult::FromMenu:
+        requestPage(PageRequest::CalendarTakesScenario);
+        break;
+    default:
+        requestPage(PageRequest::ShowCalendar);
+        break;
+    }
 }
 
 void ScenarioForm::on_cancelButton_clicked()
@@ -265,7 +275,7 @@ void ScenarioForm::on_cancelButton_clicked()
     ControllerState &state = controllerState();
     state.editedScenarios = state.scenarios;
     m_closedByButtons = true;
-    exchange().pageRequest = PageRequest::ShowCalendar;
+    requestPage(PageRequest::ShowCalendar);
 }
 
 void ScenarioForm::on_helpButton_released()

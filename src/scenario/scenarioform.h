@@ -1,8 +1,10 @@
 #pragma once
 
 #include "model/controllerstate.h"
+#include "model/plan/scenariosave.h"
 
 #include <QWidget>
+#include <optional>
 
 class DayPreviewStrip;
 class ScenarioTimetableWidget;
@@ -20,7 +22,7 @@ class ScenarioForm : public QWidget
 public:
     explicit ScenarioForm(QWidget *parent = nullptr);
 
-    int editMode = 1;
+    ScenarioEditMode editMode = ScenarioEditMode::FromMenu;
     ScenarioTimetableWidget *editor() const { return m_editor; }
     DayPreviewStrip *preview() const { return m_preview; }
     QListWidget *findingsList() const { return m_findings; }
@@ -69,6 +71,6 @@ private:
     DayPreviewStrip *m_preview;
     QListWidget *m_findings;
     bool m_closedByButtons = true;
-    int m_openedMode = -1;
+    std::optional<ScenarioEditMode> m_openedMode;
     QMap<int, int> m_openedSelection;
 };

@@ -15,6 +15,7 @@
 #include "widgets/viewstate.h"
 
 #include <QAction>
+#include <optional>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -506,15 +507,18 @@ void ScenarioTimetableWidget::updatePriorityVisibility()
     if (!list)
         return;
     bool conflict = false;
-    int a = -1;
+    // the one action all sensor rows share; none yet, or none because of an interval
+    std::optional<ConditionAction> a;
+    bool mixed = false;
     for (const Condition &row : *list) {
         if (row.source == BaseStateSource)
             continue;
-        if (a != -1 && (a != row.action || row.kind == ConditionKind::Interval)) {
+        if (mixed || (a && (*a != row.action || row.kind == ConditionKind::Interval))) {
             conflict = true;
             break;
         }
-        a = row.kind == ConditionKind::Interval ? -2 : row.action;
+        mixed = row.kind == ConditionKind::Interval;
+        a = row.action;
     }
     for (int row = 0; row < currentTable->rowCount(); ++row) {
         if (ConditionItem *cell = conditionCell(currentTable, row))
@@ -622,7 +626,7 @@ bool ScenarioTimetableWidget::addSensorRow(int input, int valueIndex)
     Condition record;
     record.ref = input;
     record.text = caption;
-    record.kind = condition->kindOf();
+    record.kind = ConditionKind(condition->kindOf());
     record.priority = condition->priorityOf();
     record.action = action->actionOf();
     record.value = bitsFromFloat(float(condition->valueOf()));
@@ -637,7 +641,7 @@ bool ScenarioTimetableWidget::addSensorRow(int input, int valueIndex)
     return true;
 }
 
-void ScenarioTimetableWidget::addBaseStateRow(int action)
+void ScenarioTimetableWidget::addBaseStateRow(ConditionAction action)
 {
     const int r = currentTable->rowCount();
     currentTable->insertRow(r);
@@ -651,7 +655,7 @@ void ScenarioTimetableWidget::addBaseStateRow(int action)
         list->append(baseStateCondition(action));
 }
 
-void ScenarioTimetableWidget::actionChanged(int action)
+void ScenarioTimetableWidget::actionChanged(ConditionAction action)
 {
     const int row = rowOf(sender(), 2);
     if (row < 0)
@@ -680,7 +684,7 @@ void ScenarioTimetableWidget::actionChanged(int action)
     emit workingCopyChanged();
 }
 
-void ScenarioTimetableWidget::conditionChanged(int kind, float lower, float upper)
+void ScenarioTimetableWidget::conditionChanged(ConditionKind kind, float lower, float upper)
 {
     Q_UNUSED(lower)
     Q_UNUSED(upper)

@@ -72,11 +72,11 @@ public slots:
     void powerSocketClicked(int output);
     void timeOfDayClicked(int phase);
     void conditionActionTriggered();
-    void conditionChanged(int kind, float lower, float upper);
+    void conditionChanged(ConditionKind kind, float lower, float upper);
     void value2changed(double upper);
     void valueChanged(double value, const QList<double> &params);
     void priorityChanged(int priority);
-    void actionChanged(int action);
+    void actionChanged(ConditionAction action);
     void removePowerSocketConditionItem();
     // The calendar switched the day/night split on (1) or off (0).
     void dayPhaseChanged(int state);
@@ -95,7 +95,7 @@ private:
     bool isStale(QTableWidget *table) const;
     void addTimerRows();
     bool addSensorRow(int input, int valueIndex);
-    void addBaseStateRow(int action);
+    void addBaseStateRow(ConditionAction action);
     nameitrm *makeNameCell(QTableWidget *table, int kind, int ref, const QString &caption);
     ConditionItem *makeConditionCell(QTableWidget *table, int mode, int sensorType,
                                      const QList<double> &params = QList<double>());

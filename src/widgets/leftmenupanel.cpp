@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <algorithm>
 
-using namespace LEFTMENUPANEL;
 
 namespace {
 
@@ -143,7 +142,7 @@ void LeftMenuPanel::rebuildBarLabels(int count)
     }
 }
 
-void LeftMenuPanel::setDayBar(const QList<int> &dayStates, int remainingDays)
+void LeftMenuPanel::setDayBar(const QList<DayState> &dayStates, int remainingDays)
 {
     const int n = int(dayStates.size());
     if (n == 0) {
@@ -160,10 +159,10 @@ void LeftMenuPanel::setDayBar(const QList<int> &dayStates, int remainingDays)
 
     bool flagged = false, begun = false, ahead = false;
     for (int i = 0; i < n; ++i) {
-        const int state = dayStates.at(i);
-        flagged |= state == DayFlagged;
-        begun |= state == DayBegun;
-        ahead |= state == DayAhead || state == DayAheadOther;
+        const DayState state = dayStates.at(i);
+        flagged |= state == DayState::Flagged;
+        begun |= state == DayState::Begun;
+        ahead |= state == DayState::Ahead || state == DayState::AheadOther;
 
         // Style a segment once its last day has been seen; for the last day the next index is
         // `segments`, so the final segment is styled too.

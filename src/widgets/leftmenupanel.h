@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/daystate.h"
+
 #include <QFrame>
 #include <QList>
 #include <QString>
@@ -11,16 +13,6 @@ class LeftMenuPanel;
 class QButtonGroup;
 class StatusRecord;
 struct PanelStatus;
-
-namespace LEFTMENUPANEL {
-// State of one cycle day in the day bar; the program itself sets only DayBegun and DayAhead.
-enum EDayState {
-    DayBegun = 0,
-    DayFlagged = 1,
-    DayAhead = 2,
-    DayAheadOther = 3,
-};
-}
 
 // The navigation and status panel of the work view: page buttons, work-cycle dates, a bar of the
 // cycle's days, the days remaining, the controller's status and ID, and the exit button.
@@ -47,8 +39,8 @@ public slots:
 
     void setDates(const QString &start, const QString &stop);
     void setId(const QString &id);
-    // One state per cycle day (EDayState); remainingDays is clamped to 0..99 for display.
-    void setDayBar(const QList<int> &dayStates, int remainingDays);
+    // One state per cycle day; remainingDays is clamped to 0..99 for display.
+    void setDayBar(const QList<DayState> &dayStates, int remainingDays);
     // kind is a StatusKind; active is the controller's run flag.
     void setStatus(int active, int kind);
     // A status record as the exchange sequencer reads it.

@@ -107,37 +107,37 @@ private slots:
     void firstTenTicksOnlyCountTheCarousel()
     {
         WindowFixture f;
-        exchange().pageRequest = 4;
+        exchange().pageRequest = PageRequest::ShowDevices;
         f.ticks(10);
-        QCOMPARE(exchange().pageRequest, 4);
+        QCOMPARE(exchange().pageRequest, PageRequest::ShowDevices);
         QCOMPARE(viewState().carouselCounter, 10);
         f.ticks(1);
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
     }
 
     void pageRequests_data()
     {
-        QTest::addColumn<int>("request");
+        QTest::addColumn<PageRequest>("request");
         QTest::addColumn<QString>("page"); // current page after two ticks
-        QTest::newRow("scenario saved") << 1 << QStringLiteral("WorkCycleSettingsForm");
-        QTest::newRow("scenario saved, 2") << 2 << QStringLiteral("WorkCycleSettingsForm");
-        QTest::newRow("scenario left") << 3 << QStringLiteral("WorkCycleSettingsForm");
-        QTest::newRow("signed in") << 4 << QStringLiteral("DevicesForm");
-        QTest::newRow("edit scenario") << 5 << QStringLiteral("ScenarioForm");
-        QTest::newRow("comment") << 7 << QStringLiteral("regform");
-        QTest::newRow("description") << 8 << QStringLiteral("regform");
-        QTest::newRow("disconnect") << 9 << QStringLiteral("regform");
-        QTest::newRow("unknown") << 42 << QStringLiteral("regform");
+        QTest::newRow("scenario saved") << PageRequest::CalendarTakesSelection << QStringLiteral("WorkCycleSettingsForm");
+        QTest::newRow("scenario saved, 2") << PageRequest::CalendarTakesScenario << QStringLiteral("WorkCycleSettingsForm");
+        QTest::newRow("scenario left") << PageRequest::ShowCalendar << QStringLiteral("WorkCycleSettingsForm");
+        QTest::newRow("signed in") << PageRequest::ShowDevices << QStringLiteral("DevicesForm");
+        QTest::newRow("edit scenario") << PageRequest::OpenScenarioForDays << QStringLiteral("ScenarioForm");
+        QTest::newRow("comment") << PageRequest::RedrawCommentMark << QStringLiteral("regform");
+        QTest::newRow("description") << PageRequest::RefreshDescription << QStringLiteral("regform");
+        QTest::newRow("disconnect") << PageRequest::DisconnectAfterDeletion << QStringLiteral("regform");
+        QTest::newRow("unknown") << PageRequest(42) << QStringLiteral("regform");
     }
     void pageRequests()
     {
-        QFETCH(int, request);
+        QFETCH(PageRequest, request);
         QFETCH(QString, page);
         WindowFixture f;
         f.ticks(10);
         exchange().pageRequest = request;
         f.ticks(2);
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
         QCOMPARE(f.window->currentPage()->objectName(), page);
     }
 
@@ -145,14 +145,14 @@ private slots:
     {
         WindowFixture f;
         f.ticks(10);
-        exchange().pageRequest = 4;
+        exchange().pageRequest = PageRequest::ShowDevices;
         exchange().tickBusy = true; // a tick body is running (a modal loop inside it)
         f.ticks(3);
-        QCOMPARE(exchange().pageRequest, 4);
+        QCOMPARE(exchange().pageRequest, PageRequest::ShowDevices);
         QCOMPARE(viewState().carouselCounter, 13); // the carousel still counts
         exchange().tickBusy = false;
         f.ticks(1);
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
         QVERIFY(!exchange().tickBusy);
     }
 

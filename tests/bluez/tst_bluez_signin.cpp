@@ -71,7 +71,7 @@ private slots:
         f.typeCredentials(QStringLiteral("grower"), QStringLiteral("red13"));
         f.pressLogin();
         QVERIFY(f.waitFor([&f] { return f.noteText() == QStringLiteral("Неверный пароль"); }));
-        QCOMPARE(f.linkState(), int(LinkState::ServiceReady));
+        QCOMPARE(f.linkState(), LinkState::ServiceReady);
         QVERIFY(!f.controller().value(key("signedIn")).toBool());
         QVERIFY(f.signIn());
         QVERIFY(f.controller().value(key("signedIn")).toBool());

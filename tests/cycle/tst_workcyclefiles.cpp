@@ -50,7 +50,7 @@ class TestWorkCycleFiles : public QObject
         for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
             s += name.toUtf8() + '=' + bytesOf(dir.filePath(name)) + ';';
         s += bytesOf(DayComments::descriptionPath());
-        s += '|' + pendingPlan().waitingImage() + '|' + QByteArray::number(exchange().pageRequest);
+        s += '|' + pendingPlan().waitingImage() + '|' + QByteArray::number(int(exchange().pageRequest));
         s += '|' + QByteArray::number(controllerState().loadedFromFile) + QByteArray::number(controllerState().uploadRequest);
         return s;
     }
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(plan.waitingNotes().index, QByteArray("0,0\n2,1\n"));
         QCOMPARE(plan.waitingNotes().files.value(1), QStringLiteral("подкормка").toUtf8());
         QCOMPARE(plan.waitingNotes().description, QStringLiteral("Томаты, партия 2").toUtf8());
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
         QCOMPARE(dayComments().commentFiles, (QMap<int, int>{{0, 0}, {3, 1}}));
         QVERIFY(!dayComments().hasDescription);
         QVERIFY(!f.page->cards().at(2)->text().contains(QStringLiteral("#3FDD78")));
@@ -292,7 +292,7 @@ private slots:
         Dialogs::scriptFileName(f.dir.path() + QStringLiteral("/none.scn"));
         f.press("loadscenario");
         QCOMPARE(CycleFixture::noteText(), QStringLiteral("Не удалось открыть файл<p>none.scn"));
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
         QVERIFY(!pendingPlan().isWaiting());
     }
 };

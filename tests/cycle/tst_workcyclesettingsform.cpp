@@ -230,28 +230,28 @@ private slots:
         viewState().openedFromMenu = true;
         f.press("setsc");
         QCOMPARE(CycleFixture::noteText(), QStringLiteral("Выберите дни/день для которого задается сценарий"));
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
         closeNote();
         f.click(1);
         f.press("setsc");
-        QCOMPARE(exchange().pageRequest, 5);
+        QCOMPARE(exchange().pageRequest, PageRequest::OpenScenarioForDays);
         QVERIFY(!viewState().openedFromMenu);
     }
 
     void saving_data()
     {
-        QTest::addColumn<int>("request");
+        QTest::addColumn<PageRequest>("request");
         QTest::addColumn<bool>("changeCount");
         QTest::addColumn<bool>("upload");
         QTest::addColumn<QList<int>>("days");
-        QTest::newRow("nothing changed") << 0 << false << false << QList<int>{0, 1, 0, 0};
-        QTest::newRow("count changed") << 0 << true << true << QList<int>{0, 1, 0, 0, 0};
-        QTest::newRow("scenario saved for the selection") << 1 << false << true << QList<int>{0, 2, 2, 0};
-        QTest::newRow("scenario page just saved") << 2 << false << true << QList<int>{0, 1, 0, 0};
+        QTest::newRow("nothing changed") << PageRequest::None << false << false << QList<int>{0, 1, 0, 0};
+        QTest::newRow("count changed") << PageRequest::None << true << true << QList<int>{0, 1, 0, 0, 0};
+        QTest::newRow("scenario saved for the selection") << PageRequest::CalendarTakesSelection << false << true << QList<int>{0, 2, 2, 0};
+        QTest::newRow("scenario page just saved") << PageRequest::CalendarTakesScenario << false << true << QList<int>{0, 1, 0, 0};
     }
     void saving()
     {
-        QFETCH(int, request);
+        QFETCH(PageRequest, request);
         QFETCH(bool, changeCount);
         QFETCH(bool, upload);
         QFETCH(QList<int>, days);
@@ -264,7 +264,7 @@ private slots:
         f.click(1);
         f.click(2);
         controllerState().chosenScenario = 2;
-        if (request == 0)
+        if (request == PageRequest::None)
             f.press("acceptButton");
         else
             f.page->applyScenarioSave(request);

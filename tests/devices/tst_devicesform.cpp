@@ -223,7 +223,7 @@ private slots:
         QVERIFY(!tile->powerButton->isOn());
 
         // The user switches it on while paused; the controller still reports off for a while.
-        exchange().startStopChecked = 0;
+        exchange().startStopChecked = RunRequest::Paused;
         click(tile->powerButton);
         QCOMPARE(exchange().switchOnRequest, 5);
         QCOMPARE(tile->switchHoldTicks, 5);
@@ -359,21 +359,21 @@ private slots:
     {
         DevicesForm page;
         QTest::mouseClick(page.startStopButton, Qt::LeftButton);
-        QCOMPARE(exchange().startStopChecked, 4);
+        QCOMPARE(exchange().startStopChecked, RunRequest::Running);
         QTest::mouseClick(page.startStopButton, Qt::LeftButton);
-        QCOMPARE(exchange().startStopChecked, 0);
+        QCOMPARE(exchange().startStopChecked, RunRequest::Paused);
 
         // The controller reports running: one click asks to pause, as the text says.
-        exchange().startStopChecked = 4;
+        exchange().startStopChecked = RunRequest::Running;
         page.setStartStopText(true);
         QCOMPARE(page.startStopButton->text(), u"Приостановить работу"_s);
         QTest::mouseClick(page.startStopButton, Qt::LeftButton);
-        QCOMPARE(exchange().startStopChecked, 0);
+        QCOMPARE(exchange().startStopChecked, RunRequest::Paused);
 
         page.setStartStopText(false);
         QCOMPARE(page.startStopButton->text(), u"Начать работу"_s);
         QTest::mouseClick(page.startStopButton, Qt::LeftButton);
-        QCOMPARE(exchange().startStopChecked, 4);
+        QCOMPARE(exchange().startStopChecked, RunRequest::Running);
 
         page.setStartStopVisible(false);
         QVERIFY(page.startStopButton->isHidden());

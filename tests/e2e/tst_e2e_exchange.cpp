@@ -163,7 +163,7 @@ private slots:
         QVERIFY(c);
         QVERIFY(c->isRunning());
         // the first run-state command is lost: the next poll sends it again
-        exchange().startStopChecked = 0;
+        exchange().startStopChecked = RunRequest::Paused;
         c->faults().dropReplies = 0;
         frames.clear();
         QVERIFY(f.tickUntil([c] { return !c->isRunning(); }, 100));
@@ -201,10 +201,10 @@ private slots:
         QVERIFY(f.tickUntil([&frames] { return frames.count(OpGetStatus) > 0 && exchange().exchangeStep == ExchangeStep::Idle; }, 10));
         c->faults().dropReplies = 1;
         f.tick(); // Idle -> Polling, the reply never comes
-        QCOMPARE(exchange().exchangeStep, int(ExchangeStep::Polling));
+        QCOMPARE(exchange().exchangeStep, ExchangeStep::Polling);
         const int polls = frames.count(OpGetStatus);
         f.tick(29);
-        QCOMPARE(exchange().exchangeStep, int(ExchangeStep::Polling));
+        QCOMPARE(exchange().exchangeStep, ExchangeStep::Polling);
         QCOMPARE(frames.count(OpGetStatus), polls);
         // the 30th tick gives up on the reply, and the same tick's idle step polls again
         f.tick(1);

@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(c->runningImage().startSeconds, before.startSeconds);
         if (fault == QLatin1String("chunk")) {
             // signed in still: the status poll resumes
-            QCOMPARE(f.linkState(), int(LinkState::SignedIn));
+            QCOMPARE(f.linkState(), LinkState::SignedIn);
             frames.clear();
             f.tick(20);
             QVERIFY(frames.count(OpGetStatus) > 0);

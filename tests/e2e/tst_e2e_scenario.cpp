@@ -84,7 +84,7 @@ private slots:
         ScenarioForm *page = f.window->scenarioForm();
         QCOMPARE(f.window->currentPage(), page);
         ScenarioTimetableWidget *editor = page->editor();
-        QCOMPARE(page->editMode, 0);
+        QCOMPARE(page->editMode, ScenarioEditMode::ForSelectedDays);
         QCOMPARE(editor->loadedScenario, 2);
         closeNote();
 
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(day->rowCount(), 3);
         ConditionItem *humidity = editor->conditionCell(day, 2);
         enter(humidity, "valueEdit", QStringLiteral("60"));
-        choose(humidity->field<QComboBox>("conditionComboBox"), ConditionKind::Interval);
+        choose(humidity->field<QComboBox>("conditionComboBox"), int(ConditionKind::Interval));
         enter(humidity, "valueEdit2", QStringLiteral("70"));
         choose(humidity->field<QComboBox>("priorityComboBox"), 5);
         const QMap<int, SocketProgram> intended = editor->workingSockets;
@@ -126,7 +126,7 @@ private slots:
 
         closeNote();
         page->findChild<QPushButton *>(QStringLiteral("saveButton"))->click();
-        QCOMPARE(exchange().pageRequest, 1);
+        QCOMPARE(exchange().pageRequest, PageRequest::CalendarTakesSelection);
         QCOMPARE(controllerState().chosenScenario, 3);
 
         QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 400));

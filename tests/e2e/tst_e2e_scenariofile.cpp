@@ -195,7 +195,7 @@ private slots:
         const int commits = uploadPending ? 2 : 1;
         QVERIFY(f.tickUntil([&frames, commits] { return frames.count(OpCommitImage) == commits; }, 800));
         QVERIFY(f.reachIdle());
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
 
         QDateTime fileStart;
         QDateTime controllerStart;
@@ -216,7 +216,7 @@ private slots:
         SimulatedController *c = f.signedInController(DemoSeed::imageBody());
         QVERIFY(c);
         WorkCycleSettingsForm *page = f.window->workCycleForm();
-        exchange().pageRequest = 3;
+        exchange().pageRequest = PageRequest::ShowCalendar;
         f.tick();
         QCOMPARE(f.window->currentPage(), page);
         QCOMPARE(page->cards().size(), 30);
@@ -411,12 +411,12 @@ private slots:
         if (request == QStringLiteral("setsc")) {
             QTest::mouseClick(page->cards().at(3), Qt::LeftButton);
             page->findChild<QPushButton *>(QStringLiteral("setsc"))->click();
-            QCOMPARE(exchange().pageRequest, int(PageRequest::OpenScenarioForDays));
+            QCOMPARE(exchange().pageRequest, PageRequest::OpenScenarioForDays);
         } else {
             exchange().pageRequest = request == QStringLiteral("devices") ? PageRequest::ShowDevices : PageRequest::ShowCalendar;
         }
         f.tick();
-        QCOMPARE(exchange().pageRequest, 0);  // the other request was carried out
+        QCOMPARE(exchange().pageRequest, PageRequest::None);  // the other request was carried out
         QVERIFY(pendingPlan().isWaiting());   // and the plan still waits
         QCOMPARE(notesOnDisk(), own);
         QVERIFY(f.tickUntil([&frames] { return frames.count(OpCommitImage) == 1; }, 800));

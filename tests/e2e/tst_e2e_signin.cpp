@@ -198,13 +198,13 @@ private slots:
         f.typeCredentials(QStringLiteral("grower"), QStringLiteral("wrong"));
         f.pressLogin();
         QVERIFY(f.tickUntil([&f] { return f.noteText() == QStringLiteral("Неверный пароль"); }, 120));
-        QCOMPARE(f.linkState(), int(LinkState::ServiceReady));
+        QCOMPARE(f.linkState(), LinkState::ServiceReady);
         QVERIFY(viewState().signInViewShown);
         // the second attempt goes out at once, without reconnecting
         closeNote();
         f.typeCredentials(QStringLiteral("grower"), QStringLiteral("right"));
         f.pressLogin();
-        QCOMPARE(f.linkState(), int(LinkState::ServiceReady)); // sent, reply pending
+        QCOMPARE(f.linkState(), LinkState::ServiceReady); // sent, reply pending
         QVERIFY(f.tickUntil([] { return exchange().linkState == LinkState::SignedIn; }, 5));
     }
 
@@ -333,13 +333,13 @@ private slots:
         f.pressLogin();
         QVERIFY(f.tickUntil([&f] { return f.linkState() == LinkState::Connecting; }, 5));
         f.tick(49);
-        QCOMPARE(f.linkState(), int(LinkState::Connecting));
+        QCOMPARE(f.linkState(), LinkState::Connecting);
         f.tick(1);
-        QCOMPARE(f.linkState(), int(LinkState::StartDiscovery));
+        QCOMPARE(f.linkState(), LinkState::StartDiscovery);
         QCOMPARE(f.form()->mode(), int(regform::Offline));
         QVERIFY(viewState().signInViewShown);
         f.tick(1);
-        QCOMPARE(f.linkState(), int(LinkState::Discovering));
+        QCOMPARE(f.linkState(), LinkState::Discovering);
         // back in range: shown again by the next run
         f.transport->setInRange(c, true);
         f.transport->finishScan();
@@ -348,15 +348,15 @@ private slots:
 
     void linkLostAtAnyState_data()
     {
-        QTest::addColumn<int>("state");
-        QTest::newRow("discovering services") << int(LinkState::DiscoveringServices);
-        QTest::newRow("details") << int(LinkState::DiscoveringDetails);
-        QTest::newRow("service ready") << int(LinkState::ServiceReady);
-        QTest::newRow("signed in") << int(LinkState::SignedIn);
+        QTest::addColumn<LinkState>("state");
+        QTest::newRow("discovering services") << LinkState::DiscoveringServices;
+        QTest::newRow("details") << LinkState::DiscoveringDetails;
+        QTest::newRow("service ready") << LinkState::ServiceReady;
+        QTest::newRow("signed in") << LinkState::SignedIn;
     }
     void linkLostAtAnyState()
     {
-        QFETCH(int, state);
+        QFETCH(LinkState, state);
         E2EFixture f;
         SimulatedController *c = f.addController();
         createSimAccount(c, "grower", "right");
@@ -387,7 +387,7 @@ private slots:
         f.transport->setAdapterAvailable(false);
         f.addController();
         f.tick(2);
-        QCOMPARE(f.linkState(), int(LinkState::Discovering));
+        QCOMPARE(f.linkState(), LinkState::Discovering);
         // no busy loop: the scan is not restarted before one discovery period has passed
         int restarts = 0;
         for (int i = 0; i < 49; ++i) {
@@ -425,7 +425,7 @@ private slots:
         QVERIFY(f.window->closing);
         QVERIFY(!f.window->tickTimer->isActive());
         QVERIFY(!viewState().signInViewShown);
-        QCOMPARE(f.linkState(), int(LinkState::SignedIn));
+        QCOMPARE(f.linkState(), LinkState::SignedIn);
         // the window going away disconnects in any case
         f.window.reset();
         drainEvents(20);
@@ -441,7 +441,7 @@ private slots:
         closeNote();
         QTest::mouseClick(f.form()->findChild<QPushButton *>(QStringLiteral("registrationButton")), Qt::LeftButton);
         f.tick(2);
-        QCOMPARE(f.linkState(), int(LinkState::Discovering));
+        QCOMPARE(f.linkState(), LinkState::Discovering);
     }
 };
 

@@ -125,7 +125,7 @@ private slots:
         QVERIFY(f.tickUntil([&] { return frames.count(OpCommitImage) == 2; }, 800));
         QVERIFY(f.reachIdle());
         QCOMPARE(heldByController(c), first);
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
         QVERIFY(!pendingPlan().isWaiting());
         QVERIFY(!exchange().restoring);
         QCOMPARE(snapshots(f).size(), 2);

@@ -72,7 +72,7 @@ class TestCommandChannel : public QObject
     // The confirmation of the frame last written.
     void confirmLastWrite() { channel->onCharacteristicWritten(CommandCharacteristicUuid, service->writes.last()); }
 
-    void startBlockRead(int step, int start, int end)
+    void startBlockRead(ExchangeStep step, int start, int end)
     {
         ExchangeState &ex = exchange();
         ex.exchangeStep = step;
@@ -95,37 +95,37 @@ private slots:
     void writtenFrameChoosesTheReply_data()
     {
         QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<int>("stepBefore");
-        QTest::addColumn<int>("pending");
+        QTest::addColumn<ExchangeStep>("stepBefore");
+        QTest::addColumn<ReplyKind>("pending");
         QTest::addColumn<int>("blockAddress");
-        QTest::addColumn<int>("stepAfter");
+        QTest::addColumn<ExchangeStep>("stepAfter");
         QTest::addColumn<int>("reads");
 
-        QTest::newRow("DeleteAccount") << buildFrame(Opcode::DeleteAccount) << int(ExchangeStep::Idle) << int(ReplyKind::DeleteReply) << 0 << int(ExchangeStep::Idle) << 1;
+        QTest::newRow("DeleteAccount") << buildFrame(Opcode::DeleteAccount) << ExchangeStep::Idle << ReplyKind::DeleteReply << 0 << ExchangeStep::Idle << 1;
         QTest::newRow("SignIn") << buildFrame(Opcode::SignIn, signInPayload(QStringLiteral("a"), QStringLiteral("b")))
-                                << int(ExchangeStep::Idle) << int(ReplyKind::SignInReply) << 0 << int(ExchangeStep::Idle) << 1;
+                                << ExchangeStep::Idle << ReplyKind::SignInReply << 0 << ExchangeStep::Idle << 1;
         QTest::newRow("ReadBlocks takes the start address")
-            << buildFrame(Opcode::ReadBlocks, readBlocksPayload(0x0F98, 0x7F00)) << int(ExchangeStep::ReadingLog) << int(ReplyKind::BlockReply)
-            << 0x0F98 << int(ExchangeStep::ReadingLog) << 1;
+            << buildFrame(Opcode::ReadBlocks, readBlocksPayload(0x0F98, 0x7F00)) << ExchangeStep::ReadingLog << ReplyKind::BlockReply
+            << 0x0F98 << ExchangeStep::ReadingLog << 1;
         QTest::newRow("WriteImage expects the next chunk's address")
-            << buildFrame(Opcode::WriteImage, writeImagePayload(960, QByteArray(960, 'x'))) << int(ExchangeStep::Uploading)
-            << int(ReplyKind::UploadAck) << 1920 << int(ExchangeStep::Uploading) << 1;
-        QTest::newRow("GetStatus") << buildFrame(Opcode::GetStatus) << int(ExchangeStep::Polling) << int(ReplyKind::StatusReply) << 0 << int(ExchangeStep::Polling) << 1;
+            << buildFrame(Opcode::WriteImage, writeImagePayload(960, QByteArray(960, 'x'))) << ExchangeStep::Uploading
+            << ReplyKind::UploadAck << 1920 << ExchangeStep::Uploading << 1;
+        QTest::newRow("GetStatus") << buildFrame(Opcode::GetStatus) << ExchangeStep::Polling << ReplyKind::StatusReply << 0 << ExchangeStep::Polling << 1;
         QTest::newRow("SetOutput completes the command")
-            << buildFrame(Opcode::SetOutput, setOutputPayload(1, true)) << int(ExchangeStep::CommandSent) << 0 << 0 << int(ExchangeStep::Idle) << 0;
+            << buildFrame(Opcode::SetOutput, setOutputPayload(1, true)) << ExchangeStep::CommandSent << ReplyKind::NoReply << 0 << ExchangeStep::Idle << 0;
         QTest::newRow("SetClock completes the command")
-            << buildFrame(Opcode::SetClock, setClockPayload(1)) << int(ExchangeStep::CommandSent) << 0 << 0 << int(ExchangeStep::Idle) << 0;
+            << buildFrame(Opcode::SetClock, setClockPayload(1)) << ExchangeStep::CommandSent << ReplyKind::NoReply << 0 << ExchangeStep::Idle << 0;
         QTest::newRow("CommitImage during the image step changes nothing")
-            << buildFrame(Opcode::CommitImage) << int(ExchangeStep::ImageRead) << 0 << 0 << int(ExchangeStep::ImageRead) << 0;
+            << buildFrame(Opcode::CommitImage) << ExchangeStep::ImageRead << ReplyKind::NoReply << 0 << ExchangeStep::ImageRead << 0;
     }
 
     void writtenFrameChoosesTheReply()
     {
         QFETCH(QByteArray, frame);
-        QFETCH(int, stepBefore);
-        QFETCH(int, pending);
+        QFETCH(ExchangeStep, stepBefore);
+        QFETCH(ReplyKind, pending);
         QFETCH(int, blockAddress);
-        QFETCH(int, stepAfter);
+        QFETCH(ExchangeStep, stepAfter);
         QFETCH(int, reads);
         exchange().exchangeStep = stepBefore;
         channel->onCharacteristicWritten(CommandCharacteristicUuid, frame);
@@ -154,8 +154,8 @@ private slots:
         exchange().exchangeStep = ExchangeStep::CommandSent;
         exchange().blockAddress = 77;
         channel->onCharacteristicWritten(quint16(characteristic), value);
-        QCOMPARE(exchange().pendingReply, int(ReplyKind::NoReply));
-        QCOMPARE(exchange().exchangeStep, int(ExchangeStep::CommandSent));
+        QCOMPARE(exchange().pendingReply, ReplyKind::NoReply);
+        QCOMPARE(exchange().exchangeStep, ExchangeStep::CommandSent);
         QCOMPARE(exchange().blockAddress, 77);
         QCOMPARE(service->reads, 0);
     }
@@ -173,8 +173,8 @@ private slots:
             QCOMPARE(ex.stepTimeout, Timeouts::ImageRead); // progress re-arms the timeout
         }
         QCOMPARE(ex.imageBuffer, expected);
-        QCOMPARE(ex.exchangeStep, int(ExchangeStep::ImageRead));
-        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
+        QCOMPARE(ex.exchangeStep, ExchangeStep::ImageRead);
+        QCOMPARE(ex.pendingReply, ReplyKind::NoReply);
         QCOMPARE(service->reads, 3); // one after the write, one per further block
     }
 
@@ -198,7 +198,7 @@ private slots:
         QCOMPARE(service->reads, 2);
         QVERIFY(ex.imageBuffer.isEmpty());
         QCOMPARE(ex.blockAddress, 0x40);
-        QCOMPARE(ex.pendingReply, int(ReplyKind::BlockReply));
+        QCOMPARE(ex.pendingReply, ReplyKind::BlockReply);
         channel->onCharacteristicRead(CommandCharacteristicUuid, blockReply(0x40));
         QCOMPARE(ex.imageBuffer.size(), 1024);
     }
@@ -207,15 +207,15 @@ private slots:
     // step ends on the next tick instead of waiting out a timeout meant for silence.
     void neverReadyEndsTheStepAtOnce_data()
     {
-        QTest::addColumn<int>("step");
+        QTest::addColumn<ExchangeStep>("step");
         QTest::addColumn<int>("timeout");
-        QTest::newRow("image block") << int(ExchangeStep::ReadingImage) << Timeouts::ImageRead;
-        QTest::newRow("log block") << int(ExchangeStep::ReadingLog) << Timeouts::LogRead;
-        QTest::newRow("upload chunk") << int(ExchangeStep::Uploading) << Timeouts::Upload;
+        QTest::newRow("image block") << ExchangeStep::ReadingImage << Timeouts::ImageRead;
+        QTest::newRow("log block") << ExchangeStep::ReadingLog << Timeouts::LogRead;
+        QTest::newRow("upload chunk") << ExchangeStep::Uploading << Timeouts::Upload;
     }
     void neverReadyEndsTheStepAtOnce()
     {
-        QFETCH(int, step);
+        QFETCH(ExchangeStep, step);
         QFETCH(int, timeout);
         ExchangeState &ex = exchange();
         QByteArray notReady;
@@ -243,24 +243,24 @@ private slots:
 
     void outOfOrderBlockAbandons_data()
     {
-        QTest::addColumn<int>("step");
-        QTest::addColumn<int>("stepAfter");
+        QTest::addColumn<ExchangeStep>("step");
+        QTest::addColumn<ExchangeStep>("stepAfter");
         QTest::addColumn<bool>("logRequest");
-        QTest::newRow("image read starts over") << int(ExchangeStep::ReadingImage) << int(ExchangeStep::Start) << false;
-        QTest::newRow("log read is asked for again") << int(ExchangeStep::ReadingLog) << int(ExchangeStep::Idle) << true;
+        QTest::newRow("image read starts over") << ExchangeStep::ReadingImage << ExchangeStep::Start << false;
+        QTest::newRow("log read is asked for again") << ExchangeStep::ReadingLog << ExchangeStep::Idle << true;
     }
 
     void outOfOrderBlockAbandons()
     {
-        QFETCH(int, step);
-        QFETCH(int, stepAfter);
+        QFETCH(ExchangeStep, step);
+        QFETCH(ExchangeStep, stepAfter);
         QFETCH(bool, logRequest);
         ExchangeState &ex = exchange();
         startBlockRead(step, 0x40, 0x2000);
         channel->onCharacteristicRead(CommandCharacteristicUuid, blockReply(0x40));
         channel->onCharacteristicRead(CommandCharacteristicUuid, blockReply(0x840));
         QCOMPARE(ex.exchangeStep, stepAfter);
-        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
+        QCOMPARE(ex.pendingReply, ReplyKind::NoReply);
         QCOMPARE(ex.logReadRequest, logRequest);
         QCOMPARE(ex.imageBuffer.size() + ex.logBuffer.size(), 1024);
         QCOMPARE(service->reads, 2);
@@ -275,7 +275,7 @@ private slots:
         for (int address = range.start; ex.exchangeStep == ExchangeStep::ReadingLog && address < 0x10000; address += 1024)
             channel->onCharacteristicRead(CommandCharacteristicUuid, blockReply(address));
 
-        QCOMPARE(ex.exchangeStep, int(ExchangeStep::LogReceived));
+        QCOMPARE(ex.exchangeStep, ExchangeStep::LogReceived);
         QCOMPARE(ex.logBuffer.size(), 28 * 1024);
         QCOMPARE(ex.logProgress, 100);
         QStringList expected;
@@ -321,8 +321,8 @@ private slots:
             }
         }
 
-        QCOMPARE(ex.exchangeStep, int(ExchangeStep::Start));
-        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
+        QCOMPARE(ex.exchangeStep, ExchangeStep::Start);
+        QCOMPARE(ex.pendingReply, ReplyKind::NoReply);
         QCOMPARE(service->writes.size(), 3);
         const QList<int> addresses = {0, 960, 1920};
         const QList<int> lengths = {0x03C0, 0x03C0, 0x0050};
@@ -356,8 +356,8 @@ private slots:
         ex.pendingReply = ReplyKind::StatusReply;
         ex.exchangeStep = ExchangeStep::Polling;
         channel->onCharacteristicRead(CommandCharacteristicUuid, reply);
-        QCOMPARE(ex.exchangeStep, int(ExchangeStep::StatusReceived));
-        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
+        QCOMPARE(ex.exchangeStep, ExchangeStep::StatusReceived);
+        QCOMPARE(ex.pendingReply, ReplyKind::NoReply);
         QVERIFY(ex.statusBytes.size() >= Frame::StatusRecordSize);
         QCOMPARE(ex.statusBytes.left(reply.size()), reply);
         QCOMPARE(ex.statusBytes.mid(reply.size()), QByteArray(ex.statusBytes.size() - reply.size(), '\0'));
@@ -372,7 +372,7 @@ private slots:
         channel->onCharacteristicRead(CommandCharacteristicUuid, QByteArray("delete"));
         QCOMPARE(listener.signIns, QList<QByteArray>{QByteArray("signin")});
         QCOMPARE(listener.deletes, QList<QByteArray>{QByteArray("delete")});
-        QCOMPARE(ex.pendingReply, int(ReplyKind::NoReply));
+        QCOMPARE(ex.pendingReply, ReplyKind::NoReply);
     }
 
     void staleRepliesAreIgnored()
@@ -383,7 +383,7 @@ private slots:
             channel->onCharacteristicRead(CommandCharacteristicUuid, reply);
         ex.pendingReply = ReplyKind::StatusReply;
         channel->onCharacteristicRead(0x2A00, QByteArray(1028, '\x05'));
-        QCOMPARE(ex.exchangeStep, int(ExchangeStep::Idle));
+        QCOMPARE(ex.exchangeStep, ExchangeStep::Idle);
         QVERIFY(ex.statusBytes.isEmpty());
         QVERIFY(ex.imageBuffer.isEmpty() && ex.logBuffer.isEmpty());
         QCOMPARE(service->reads + service->writes.size(), 0);
@@ -393,13 +393,13 @@ private slots:
     void followsTheCurrentService()
     {
         service->emitWritten(buildFrame(Opcode::GetStatus));
-        QCOMPARE(exchange().pendingReply, int(ReplyKind::StatusReply));
+        QCOMPARE(exchange().pendingReply, ReplyKind::StatusReply);
 
         FakeService other;
         channel->setService(&other);
         exchange().pendingReply = ReplyKind::NoReply;
         service->emitWritten(buildFrame(Opcode::GetStatus)); // the old service is no longer heard
-        QCOMPARE(exchange().pendingReply, int(ReplyKind::NoReply));
+        QCOMPARE(exchange().pendingReply, ReplyKind::NoReply);
         QVERIFY(channel->sendCommand(Opcode::GetStatus));
         QCOMPARE(other.writes.size(), 1);
         QCOMPARE(service->writes.size(), 0);
@@ -462,19 +462,19 @@ private slots:
         ex.uploadData = header + body;
         ex.exchangeStep = ExchangeStep::Uploading;
         channel->sendCommand(Opcode::WriteImage, writeImagePayload(0, takeUploadChunk(ex.uploadData)));
-        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::Start));
+        QTRY_COMPARE(ex.exchangeStep, ExchangeStep::Start);
 
         const BlockRange image = imageReadRange(1164);
         ex.exchangeStep = ExchangeStep::ReadingImage;
         ex.transferEnd = image.end;
         channel->sendCommand(Opcode::ReadBlocks, readBlocksPayload(image.start, image.end));
-        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::ImageRead));
+        QTRY_COMPARE(ex.exchangeStep, ExchangeStep::ImageRead);
         QCOMPARE(ex.imageBuffer.size(), 2048);
         QCOMPARE(ex.imageBuffer.left(1100), body);
 
         ex.exchangeStep = ExchangeStep::Polling;
         channel->sendCommand(Opcode::GetStatus);
-        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::StatusReceived));
+        QTRY_COMPARE(ex.exchangeStep, ExchangeStep::StatusReceived);
         QCOMPARE(int(statusImageLength(ex.statusBytes)), 1164);
         QVERIFY(replyByte(ex.statusBytes, 0) & Frame::AccountExistsBit);
 
@@ -486,18 +486,18 @@ private slots:
         ex.transferEnd = log.end;
         channel->sendCommand(Opcode::ReadBlocks, readBlocksPayload(log.start, log.end));
         QTRY_VERIFY(ex.logReadRequest);
-        QCOMPARE(ex.exchangeStep, int(ExchangeStep::Idle));
+        QCOMPARE(ex.exchangeStep, ExchangeStep::Idle);
 
         ex.logBuffer.clear();
         ex.exchangeStep = ExchangeStep::ReadingLog;
         channel->sendCommand(Opcode::ReadBlocks, readBlocksPayload(log.start, log.end));
-        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::LogReceived));
+        QTRY_COMPARE(ex.exchangeStep, ExchangeStep::LogReceived);
         QCOMPARE(ex.logBuffer.size(), 28 * 1024);
         QCOMPARE(listener.notes.last(), QStringLiteral("Обработка данных"));
 
         ex.exchangeStep = ExchangeStep::CommandSent;
         channel->sendCommand(Opcode::SetOutput, setOutputPayload(3, true));
-        QTRY_COMPARE(ex.exchangeStep, int(ExchangeStep::Idle));
+        QTRY_COMPARE(ex.exchangeStep, ExchangeStep::Idle);
         QCOMPARE(device->manualLevel(2), 100u);
 
         channel->setService(nullptr);

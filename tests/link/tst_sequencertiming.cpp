@@ -97,8 +97,17 @@ enum Kind : int {
 };
 }
 
+// Day states as numbers, the form of the tables.
+QList<int> numbers(const QList<DayState> &states)
+{
+    QList<int> out;
+    for (DayState s : states)
+        out << int(s);
+    return out;
+}
+
 // Where a command just written waits for its reply.
-int waitingStepAfter(Opcode opcode)
+ExchangeStep waitingStepAfter(Opcode opcode)
 {
     switch (opcode) {
     case Opcode::WriteImage:
@@ -150,7 +159,7 @@ class TestSequencerTiming : public QObject
             state.uploadRequest = true; // its read-back stalls
             return Opcode::ReadBlocks;
         case Stalled::RunState:
-            ex.startStopChecked = 0;
+            ex.startStopChecked = RunRequest::Paused;
             return Opcode::SetRunState;
         case Stalled::StatusPoll:
             return Opcode::GetStatus;
@@ -158,7 +167,7 @@ class TestSequencerTiming : public QObject
             ex.switchOnRequest = 2;
             return Opcode::SetOutput;
         case Stalled::Clock:
-            ex.setClockRequest = 2;
+            ex.setClockRequest = ClockRequest::AfterDecode;
             return Opcode::SetClock;
         case Stalled::LogRead:
         default:
@@ -175,18 +184,18 @@ private slots:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("address");     // of the silenced frame; -1 any
-        QTest::addColumn<int>("waitingStep");
+        QTest::addColumn<ExchangeStep>("waitingStep");
         QTest::addColumn<int>("ticks");
         QTest::addColumn<int>("nextOpcode");  // first frame once the step gives up
         QTest::addColumn<int>("nextAddress"); // its address field; -1 not checked
         QTest::addColumn<bool>("late");       // the reply comes after all, with the retry
 
         const int status = int(Opcode::GetStatus);
-        const int upload = int(ExchangeStep::Uploading);
-        const int reading = int(ExchangeStep::ReadingImage);
-        const int command = int(ExchangeStep::CommandSent);
-        const int polling = int(ExchangeStep::Polling);
-        const int log = int(ExchangeStep::ReadingLog);
+        const ExchangeStep upload = ExchangeStep::Uploading;
+        const ExchangeStep reading = ExchangeStep::ReadingImage;
+        const ExchangeStep command = ExchangeStep::CommandSent;
+        const ExchangeStep polling = ExchangeStep::Polling;
+        const ExchangeStep log = ExchangeStep::ReadingLog;
         const int chunk = Frame::MaxChunk;
         const int body = Frame::ImageBodyStart;
         QTest::newRow("upload chunk: all again") << int(Stalled::UploadChunk) << chunk << upload << 70
@@ -213,7 +222,7 @@ private slots:
     {
         QFETCH(int, kind);
         QFETCH(int, address);
-        QFETCH(int, waitingStep);
+        QFETCH(ExchangeStep, waitingStep);
         QFETCH(int, ticks);
         QFETCH(int, nextOpcode);
         QFETCH(int, nextAddress);
@@ -250,7 +259,7 @@ private slots:
         if (late) {
             QCOMPARE(c->faults().lateReplies, 0); // it came
             QCOMPARE(frames.written.size(), 1);
-            QCOMPARE(exchange().exchangeStep, int(waitingStepAfter(Opcode(nextOpcode))));
+            QCOMPARE(exchange().exchangeStep, waitingStepAfter(Opcode(nextOpcode)));
             // a new image read starts empty; nothing else touches the image
             QCOMPARE(exchange().imageBuffer, kind == Stalled::ImageRead ? QByteArray() : image);
             QVERIFY(exchange().logBuffer.isEmpty());
@@ -322,7 +331,7 @@ private slots:
         }
         ex.switchOnRequest = switchOn;
         ex.switchOffRequest = switchOff;
-        ex.setClockRequest = clock ? 2 : 0;
+        ex.setClockRequest = clock ? ClockRequest::AfterDecode : ClockRequest::None;
         ex.logReadRequest = log;
 
         h.tick();
@@ -337,13 +346,13 @@ private slots:
         QCOMPARE(state.uploadRequest, false);
         QCOMPARE(ex.switchOnRequest, switched ? 0 : switchOn);
         QCOMPARE(ex.switchOffRequest, switched && switchOn == 0 ? 0 : switchOff);
-        QCOMPARE(ex.setClockRequest != 0, clock && first != int(Opcode::SetClock));
+        QCOMPARE(ex.setClockRequest != ClockRequest::None, clock && first != int(Opcode::SetClock));
         QCOMPARE(ex.logReadRequest, log && first != int(Opcode::ReadBlocks));
 
         // none is lost: each goes out in its turn
         QVERIFY(h.tickUntil([&ex] {
             return ex.exchangeStep == ExchangeStep::Idle && !controllerState().uploadRequest && ex.switchOnRequest == 0
-                   && ex.switchOffRequest == 0 && ex.setClockRequest == 0 && !ex.logReadRequest;
+                   && ex.switchOffRequest == 0 && ex.setClockRequest == ClockRequest::None && !ex.logReadRequest;
         }, 400));
         QCOMPARE(frames.count(int(Opcode::SetOutput)), (switchOn != 0) + (switchOff != 0));
         QCOMPARE(frames.count(int(Opcode::CommitImage)), upload ? 1 : 0);
@@ -385,7 +394,7 @@ private slots:
         QSignalSpy status(h.sequencer.get(), &ExchangeSequencer::statusReceived);
         QVERIFY(h.signedInController(richBody()));
         QCOMPARE(bar.count(), 1);
-        QCOMPARE(bar.first().at(0).value<QList<int>>(), QList<int>({2, 2, 2, 2}));
+        QCOMPARE(numbers(bar.first().at(0).value<QList<DayState>>()), QList<int>({2, 2, 2, 2}));
         QCOMPARE(bar.first().at(1).toInt(), 4);
 
         QVERIFY(h.tickUntil([&status] { return status.count() >= 2; }, 50));
@@ -394,9 +403,9 @@ private slots:
             QVERIFY(h.tickUntil([&status] { return status.count() >= 4; }, 50));
         }
         QCOMPARE(bar.count(), announced);
-        QCOMPARE(bar.last().at(0).value<QList<int>>(), states);
+        QCOMPARE(numbers(bar.last().at(0).value<QList<DayState>>()), states);
         QCOMPARE(bar.last().at(1).toInt(), remaining);
-        QCOMPARE(exchange().cycleDayStates, states);
+        QCOMPARE(numbers(exchange().cycleDayStates), states);
     }
 
     void cycleDatesAfterDecode_data()

@@ -148,17 +148,17 @@ private slots:
         const Condition &base = lamp.dayConditions[0];
         QCOMPARE(base.ref, -1);
         QCOMPARE(base.text, QStringLiteral("Базовое состояние"));
-        QCOMPARE(base.kind, int(ConditionKind::Below));
-        QCOMPARE(base.action, int(ConditionAction::On));
+        QCOMPARE(base.kind, ConditionKind::Below);
+        QCOMPARE(base.action, ConditionAction::On);
         QCOMPARE(base.value, quint32(0x447A0000));
 
         const Condition &hot = lamp.dayConditions[1];
         QCOMPARE(hot.ref, 0);
         QCOMPARE(hot.source, 5);
         QCOMPARE(hot.text, QStringLiteral("Климат: Температура"));
-        QCOMPARE(hot.kind, int(ConditionKind::Above));
+        QCOMPARE(hot.kind, ConditionKind::Above);
         QCOMPARE(floatFromBits(hot.value), 28.0f);
-        QCOMPARE(hot.action, int(ConditionAction::Off));
+        QCOMPARE(hot.action, ConditionAction::Off);
         QCOMPARE(hot.priority, 2);
         QVERIFY(hot.params.isEmpty());
 
@@ -166,14 +166,14 @@ private slots:
         QCOMPARE(timer.ref, -2);
         QCOMPARE(timer.source, -1);
         QCOMPARE(timer.text, QStringLiteral("Таймер                   "));
-        QCOMPARE(timer.kind, int(ConditionKind::Above));
-        QCOMPARE(timer.action, int(ConditionAction::On));
+        QCOMPARE(timer.kind, ConditionKind::Above);
+        QCOMPARE(timer.action, ConditionAction::On);
         QCOMPARE(timer.params, (QList<double>{480, 30, 120, 4, 0}));
 
         const Condition &humidity = lamp.nightConditions[2];
         QCOMPARE(humidity.text, QStringLiteral("Климат: Влажность"));
-        QCOMPARE(humidity.kind, int(ConditionKind::Interval));
-        QCOMPARE(humidity.action, int(ConditionAction::On));
+        QCOMPARE(humidity.kind, ConditionKind::Interval);
+        QCOMPARE(humidity.action, ConditionAction::On);
         QCOMPARE(floatFromBits(humidity.value), 40.0f);
         QCOMPARE(humidity.params, QList<double>{60.0});
 
@@ -327,8 +327,8 @@ private slots:
         const Decoded d = decode(body);
         QCOMPARE(d.state.scenarios.size(), 1);
         const Condition row = d.state.scenarios[0].sockets[1].dayConditions.at(0);
-        QTEST(row.kind, "kind");
-        QTEST(row.action, "action");
+        QTEST(int(row.kind), "kind");
+        QTEST(int(row.action), "action");
         QTEST(row.priority, "priority");
         QTEST(row.params, "params");
         QCOMPARE(row.value, readBits(record));

@@ -64,7 +64,7 @@ QByteArray scenarioSBytes(const QByteArray &lists)
     return scenario(QStringLiteral("S")) + lists;
 }
 
-Condition timerRowFor(const TimerSlot &t, int index, int action = ConditionAction::On, int priority = 1)
+Condition timerRowFor(const TimerSlot &t, int index, ConditionAction action = ConditionAction::On, int priority = 1)
 {
     return RichState::timerRow(t, index, action, priority);
 }

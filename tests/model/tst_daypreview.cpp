@@ -9,12 +9,12 @@ using DayPreview::Span;
 
 namespace {
 
-Condition timer(int start, int duration, int period, int count, int action, int priority)
+Condition timer(int start, int duration, int period, int count, ConditionAction action, int priority)
 {
     return timerCondition(start, duration, period, count, action, priority);
 }
 
-Condition sensor(int action, int priority)
+Condition sensor(ConditionAction action, int priority)
 {
     Condition row;
     row.ref = 0;
@@ -52,8 +52,8 @@ private slots:
         QTest::addColumn<int>("dayHours");
         QTest::addColumn<int>("nightHours");
         QTest::addColumn<QList<Span>>("expected");
-        const int on = ConditionAction::On;
-        const int off = ConditionAction::Off;
+        const ConditionAction on = ConditionAction::On;
+        const ConditionAction off = ConditionAction::Off;
         const Condition dayOn = baseStateCondition(on);
         const Condition nightOff = baseStateCondition(off);
 

@@ -38,7 +38,7 @@ ControllerState logState()
     return s;
 }
 
-Condition thresholdRow(int kind, float threshold, int channel, QList<double> params = {})
+Condition thresholdRow(ConditionKind kind, float threshold, int channel, QList<double> params = {})
 {
     Condition c;
     c.ref = 2;
@@ -207,7 +207,7 @@ private slots:
     // measurement of a day-0 day hour or night hour.
     void hits_data()
     {
-        QTest::addColumn<int>("kind");
+        QTest::addColumn<ConditionKind>("kind");
         QTest::addColumn<float>("threshold");
         QTest::addColumn<double>("upper");
         QTest::addColumn<bool>("nightList");
@@ -216,25 +216,25 @@ private slots:
         QTest::addColumn<float>("max");
         QTest::addColumn<int>("minHit");
         QTest::addColumn<int>("maxHit");
-        QTest::newRow("above: max over") << int(ConditionKind::Above) << 25.f << 0.0 << false << false << 20.f << 25.5f << 0 << 1;
-        QTest::newRow("above: equal is no hit") << int(ConditionKind::Above) << 25.f << 0.0 << false << false << 25.f << 25.f << 0 << 0;
-        QTest::newRow("above: both over") << int(ConditionKind::Above) << 10.f << 0.0 << false << false << 11.f << 12.f << 1 << 1;
-        QTest::newRow("below: min under") << int(ConditionKind::Below) << 20.f << 0.0 << false << false << 19.5f << 22.f << 1 << 0;
-        QTest::newRow("below: equal is no hit") << int(ConditionKind::Below) << 20.f << 0.0 << false << false << 20.f << 22.f << 0 << 0;
-        QTest::newRow("interval 20..25: max 25.5") << int(ConditionKind::Interval) << 20.f << 25.0 << false << false << 21.f << 25.5f << 0 << 1;
-        QTest::newRow("interval 20..25: max 25.0") << int(ConditionKind::Interval) << 20.f << 25.0 << false << false << 21.f << 25.f << 0 << 0;
-        QTest::newRow("interval 20..25: min 19.9") << int(ConditionKind::Interval) << 20.f << 25.0 << false << false << 19.9f << 24.f << 1 << 0;
-        QTest::newRow("interval 20..25: min 20") << int(ConditionKind::Interval) << 20.f << 25.0 << false << false << 20.f << 24.f << 0 << 0;
-        QTest::newRow("interval without bound") << int(ConditionKind::Interval) << 20.f << -1.0 << false << false << 1.f << 99.f << 0 << 0;
-        QTest::newRow("unknown kind") << 7 << 20.f << 0.0 << false << false << 1.f << 99.f << 0 << 0;
-        QTest::newRow("night list, night record") << int(ConditionKind::Above) << 25.f << 0.0 << true << true << 20.f << 26.f << 0 << 1;
-        QTest::newRow("night list, day record") << int(ConditionKind::Above) << 25.f << 0.0 << true << false << 20.f << 26.f << 0 << 0;
-        QTest::newRow("day list, night record") << int(ConditionKind::Below) << 25.f << 0.0 << false << true << 20.f << 26.f << 0 << 0;
-        QTest::newRow("night below") << int(ConditionKind::Below) << 25.f << 0.0 << true << true << 20.f << 26.f << 1 << 0;
+        QTest::newRow("above: max over") << ConditionKind::Above << 25.f << 0.0 << false << false << 20.f << 25.5f << 0 << 1;
+        QTest::newRow("above: equal is no hit") << ConditionKind::Above << 25.f << 0.0 << false << false << 25.f << 25.f << 0 << 0;
+        QTest::newRow("above: both over") << ConditionKind::Above << 10.f << 0.0 << false << false << 11.f << 12.f << 1 << 1;
+        QTest::newRow("below: min under") << ConditionKind::Below << 20.f << 0.0 << false << false << 19.5f << 22.f << 1 << 0;
+        QTest::newRow("below: equal is no hit") << ConditionKind::Below << 20.f << 0.0 << false << false << 20.f << 22.f << 0 << 0;
+        QTest::newRow("interval 20..25: max 25.5") << ConditionKind::Interval << 20.f << 25.0 << false << false << 21.f << 25.5f << 0 << 1;
+        QTest::newRow("interval 20..25: max 25.0") << ConditionKind::Interval << 20.f << 25.0 << false << false << 21.f << 25.f << 0 << 0;
+        QTest::newRow("interval 20..25: min 19.9") << ConditionKind::Interval << 20.f << 25.0 << false << false << 19.9f << 24.f << 1 << 0;
+        QTest::newRow("interval 20..25: min 20") << ConditionKind::Interval << 20.f << 25.0 << false << false << 20.f << 24.f << 0 << 0;
+        QTest::newRow("interval without bound") << ConditionKind::Interval << 20.f << -1.0 << false << false << 1.f << 99.f << 0 << 0;
+        QTest::newRow("unknown kind") << ConditionKind(7) << 20.f << 0.0 << false << false << 1.f << 99.f << 0 << 0;
+        QTest::newRow("night list, night record") << ConditionKind::Above << 25.f << 0.0 << true << true << 20.f << 26.f << 0 << 1;
+        QTest::newRow("night list, day record") << ConditionKind::Above << 25.f << 0.0 << true << false << 20.f << 26.f << 0 << 0;
+        QTest::newRow("day list, night record") << ConditionKind::Below << 25.f << 0.0 << false << true << 20.f << 26.f << 0 << 0;
+        QTest::newRow("night below") << ConditionKind::Below << 25.f << 0.0 << true << true << 20.f << 26.f << 1 << 0;
     }
     void hits()
     {
-        QFETCH(int, kind);
+        QFETCH(ConditionKind, kind);
         QFETCH(float, threshold);
         QFETCH(double, upper);
         QFETCH(bool, nightList);

@@ -12,7 +12,7 @@ namespace {
 constexpr int Humidity = 4;    // channel ids of the climate probe on input 1
 constexpr int Temperature = 5;
 
-Condition sensorRow(int source, int kind, int action, int priority, float value, QList<double> params = {})
+Condition sensorRow(int source, ConditionKind kind, ConditionAction action, int priority, float value, QList<double> params = {})
 {
     Condition row;
     row.ref = 0;
@@ -26,12 +26,12 @@ Condition sensorRow(int source, int kind, int action, int priority, float value,
 }
 
 // start, duration, period, count
-Condition timerRow(int start, int duration, int period, int count, int action = ConditionAction::On, int priority = 1)
+Condition timerRow(int start, int duration, int period, int count, ConditionAction action = ConditionAction::On, int priority = 1)
 {
     return timerCondition(start, duration, period, count, action, priority);
 }
 
-Condition base(int action) { return baseStateCondition(action); }
+Condition base(ConditionAction action) { return baseStateCondition(action); }
 
 // 16 + 8 hours, a climate probe on input 1, one scenario on every day whose socket 1 has the
 // given day and night lists; the other sockets keep their base states.
@@ -80,8 +80,8 @@ private slots:
     {
         QTest::addColumn<ControllerState>("state");
         QTest::addColumn<QStringList>("expected");
-        const int on = ConditionAction::On;
-        const int off = ConditionAction::Off;
+        const ConditionAction on = ConditionAction::On;
+        const ConditionAction off = ConditionAction::Off;
         const Condition baseOff = base(off);
 
         QTest::newRow("clean plan") << plan({baseOff, sensorRow(Humidity, ConditionKind::Above, on, 1, 70), sensorRow(Humidity, ConditionKind::Below, off, 2, 60)})

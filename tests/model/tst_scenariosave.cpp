@@ -9,7 +9,7 @@
 
 namespace {
 
-Condition sensorRow(int action, int priority, float value)
+Condition sensorRow(ConditionAction action, int priority, float value)
 {
     Condition row;
     row.ref = 0;
@@ -111,7 +111,7 @@ private slots:
         }
         const QList<Scenario> live = state.scenarios;
         QStringList notes;
-        const int request = saveScenario(state, editMode, loaded, working, [&notes](const QString &t) { notes << t; });
+        const int request = int(saveScenario(state, ScenarioEditMode(editMode), loaded, working, [&notes](const QString &t) { notes << t; }));
 
         QVERIFY2(notes.isEmpty(), qPrintable(notes.join(QLatin1Char('|'))));
         QTEST(request, "request");
@@ -140,7 +140,7 @@ private slots:
         working[2].nightConditions.clear();
         const QList<Scenario> edited = state.editedScenarios;
         QStringList notes;
-        QCOMPARE(saveScenario(state, 0, 3, working, [&notes](const QString &t) { notes << t; }), 0);
+        QCOMPARE(saveScenario(state, ScenarioEditMode::ForSelectedDays, 3, working, [&notes](const QString &t) { notes << t; }), ScenarioSaveResult::Refused);
         QCOMPARE(notes, QStringList{QStringLiteral("Не задано ночное состояние  для <p>Порт 2")});
         QCOMPARE(state.editedScenarios.size(), edited.size());
         QCOMPARE(state.chosenScenario, 0);
@@ -181,13 +181,13 @@ private slots:
         QMap<int, SocketProgram> working = state.scenarios.at(1).sockets;
         working[1].dayConditions[1].value = bitsFromFloat(99.0f);
         QStringList notes;
-        QCOMPARE(saveScenario(state, 0, 1, working, [&notes](const QString &t) { notes << t; }), 0);
+        QCOMPARE(saveScenario(state, ScenarioEditMode::ForSelectedDays, 1, working, [&notes](const QString &t) { notes << t; }), ScenarioSaveResult::Refused);
         QCOMPARE(notes.size(), 1);
         QVERIFY(notes.first().startsWith(QStringLiteral("Сценарий не помещается в память контроллера")));
         QCOMPARE(state.editedScenarios.size(), state.scenarios.size());
         // overwriting in place still fits
         state.scenarios[1].selectedUsage = 2;
-        QCOMPARE(saveScenario(state, 0, 1, working, {}), 1);
+        QCOMPARE(saveScenario(state, ScenarioEditMode::ForSelectedDays, 1, working, {}), ScenarioSaveResult::ForSelectedDays);
         QCOMPARE(state.chosenScenario, 1);
     }
 

@@ -12,7 +12,7 @@ namespace {
 
 const QDateTime Now(QDate(2026, 3, 1), QTime(12, 0));
 
-Condition sensorRow(int kind, int action, int priority, float value = 20.0f, QList<double> params = {})
+Condition sensorRow(ConditionKind kind, ConditionAction action, int priority, float value = 20.0f, QList<double> params = {})
 {
     Condition row;
     row.ref = 0;
@@ -26,7 +26,7 @@ Condition sensorRow(int kind, int action, int priority, float value = 20.0f, QLi
     return row;
 }
 
-Condition timerRow(QList<double> params, int action = ConditionAction::On, int priority = 1)
+Condition timerRow(QList<double> params, ConditionAction action = ConditionAction::On, int priority = 1)
 {
     Condition row;
     row.ref = TimerRef;
@@ -89,13 +89,13 @@ private slots:
             const Condition &day = program.dayConditions.at(0);
             QCOMPARE(day.ref, -1);
             QCOMPARE(day.text, QStringLiteral("Базовое состояние"));
-            QCOMPARE(day.kind, int(ConditionKind::Below));
+            QCOMPARE(day.kind, ConditionKind::Below);
             QCOMPARE(day.value, quint32(0x447A0000));
             QCOMPARE(day.priority, 0);
             QCOMPARE(day.source, 0);
             QVERIFY(day.params.isEmpty());
-            QCOMPARE(day.action, int(ConditionAction::On));
-            QCOMPARE(program.nightConditions.at(0).action, int(ConditionAction::Off));
+            QCOMPARE(day.action, ConditionAction::On);
+            QCOMPARE(program.nightConditions.at(0).action, ConditionAction::Off);
         }
     }
 

@@ -255,7 +255,7 @@ private slots:
         QCOMPARE(kinds.last().at(2).toFloat(), 21.0f);
         QCOMPARE(uppers.last().at(0).toDouble(), 21.0);
         QCOMPARE(action.comboBox()->itemText(0), QStringLiteral("ВКЛ..."));
-        cell.setAction(2);
+        cell.setAction(ConditionAction::Off);
         QCOMPARE(cell.field<QLabel>("intervalinfo")->text(), QStringLiteral("ВЫКЛ ниже 20, ВКЛ выше 21"));
 
         // a lower bound above the upper one raises the upper one, and the raised bound is reported

@@ -101,18 +101,18 @@ private slots:
                 for (int i = 0; i < list->count(); ++i)
                     asked << list->item(i)->text();
         });
-        exchange().pageRequest = 0;
+        exchange().pageRequest = PageRequest::None;
         button("saveButton")->click();
         QCOMPARE(asked.size(), 1);
         QVERIFY(asked.first().contains(QStringLiteral("верхняя граница интервала")));
-        QCOMPARE(exchange().pageRequest != 0, answer == QDialog::Accepted);
+        QCOMPARE(exchange().pageRequest != PageRequest::None, answer == QDialog::Accepted);
     }
 
     void openedFromMenu()
     {
         controllerState().scenarioOrder = {{2, 0}, {1, 1}};
         form().openFromMenu();
-        QCOMPARE(form().editMode, 1);
+        QCOMPARE(form().editMode, ScenarioEditMode::FromMenu);
         QCOMPARE(editor().loadedScenario, 2);
         QVERIFY(editor().navigationVisible);
         QVERIFY(viewState().openedFromMenu);
@@ -125,7 +125,7 @@ private slots:
     {
         controllerState().selectedDayScenarios = {{1, 1}, {2, 0}};
         form().openForSelectedDays();
-        QCOMPARE(form().editMode, 0);
+        QCOMPARE(form().editMode, ScenarioEditMode::ForSelectedDays);
         QCOMPARE(editor().loadedScenario, 2);
         QVERIFY(!editor().navigationVisible);
         QVERIFY(editor().findChild<QLabel *>(QStringLiteral("scintervlals"))->isHidden());
@@ -139,7 +139,7 @@ private slots:
         ControllerState &state = controllerState();
         state.editedScenarios << state.scenarios.at(1);
         QTest::mouseClick(button("cancelButton"), Qt::LeftButton);
-        QCOMPARE(exchange().pageRequest, 3);
+        QCOMPARE(exchange().pageRequest, PageRequest::ShowCalendar);
         QCOMPARE(state.editedScenarios.size(), state.scenarios.size());
     }
 
@@ -152,7 +152,7 @@ private slots:
         form().openForSelectedDays();
         addRow();
         QTest::mouseClick(button("saveButton"), Qt::LeftButton);
-        QCOMPARE(exchange().pageRequest, 1);
+        QCOMPARE(exchange().pageRequest, PageRequest::CalendarTakesSelection);
         QCOMPARE(state.chosenScenario, 3);
         QCOMPARE(state.editedScenarios.size(), 4);
         QCOMPARE(state.editedScenarios.last().name, QStringLiteral("Новый сценарий"));
@@ -170,7 +170,7 @@ private slots:
         const QMap<int, SocketProgram> working = editor().workingSockets;
         closeNote();
         QTest::mouseClick(button("saveButton"), Qt::LeftButton);
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
         QCOMPARE(currentNote() ? currentNote()->text() : QString(),
                  QStringLiteral("Одинаковый приоритет дневных условий ВКЛ и ВЫКЛ устройства: <p> Лампа"));
         QVERIFY(socketMapsEqual(editor().workingSockets, working));
@@ -240,7 +240,7 @@ private slots:
         rows << probeRow(ConditionAction::On, 3, 40) << probeRow(ConditionAction::Off, 3, 60);
         closeNote();
         QTest::mouseClick(button("saveButton"), Qt::LeftButton);
-        QCOMPARE(exchange().pageRequest, 0);
+        QCOMPARE(exchange().pageRequest, PageRequest::None);
         QCOMPARE(editor().currentSocket, output);
         QCOMPARE(editor().currentPhase, night ? 2 : 1);
         QTableWidget *table = night ? editor().nightTable() : editor().dayTable();

@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(editor().nameCell(editor().dayTable(), 1)->textArea()->toPlainText(), QStringLiteral("Климат: Влажность"));
         QCOMPARE(editor().conditionCell(editor().dayTable(), 1)->field<QLineEdit>("valueEdit")->text(), QStringLiteral("40"));
         QVERIFY(!editor().nameCell(editor().dayTable(), 0)->removeButton()->isEnabled());
-        QCOMPARE(editor().actionCell(editor().nightTable(), 0)->actionOf(), int(ConditionAction::Off));
+        QCOMPARE(editor().actionCell(editor().nightTable(), 0)->actionOf(), ConditionAction::Off);
         QCOMPARE(editor().outputButton(1)->text(), QStringLiteral("ПОРТ 1"));
         editor().setSocketCaption(0, QStringLiteral("Лампа"));
         editor().setSocketCaption(7, QStringLiteral("ничего"));
@@ -267,13 +267,13 @@ private slots:
         QVERIFY(!priorityShown(editor(), day));
         chooseAction(editor().actionCell(day, 2), ConditionAction::Off);
         QVERIFY(priorityShown(editor(), day));
-        QCOMPARE(dayList().at(2).action, int(ConditionAction::Off));
+        QCOMPARE(dayList().at(2).action, ConditionAction::Off);
         chooseAction(editor().actionCell(day, 2), ConditionAction::On);
         QVERIFY(!priorityShown(editor(), day));
         QComboBox *kinds = editor().conditionCell(day, 1)->field<QComboBox>("conditionComboBox");
         kinds->setCurrentIndex(2);
         emit kinds->activated(2);
-        QCOMPARE(dayList().at(1).kind, int(ConditionKind::Interval));
+        QCOMPARE(dayList().at(1).kind, ConditionKind::Interval);
         QCOMPARE(dayList().at(1).params, QList<double>{41.0});
         QVERIFY(priorityShown(editor(), day));
         QComboBox *priority = editor().conditionCell(day, 1)->field<QComboBox>("priorityComboBox");
@@ -289,10 +289,10 @@ private slots:
         chooseAction(editor().actionCell(editor().dayTable(), 0), ConditionAction::On);
         QCOMPARE(dayList().size(), 3);
         QCOMPARE(dayList().last().source, int(BaseStateSource));
-        QCOMPARE(dayList().last().action, int(ConditionAction::Off));
+        QCOMPARE(dayList().last().action, ConditionAction::Off);
         QCOMPARE(dayList().last().text, QStringLiteral("Базовое состояние"));
         QCOMPARE(editor().dayTable()->rowCount(), 3);
-        QCOMPARE(editor().actionCell(editor().dayTable(), 2)->actionOf(), int(ConditionAction::Off));
+        QCOMPARE(editor().actionCell(editor().dayTable(), 2)->actionOf(), ConditionAction::Off);
         QVERIFY(!editor().nameCell(editor().dayTable(), 2)->removeButton()->isEnabled());
         // with a base state there, no second one
         chooseAction(editor().actionCell(editor().dayTable(), 1), ConditionAction::On);
@@ -359,7 +359,7 @@ private slots:
         editor().powerSocketClicked(7);
         QCOMPARE(editor().dayTable()->rowCount(), 1);
         editor().timeOfDayClicked(2);
-        QCOMPARE(editor().actionCell(editor().nightTable(), 0)->actionOf(), int(ConditionAction::Off));
+        QCOMPARE(editor().actionCell(editor().nightTable(), 0)->actionOf(), ConditionAction::Off);
 
         // the relay becomes a thermometer: its output goes from every scenario and the editor
         ControllerState &state = controllerState();

@@ -96,7 +96,7 @@ struct BluezFixture
         return QTest::qWaitFor(condition, ms);
     }
 
-    int linkState() const { return exchange().linkState; }
+    LinkState linkState() const { return exchange().linkState; }
     regform *form() const { return window->regForm(); }
     QLineEdit *edit(const char *name) const { return form()->findChild<QLineEdit *>(QString::fromLatin1(name)); }
     QPushButton *button(const char *name) const { return form()->findChild<QPushButton *>(QString::fromLatin1(name)); }

@@ -69,8 +69,8 @@ struct E2EFixture
         }
         return condition();
     }
-    int linkState() const { return exchange().linkState; }
-    int step() const { return exchange().exchangeStep; }
+    LinkState linkState() const { return exchange().linkState; }
+    ExchangeStep step() const { return exchange().exchangeStep; }
     regform *form() const { return window->regForm(); }
     QLineEdit *edit(const char *name) const { return form()->findChild<QLineEdit *>(QString::fromLatin1(name)); }
     QPushButton *button(const char *name) const { return form()->findChild<QPushButton *>(QString::fromLatin1(name)); }

@@ -68,7 +68,7 @@ struct RecordingNotes : LinkNotes
 };
 
 // The sign-in form and the window as the link sees them.
-struct RecordingView : LinkView
+struct RecordingView
 {
     int mode = SignInMode::Offline;
     QString login;
@@ -78,24 +78,22 @@ struct RecordingView : LinkView
     int linkLosses = 0;
     bool adapterProblem = false;
 
-    void setFormMode(int m, const QString &l, const QString &p) override
+    void attach(LinkController *link)
     {
-        mode = m;
-        login = l;
-        password = p;
+        QObject::connect(link, &LinkController::formModeChanged, link, [this](int m, const QString &l, const QString &p) {
+            mode = m;
+            login = l;
+            password = p;
+        });
+        QObject::connect(link, &LinkController::controllerIdChanged, link, [this](const QString &id) { deviceId = id; });
+        QObject::connect(link, &LinkController::adapterProblemChanged, link, [this](bool problem) { adapterProblem = problem; });
+        QObject::connect(link, &LinkController::signInViewWanted, link, [this] { workView = false; });
+        QObject::connect(link, &LinkController::workViewWanted, link, [this] {
+            workView = true;
+            exchange().pageRequest = PageRequest::ShowDevices;
+        });
+        QObject::connect(link, &LinkController::linkGone, link, [this] { ++linkLosses; });
     }
-    void setFormDeviceId(const QString &id) override { deviceId = id; }
-    int formMode() const override { return mode; }
-    void setAdapterProblem(bool problem) override { adapterProblem = problem; }
-    void showSignInView() override { workView = false; }
-    void showWorkView() override
-    {
-        workView = true;
-        exchange().pageRequest = PageRequest::ShowDevices;
-    }
-    void setControllerId(const QString &) override {}
-    void linkLost() override { ++linkLosses; }
-    void accountDeleted() override {}
 };
 
 struct LinkHarness
@@ -112,8 +110,10 @@ struct LinkHarness
         exchange().reset();
         controllerState().reset();
         MockClock::set(now);
-        link = std::make_unique<LinkController>(&transport, &view, &notes);
+        link = std::make_unique<LinkController>(&transport, &notes);
+        view.attach(link.get());
         sequencer = std::make_unique<ExchangeSequencer>(link->channel(), &notes);
+        QObject::connect(link.get(), &LinkController::linkGone, sequencer.get(), &ExchangeSequencer::linkLost);
         ticker = std::make_unique<ExchangeTick>(link.get(), sequencer.get(), &notes);
         ticker->setPageRequestHandler([this] {
             if (exchange().pageRequest == PageRequest::DisconnectAfterDeletion)

@@ -13,7 +13,7 @@
 
 namespace RichState {
 
-inline Condition sensorRow(int ref, int channel, const QString &text, int kind, float value, int action,
+inline Condition sensorRow(int ref, int channel, const QString &text, ConditionKind kind, float value, ConditionAction action,
                            int priority, QList<double> params = {})
 {
     Condition row;
@@ -28,7 +28,7 @@ inline Condition sensorRow(int ref, int channel, const QString &text, int kind, 
     return row;
 }
 
-inline Condition timerRow(const TimerSlot &timer, int index, int action, int priority)
+inline Condition timerRow(const TimerSlot &timer, int index, ConditionAction action, int priority)
 {
     Condition row;
     row.ref = TimerRef;

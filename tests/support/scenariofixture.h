@@ -14,7 +14,7 @@
 
 // A controller with a climate probe (two values), a level switch, a relay and a thermometer, a
 // 16 + 8 cycle and the base scenario plus one more.
-inline Condition probeRow(int action, int priority, float value, int kind = ConditionKind::Below)
+inline Condition probeRow(ConditionAction action, int priority, float value, ConditionKind kind = ConditionKind::Below)
 {
     Condition row;
     row.ref = 0;
@@ -67,9 +67,9 @@ inline QAction *menuAction(ScenarioTimetableWidget &editor, int data)
     return nullptr;
 }
 
-inline void chooseAction(ActionItem *cell, int action)
+inline void chooseAction(ActionItem *cell, ConditionAction action)
 {
-    const int index = cell->comboBox()->findData(action);
+    const int index = cell->comboBox()->findData(int(action));
     cell->comboBox()->setCurrentIndex(index);
     emit cell->comboBox()->activated(index);
 }

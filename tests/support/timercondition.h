@@ -3,7 +3,7 @@
 #include "model/controllerstate.h"
 
 // A timer row of timer slot 0: start, duration and period in minutes, repeat count.
-inline Condition timerCondition(int start, int duration, int period, int count, int action = ConditionAction::On,
+inline Condition timerCondition(int start, int duration, int period, int count, ConditionAction action = ConditionAction::On,
                                 int priority = 1)
 {
     Condition row;

@@ -31,12 +31,21 @@ const QString ErrorStyle = QStringLiteral(
 const QString ClockText = QStringLiteral("Не работает таймер текущего времени");
 const QString NotLoadedText = QStringLiteral("Не удалось загрузить сенарий");
 
-// n days, the first `begun` of them begun (0), the rest still ahead (2).
+// n day states as numbers (the tables' form), the first `begun` of them begun, the rest ahead.
 QList<int> days(int n, int begun)
 {
-    QList<int> d(n, 2);
+    QList<int> d(n, int(DayState::Ahead));
     for (int i = 0; i < begun; ++i)
-        d[i] = 0;
+        d[i] = int(DayState::Begun);
+    return d;
+}
+
+// Day states as their numbers, values no state has included.
+QList<DayState> dayStates(const QList<int> &numbers)
+{
+    QList<DayState> d;
+    for (int n : numbers)
+        d << DayState(n);
     return d;
 }
 
@@ -118,7 +127,7 @@ private slots:
     void fitsTheNarrowWorkView()
     {
         // The work view gives the panel a 300 px frame; the widest day bar must still fit.
-        panel->setDayBar(days(80, 3), 77);
+        panel->setDayBar(dayStates(days(80, 3)), 77);
         panel->setStatus(0, StatusKind::ClockFailure);
         QVERIFY2(panel->minimumSizeHint().width() <= 300,
                  qPrintable(QString::number(panel->minimumSizeHint().width())));
@@ -183,7 +192,7 @@ private slots:
     {
         QFETCH(QList<int>, states);
         QFETCH(QStringList, bar);
-        panel->setDayBar(states, 10);
+        panel->setDayBar(dayStates(states), 10);
         QCOMPARE(barStyles(), bar);
         for (QLabel *label : child<QFrame>("barframe")->findChildren<QLabel *>())
             QCOMPARE(label->minimumWidth(), 12);
@@ -206,8 +215,8 @@ private slots:
         QFETCH(QList<int>, first);
         QFETCH(QList<int>, second);
         QFETCH(QStringList, bar);
-        panel->setDayBar(first, 10);
-        panel->setDayBar(second, 10);
+        panel->setDayBar(dayStates(first), 10);
+        panel->setDayBar(dayStates(second), 10);
         QCOMPARE(barStyles(), bar);
         QCOMPARE(child<QFrame>("barframe")->findChildren<QLabel *>().size(), bar.size());
     }
@@ -222,17 +231,17 @@ private slots:
         QCOMPARE(barStyles(), QStringList());
         QCOMPARE(viewState().lastRemainingShown, -1);
 
-        panel->setDayBar(days(120, 1), 119);
+        panel->setDayBar(dayStates(days(120, 1)), 119);
         QCOMPARE(label->text(), u"РАБОТА В ДНЯХ • ОСТАЛОСЬ 99 ДНЕЙ"_s);
         // a plan without cycle days leaves nothing of the old one behind
         panel->setDayBar({}, 0);
         QCOMPARE(label->text(), caption);
         QCOMPARE(barStyles(), QStringList());
-        panel->setDayBar(days(120, 1), 119);
+        panel->setDayBar(dayStates(days(120, 1)), 119);
         QCOMPARE(label->text(), u"РАБОТА В ДНЯХ • ОСТАЛОСЬ 99 ДНЕЙ"_s);
         QCOMPARE(viewState().lastRemainingShown, 99);
 
-        panel->setDayBar(days(120, 100), 20);
+        panel->setDayBar(dayStates(days(120, 100)), 20);
         QCOMPARE(label->text(), u"РАБОТА В ДНЯХ • ОСТАЛОСЬ 20 ДНЕЙ"_s);
         QCOMPARE(viewState().lastRemainingShown, 20);
     }

@@ -330,7 +330,7 @@ Condition readCondition(JsonReader &r, const QJsonObject &o, const QString &path
     Condition row;
     row.ref = int(r.integer(o, path, QStringLiteral("ref"), TimerRef, ControllerState::SensorCount - 1, row.ref));
     row.text = r.string(o, path, QStringLiteral("text"), QString());
-    row.kind = int(r.integer(o, path, QStringLiteral("kind"), ConditionKind::Below, ConditionKind::Interval, row.kind));
+    row.kind = ConditionKind(r.integer(o, path, QStringLiteral("kind"), qint64(ConditionKind::Below), qint64(ConditionKind::Interval), qint64(row.kind)));
     const QJsonValue bits = o.value(QStringLiteral("valueBits"));
     const QJsonValue value = o.value(QStringLiteral("value"));
     if (!bits.isUndefined())
@@ -338,7 +338,7 @@ Condition readCondition(JsonReader &r, const QJsonObject &o, const QString &path
     else if (!value.isUndefined())
         row.value = bitsFromFloat(toSinglePrecision(r.number(value, JsonReader::member(path, QStringLiteral("value")))));
     row.priority = int(r.integer(o, path, QStringLiteral("priority"), 0, U8Max, 0));
-    row.action = int(r.integer(o, path, QStringLiteral("action"), ConditionAction::On, ConditionAction::Off, row.action));
+    row.action = ConditionAction(r.integer(o, path, QStringLiteral("action"), qint64(ConditionAction::On), qint64(ConditionAction::Off), qint64(row.action)));
     row.source = int(r.integer(o, path, QStringLiteral("source"), TimerSource, ControllerState::ChannelIdCount - 1, row.source));
     row.params = r.numbers(o, path, QStringLiteral("params"));
     return row;

@@ -58,11 +58,11 @@ QJsonObject conditionToJson(const Condition &row)
     return {
         {QStringLiteral("ref"), row.ref},
         {QStringLiteral("text"), row.text},
-        {QStringLiteral("kind"), row.kind},
+        {QStringLiteral("kind"), int(row.kind)},
         {QStringLiteral("value"), number(floatFromBits(row.value))},
         {QStringLiteral("valueBits"), qint64(row.value)},
         {QStringLiteral("priority"), row.priority},
-        {QStringLiteral("action"), row.action},
+        {QStringLiteral("action"), int(row.action)},
         {QStringLiteral("source"), row.source},
         {QStringLiteral("params"), params},
     };

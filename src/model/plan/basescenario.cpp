@@ -12,7 +12,7 @@ QString timerRowText()
     return QStringLiteral("Таймер") + QString(19, QLatin1Char(' '));
 }
 
-Condition baseStateCondition(int action)
+Condition baseStateCondition(ConditionAction action)
 {
     Condition row;
     row.ref = BaseStateRef;

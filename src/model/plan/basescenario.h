@@ -3,7 +3,7 @@
 #include "model/controllerstate.h"
 
 // The row that says what an output does when no other row decides.
-Condition baseStateCondition(int action);
+Condition baseStateCondition(ConditionAction action);
 
 // The base scenario "Базовый сценарий": sockets 1..4 on by day, off by night.
 Scenario baseScenario();

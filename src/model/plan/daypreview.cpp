@@ -15,7 +15,7 @@ struct Rule
 {
     int priority = 0;
     int source = BaseStateSource;
-    int action = ConditionAction::On;
+    ConditionAction action = ConditionAction::On;
     QList<QPair<qint64, qint64>> windows; // timer: minutes it runs
 };
 

@@ -64,14 +64,14 @@ QJsonObject rowJson(const PlanDiff::Row &row)
 {
     const Condition &c = row.condition;
     QJsonObject o{{QStringLiteral("text"), row.text}, {QStringLiteral("source"), c.source},
-                  {QStringLiteral("action"), c.action}, {QStringLiteral("priority"), c.priority}};
+                  {QStringLiteral("action"), int(c.action)}, {QStringLiteral("priority"), c.priority}};
     if (c.source == TimerSource) {
         QJsonArray timer;
         for (int i = 0; i < 4; ++i)
             timer << number(c.params.value(i));
         o.insert(QStringLiteral("timer"), timer);
     } else if (c.source != BaseStateSource) {
-        o.insert(QStringLiteral("kind"), c.kind);
+        o.insert(QStringLiteral("kind"), int(c.kind));
         o.insert(QStringLiteral("value"), number(floatFromBits(c.value)));
         if (c.kind == ConditionKind::Interval)
             o.insert(QStringLiteral("upper"), number(c.params.value(0)));

@@ -35,7 +35,7 @@ bool editedPlanFits(const ControllerState &state, const QList<Scenario> &edited,
     return header.size() + body.size() <= MaxImageLength;
 }
 
-int saveScenario(ControllerState &state, int editMode, int loadedScenario,
+ScenarioSaveResult saveScenario(ControllerState &state, ScenarioEditMode editMode, int loadedScenario,
                  const QMap<int, SocketProgram> &working, const NoteFn &note)
 {
     bool unchanged = false;
@@ -45,13 +45,13 @@ int saveScenario(ControllerState &state, int editMode, int loadedScenario,
     }
     if (unchanged || (editMode == ScenarioEditMode::FromMenu && loadedScenario == 0)) {
         state.editedScenarios = state.scenarios;
-        return 3;
+        return ScenarioSaveResult::Unchanged;
     }
 
     Scenario checked;
     checked.sockets = working;
     if (!validateScenario(state, checked, note))
-        return 0;
+        return ScenarioSaveResult::Refused;
 
     QList<Scenario> edited = state.scenarios;
     int chosen = 0;
@@ -64,7 +64,7 @@ int saveScenario(ControllerState &state, int editMode, int loadedScenario,
             if (socketMapsEqual(edited.at(i).sockets, working)) {
                 state.editedScenarios = edited;
                 state.chosenScenario = i;
-                return 1;
+                return ScenarioSaveResult::ForSelectedDays;
             }
         }
         for (auto it = state.selectedDayScenarios.cbegin(); it != state.selectedDayScenarios.cend(); ++it) {
@@ -92,9 +92,9 @@ int saveScenario(ControllerState &state, int editMode, int loadedScenario,
     if (!editedPlanFits(state, edited, chosen)) {
         if (note)
             note(tooLargeText());
-        return 0;
+        return ScenarioSaveResult::Refused;
     }
     state.editedScenarios = edited;
     state.chosenScenario = chosen;
-    return editMode == ScenarioEditMode::FromMenu ? 2 : 1;
+    return editMode == ScenarioEditMode::FromMenu ? ScenarioSaveResult::FromMenu : ScenarioSaveResult::ForSelectedDays;
 }
