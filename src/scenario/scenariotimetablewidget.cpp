@@ -383,7 +383,7 @@ void ScenarioTimetableWidget::putRow(QTableWidget *table, int row, nameitrm *nam
     table->setCellWidget(row, 1, condition);
     // the border belongs to the cell, not to its combo box
     action->setAttribute(Qt::WA_StyledBackground, true);
-    action->setStyleSheet(QStringLiteral("ActionItem { border: none; border-left: 2px solid black; }"));
+    action->setStyleSheet(QStringLiteral("ActionItem { border: none; border-left: 2px solid %1; }").arg(Theme::css(Theme::Shadow)));
     table->setCellWidget(row, 2, action);
 }
 

@@ -48,6 +48,7 @@ constexpr QColor Knob(213, 213, 213);
 constexpr QColor SwitchOff(160, 160, 164);
 constexpr QColor Ahead(122, 122, 122);    // days not begun on the panel's bar
 constexpr QColor Border(60, 66, 69);
+constexpr QColor Idle(70, 76, 79);         // an output that is off, on the day preview
 constexpr QColor FieldBorder(90, 96, 99);
 constexpr QColor SelectedCard(63, 144, 120, 62);
 constexpr QColor Shadow(0, 0, 0);          // the edge of a connected socket tile
