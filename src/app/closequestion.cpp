@@ -1,7 +1,7 @@
 #include "app/closequestion.h"
 
-#include "cycle/planchangequestion.h"
 #include "widgets/dialogs.h"
+#include "widgets/theme.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -14,9 +14,7 @@ namespace {
 int ask(QWidget *parent, const QString &text, const QString &acceptText, const QString &rejectText)
 {
     QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Запись настроек"));
-    dialog.setStyleSheet(PlanChangeQuestion::dialogStyle());
-    auto *layout = new QVBoxLayout(&dialog);
+    auto *layout = new QVBoxLayout(Theme::dialogFrame(&dialog, QStringLiteral("Запись настроек")));
     auto *label = new QLabel(text, &dialog);
     label->setObjectName(QStringLiteral("closeQuestionText"));
     label->setWordWrap(true);

@@ -22,6 +22,7 @@
 #include "widgets/infonote.h"
 #include "widgets/leftmenupanel.h"
 #include "widgets/slidingstackedwidget.h"
+#include "widgets/theme.h"
 #include "widgets/viewstate.h"
 
 #include <QAction>
@@ -66,6 +67,13 @@ MainWindow::MainWindow(Transport *transport, QWidget *parent)
       m_notes(std::make_unique<NotePopup>(this)), m_transport(transport)
 {
     ui->setupUi(this);
+    // pop-ups, menus and scroll bars are windows or parts of their own: they take the look here
+    qApp->setStyleSheet(Theme::applicationStyle());
+    setStyleSheet(QStringLiteral("QMainWindow { background-color: %1; }"
+                                 " QFrame#leftPanelFrame, QFrame#frame { background-color: %2; border-radius: 12px; }"
+                                 " QStackedWidget#mainStackedWidget { background: transparent; }"
+                                 " QMenuBar { background-color: %1; color: %3; }")
+                      .arg(Theme::css(Theme::WindowBackground), Theme::css(Theme::CardBackground), Theme::css(Theme::MutedText)));
     ui->carousel->setSpeed(CarouselSlideMs);
     ui->carousel->setAnimation(QEasingCurve::OutQuart);
     ui->carousel->setCurrentIndex(0);

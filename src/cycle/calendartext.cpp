@@ -1,6 +1,9 @@
 #include "cycle/calendartext.h"
 
 #include "model/plan/scenariointervals.h"
+#include "widgets/theme.h"
+
+#include <algorithm>
 
 namespace CalendarText {
 
@@ -8,15 +11,6 @@ namespace {
 const char *const Months[] = {"ЯНВАРЬ", "ФЕВРАЛЬ", "МАРТ", "АПРЕЛЬ", "МАЙ", "ИЮНЬ",
                               "ИЮЛЬ", "АВГУСТ", "СЕНТЯБРЬ", "ОКТЯБРЬ", "НОЯБРЬ", "ДЕКАБРЬ"};
 const char *const Weekdays[] = {"ПН", "ВТ", "СР", "ЧТ", "ПТ", "СБ", "ВС"};
-// The card colours by number (1..22); the first two are translucent.
-const QColor Colours[ColourCount] = {
-    QColor(62, 144, 240, 62), QColor(222, 31, 240, 62), QColor(0xF0, 0x80, 0x80), QColor(0xFF, 0xA0, 0x7A),
-    QColor(0xB2, 0x22, 0x22), QColor(0x00, 0x8B, 0x8B), QColor(0x00, 0x80, 0x00), QColor(0xD2, 0xB4, 0x8C),
-    QColor(0xFF, 0x45, 0x00), QColor(0xD2, 0x69, 0x1E), QColor(0xFF, 0x00, 0xFF), QColor(0x94, 0x00, 0xD3),
-    QColor(0x00, 0xFF, 0xFF), QColor(0xEE, 0x82, 0xEE), QColor(0x8A, 0x2B, 0xE2), QColor(0x8B, 0x00, 0x8B),
-    QColor(0x4B, 0x00, 0x82), QColor(0x6A, 0x5A, 0xCD), QColor(0x66, 0xCD, 0xAA), QColor(0x20, 0xB2, 0xAA),
-    QColor(0x00, 0x00, 0x8B), QColor(0x80, 0x80, 0x80)};
-
 QString twoDigits(int day)
 {
     return QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
@@ -41,47 +35,76 @@ QString cardText(int index, const QDateTime &start, const QDateTime &end, bool h
     QString weekdays = weekdayName(start.date().dayOfWeek());
     if (end.date().dayOfWeek() != start.date().dayOfWeek())
         weekdays += QLatin1Char('-') + weekdayName(end.date().dayOfWeek());
+    // the text takes the card's own colour, chosen to read on its background
     QString html = QStringLiteral("<html><body>"
-                                  "<p align=\"center\" style=\"margin:0; white-space:nowrap\"><span style=\"color:#ffffff; font-size:16px; font-weight:700;\">%1</span></p>"
+                                  "<p align=\"center\" style=\"margin:0; white-space:nowrap\"><span style=\"font-size:16px; font-weight:700;\">%1</span></p>"
                                   "<p align=\"center\" style=\"margin:0; white-space:nowrap\"><span style=\"font-size:12px; text-decoration:overline;\">%2•%3</span></p>")
                        .arg(index + 1)
                        .arg(days, weekdays);
     if (hasComment)
-        html += QStringLiteral("<p align=\"center\" style=\"margin:0; white-space:nowrap\"><span style=\"color:#3FDD78; font-size:19px;\">•</span></p>");
+        html += QStringLiteral("<p align=\"center\" style=\"margin:0; white-space:nowrap\"><span style=\"color:%1; font-size:19px;\">•</span></p>")
+                    .arg(Theme::Done.name().toUpper());
     return html + QStringLiteral("</body></html>");
+}
+
+int colourNumber(int scenarioIndex)
+{
+    return scenarioIndex > 0 ? (scenarioIndex - 1) % Theme::ScenarioColourCount + 1 : 0;
 }
 
 QList<int> colourNumbers(const QList<int> &scenarioIndexes)
 {
     QList<int> colours;
     colours.reserve(scenarioIndexes.size());
-    int colour = 0;
-    int previous = -1;
-    for (int scenario : scenarioIndexes) {
-        if (scenario == 0) {
-            colours.append(0);
-            continue;
-        }
-        if (colour == 0)
-            colour = 1;
-        else if (scenario != previous)
-            colour = colour % ColourCount + 1;
-        previous = scenario;
-        colours.append(colour);
-    }
+    for (int scenario : scenarioIndexes)
+        colours.append(colourNumber(scenario));
     return colours;
 }
 
 CardLook colourLook(int colour)
 {
-    if (colour < 1 || colour > ColourCount)
-        return {QColor(0x2A, 0x2E, 0x30), QColor(0x1F, 0x23, 0x25)};
-    return {Colours[colour - 1], QColor(0x3E, 0x90, 0xF0)};
+    if (colour < 1 || colour > Theme::ScenarioColourCount)
+        return {Theme::PageBackground, Theme::CardBackground};
+    return {Theme::scenarioColour(colour), Theme::Focus};
 }
 
 CardLook selectedLook()
 {
-    return {QColor(63, 144, 120, 62), QColor(0x3F, 0xDD, 0x78)};
+    return {Theme::SelectedCard, Theme::Done};
+}
+
+QList<LegendEntry> legend(const QList<CycleDay> &days, const QList<Scenario> &scenarios)
+{
+    QList<int> used;
+    for (const CycleDay &day : days) {
+        if (day.scenarioIndex > 0 && !used.contains(day.scenarioIndex))
+            used.append(day.scenarioIndex);
+    }
+    std::sort(used.begin(), used.end());
+    QList<LegendEntry> entries;
+    for (int index : std::as_const(used)) {
+        LegendEntry entry;
+        entry.scenarioIndex = index;
+        entry.colour = colourNumber(index);
+        entry.name = index < scenarios.size() ? scenarios.at(index).name.trimmed() : QString();
+        if (entry.name.isEmpty())
+            entry.name = QStringLiteral("Сценарий %1").arg(index);
+        entry.dates = scenarioIntervalTexts(days, index).join(QStringLiteral(", "));
+        entries.append(entry);
+    }
+    return entries;
+}
+
+QString legendHtml(const QList<LegendEntry> &entries)
+{
+    QStringList items;
+    for (const LegendEntry &entry : entries) {
+        // a translucent colour is shown as it looks on the page
+        const QColor swatch = Theme::composite(colourLook(entry.colour).background, Theme::PageBackground);
+        items << QStringLiteral("<span style=\"color:%1; font-size:18px;\">■</span>&nbsp;%2&nbsp;<span style=\"color:%3;\">%4</span>")
+                     .arg(swatch.name(), entry.name.toHtmlEscaped(), Theme::MutedText.name(), entry.dates);
+    }
+    return items.join(QStringLiteral("&nbsp;&nbsp;&nbsp; "));
 }
 
 QString cycleWord(int count)

@@ -2,6 +2,7 @@
 
 #include "model/files/daycomments.h"
 #include "widgets/infonote.h"
+#include "widgets/theme.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -22,23 +23,12 @@ QPushButton *dialogButton(const QString &objectName, const QString &text, QWidge
 
 comment::comment(QWidget *parent, int day) : QDialog(parent), m_day(day)
 {
-    setWindowTitle(QStringLiteral("Комментарий"));
     setModal(true);
     resize(520, 380);
-    setStyleSheet(QStringLiteral(
-        "QDialog { background-color: #1F2325; }"
-        "QLabel { color: rgb(230, 232, 233); font-family: Inter; }"
-        "QLabel#heading { font-size: 20px; font-weight: 700; }"
-        "QPlainTextEdit { background-color: #2A2E30; color: rgb(230, 232, 233); border: 1px solid #3E90F0;"
-        " border-radius: 6px; font-size: 14px; }"
-        "QPushButton { background-color: #2A2E30; color: rgb(230, 232, 233); border: 1px solid #1F2325;"
-        " border-radius: 6px; padding: 4px 16px; }"
-        "QPushButton:hover { border-color: #3E90F0; }"
-        "QPushButton#save { background-color: rgba(63, 144, 120, 62); border-color: #3FDD78; }"));
-
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(Theme::dialogFrame(this, QStringLiteral("Комментарий")));
     auto *heading = new QLabel(QStringLiteral("Комментарий"), this);
     heading->setObjectName(QStringLiteral("heading"));
+    heading->setProperty("role", QStringLiteral("title"));
     layout->addWidget(heading);
     layout->addWidget(new QLabel(QStringLiteral("Текст комментария"), this));
     plainTextEdit = new QPlainTextEdit(this);

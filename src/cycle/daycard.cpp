@@ -1,12 +1,10 @@
 #include "cycle/daycard.h"
 
+#include "widgets/theme.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QMouseEvent>
 #include <QPainter>
-
-namespace {
-const QColor TextColour(200, 204, 206);
-}
 
 DayCard::DayCard(int index, bool placeholder, QWidget *parent) : button(parent), m_index(index), m_placeholder(placeholder)
 {
@@ -62,7 +60,7 @@ void DayCard::paintEvent(QPaintEvent *)
 
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette = palette();
-    context.palette.setColor(QPalette::Text, TextColour);
+    context.palette.setColor(QPalette::Text, textColour());
     const qreal top = (height() - m_text.size().height()) / 2.0;
     painter.translate(0, top > 0 ? top : 0);
     m_text.documentLayout()->draw(&painter, context);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/button.h"
+#include "widgets/theme.h"
 
 #include <QColor>
 #include <QTextDocument>
@@ -27,6 +28,8 @@ public:
     void setLook(const QColor &background, const QColor &border);
     QColor background() const { return m_background; }
     QColor border() const { return m_border; }
+    // The colour of the card's text: light or dark, whichever reads on its background.
+    QColor textColour() const { return Theme::textOn(m_background); }
     // Keyboard modifiers of the click that last pressed the card.
     Qt::KeyboardModifiers clickModifiers() const { return m_modifiers; }
 

@@ -1,10 +1,10 @@
 #include "cycle/planchangequestion.h"
 
-#include "devices/devicestyle.h"
 #include "model/plan/plancheck.h"
 #include "model/plan/plandiff.h"
 #include "model/codec/planimage.h"
 #include "widgets/dialogs.h"
+#include "widgets/theme.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -20,10 +20,8 @@ const QString NoChanges = QStringLiteral("Изменений нет: контр�
 bool ask(QWidget *parent, const QString &title, const QString &intro, const QStringList &lines, const QString &acceptText)
 {
     QDialog dialog(parent);
-    dialog.setWindowTitle(title);
-    dialog.setStyleSheet(PlanChangeQuestion::dialogStyle());
     dialog.resize(620, 420);
-    auto *layout = new QVBoxLayout(&dialog);
+    auto *layout = new QVBoxLayout(Theme::dialogFrame(&dialog, title));
     auto *label = new QLabel(intro, &dialog);
     label->setWordWrap(true);
     layout->addWidget(label);
@@ -56,6 +54,7 @@ bool ask(QWidget *parent, const QString &title, const QString &intro, const QStr
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     QObject::connect(accept, &QPushButton::clicked, &dialog, &QDialog::accept);
     cancel->setDefault(true); // writing a plan is never the default
+    const Theme::WindowBlur blur(parent ? parent->window() : nullptr);
     return Dialogs::exec(&dialog) == QDialog::Accepted;
 }
 
@@ -95,23 +94,6 @@ bool confirmScenarioFile(QWidget *parent, const QByteArray &heldBody, const QByt
                                 : QStringLiteral(" Изменится:");
     return ask(parent, QStringLiteral("Загрузить сценарий"), intro, changeLines(heldBody, image, true),
                QStringLiteral("Загрузить"));
-}
-
-QString dialogStyle()
-{
-    return QStringLiteral(
-               "QDialog { background-color: %1; }"
-               " QLabel { color: %2; font-family: Inter; font-size: 14px; }"
-               " QListWidget, QTableWidget { color: %2; background-color: %3; border: none; border-radius: 12px;"
-               " font-family: 'IBM Plex Mono'; font-size: 13px; padding: 6px; }"
-               " QTableWidget::item:selected { background-color: rgba(60, 207, 145, 90); }"
-               " QHeaderView::section { color: %4; background-color: %3; border: none; padding: 4px;"
-               " font-family: Inter; font-size: 12px; }"
-               " QPushButton { color: %2; background-color: %3; border: 2px solid rgba(60, 207, 145, 1);"
-               " border-radius: 12px; padding: 6px 16px; font-family: Inter; font-size: 14px; font-weight: 600; }"
-               " QPushButton:hover { background-color: rgba(60, 207, 145, 60); }"
-               " QPushButton:disabled { color: %4; border-color: %4; }")
-        .arg(DevicesStyle::PageBackground, DevicesStyle::Text, DevicesStyle::CardBackground, DevicesStyle::Grey);
 }
 
 } // namespace PlanChangeQuestion

@@ -25,7 +25,4 @@ constexpr int MaxLinesPerGroup = 8;
 inline const char *const ListName = "planChangeList";
 inline const char *const AcceptName = "acceptButton";
 
-// Style sheet of the snapshot dialogs: dark, rounded, the program's fonts.
-QString dialogStyle();
-
 } // namespace PlanChangeQuestion

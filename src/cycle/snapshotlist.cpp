@@ -11,6 +11,7 @@
 #include "model/plan/workcyclecommit.h"
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
+#include "widgets/theme.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -37,11 +38,9 @@ SnapshotList::SnapshotList(SnapshotKeeper *keeper, quint64 address, QWidget *par
     : QDialog(parent), m_keeper(keeper), m_address(address)
 {
     setObjectName(QStringLiteral("snapshotList"));
-    setWindowTitle(QStringLiteral("Снимки настроек"));
-    setStyleSheet(PlanChangeQuestion::dialogStyle());
     resize(900, 520);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(Theme::dialogFrame(this, QStringLiteral("Снимки настроек")));
     auto *intro = new QLabel(QStringLiteral("Каждый план, прочитанный с контроллера или записанный на него, сохраняется "
                                             "здесь. Выберите снимок, чтобы вернуть его на контроллер."),
                              this);
@@ -82,6 +81,7 @@ SnapshotList::SnapshotList(SnapshotKeeper *keeper, quint64 address, QWidget *par
 void SnapshotList::open(SnapshotKeeper *keeper, quint64 address, QWidget *parent)
 {
     SnapshotList list(keeper, address, parent);
+    const Theme::WindowBlur blur(parent ? parent->window() : nullptr);
     Dialogs::exec(&list);
 }
 

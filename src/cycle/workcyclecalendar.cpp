@@ -43,6 +43,8 @@ void WorkCycleSettingsForm::rebuildCalendar()
         m_pageFirst = 0;
         layoutPage();
         updateCommentButton();
+        m_legend->clear();
+        refreshUnsavedMark();
         return;
     }
 
@@ -90,6 +92,8 @@ void WorkCycleSettingsForm::rebuildCalendar()
         m_pageFirst = 0;
     layoutPage();
     updateCommentButton();
+    m_legend->setText(CalendarText::legendHtml(CalendarText::legend(state.days.mid(0, count), state.scenarios)));
+    refreshUnsavedMark();
 }
 
 void WorkCycleSettingsForm::layoutPage()

@@ -13,31 +13,41 @@
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
 #include "widgets/switchbuttononly.h"
+#include "widgets/theme.h"
 #include "widgets/viewstate.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
 
-const QString TextColour = QStringLiteral("rgb(230, 232, 233)");
-const QString PageStyle = QStringLiteral(
-    "QWidget#WorkCycleSettingsForm { background-color: rgba(42, 46, 48, 1); }"
-    "QLabel { color: rgb(230, 232, 233); font-family: Inter; }"
-    "QLabel[caption=\"true\"] { color: rgba(183, 192, 197, 1); font-size: 12px; }"
-    "QLineEdit { background-color: rgb(31, 35, 37); color: rgb(230, 232, 233); border: 1px solid #1F2325;"
-    " border-radius: 6px; padding: 4px 8px; font-family: 'IBM Plex Mono'; font-size: 15px; }"
-    "QLineEdit:focus { border-color: #3E90F0; }"
-    "QPushButton#selectall, QPushButton#setsc, QPushButton#createcomment, QPushButton#loadscenario,"
-    " QPushButton#uploadscenario, QPushButton#snapshotsButton, QPushButton#cancelButton, QPushButton#acceptButton, QPushButton#infoButton,"
-    " QPushButton#previousButton, QPushButton#nextButton {"
-    " background-color: rgb(31, 35, 37); color: rgb(230, 232, 233); border: 1px solid #1F2325; border-radius: 6px;"
-    " padding: 6px 14px; font-family: Inter; font-size: 13px; }"
-    "QPushButton#acceptButton { background-color: rgba(63, 144, 120, 62); border-color: #3FDD78; }"
-    "QPushButton:hover { border-color: #3E90F0; }");
+QString pageStyle()
+{
+    using namespace Theme;
+    return QStringLiteral(
+               "QWidget#WorkCycleSettingsForm { background-color: %1; }"
+               "QLabel { color: %2; font-family: %3; }"
+               "QLabel[caption=\"true\"] { color: %4; font-size: 12px; }"
+               "QLabel#unsavedMark { color: %5; font-size: 13px; font-weight: 600; }"
+               "QLineEdit { background-color: %6; color: %2; border: 1px solid %6;"
+               " border-radius: 6px; padding: 4px 8px; font-family: %7; font-size: 15px; }"
+               "QLineEdit:focus { border-color: %8; }"
+               "QLineEdit[edited=\"true\"] { border-color: %5; }"
+               "QPushButton#selectall, QPushButton#setsc, QPushButton#createcomment, QPushButton#loadscenario,"
+               " QPushButton#uploadscenario, QPushButton#snapshotsButton, QPushButton#cancelButton, QPushButton#acceptButton, QPushButton#infoButton,"
+               " QPushButton#previousButton, QPushButton#nextButton {"
+               " background-color: %6; color: %2; border: 1px solid %6; border-radius: 6px;"
+               " padding: 6px 14px; font-family: %3; font-size: 13px; }"
+               "QPushButton#acceptButton { background-color: %9; border-color: %10; }"
+               "QPushButton:hover { border-color: %8; }")
+        .arg(css(PageBackground), css(Text), TextFont, css(MutedText), css(Attention), css(CardBackground), NumberFont,
+             css(Focus), css(SelectedCard))
+        .arg(css(Done));
+}
 
 constexpr int MaxNumber = 999;
 
@@ -88,7 +98,7 @@ WorkCycleSettingsForm::WorkCycleSettingsForm(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("WorkCycleSettingsForm"));
     setAttribute(Qt::WA_StyledBackground, true);
-    setStyleSheet(PageStyle);
+    setStyleSheet(pageStyle());
     buildUi();
 }
 
@@ -101,8 +111,15 @@ void WorkCycleSettingsForm::buildUi()
     auto *titleRow = new QHBoxLayout;
     auto *title = new QLabel(QStringLiteral("Настройка цикла работы"), this);
     title->setObjectName(QStringLiteral("titleLabel"));
-    title->setStyleSheet(QStringLiteral("color: rgb(230, 232, 233); font-family: Inter; font-size: 22px; font-weight: 700;"));
+    title->setStyleSheet(Theme::titleStyle(22));
     titleRow->addWidget(title);
+    // the title row has room to spare at any width; the rows of buttons have not
+    m_unsaved = new QLabel(QStringLiteral("● Изменения не сохранены"), this);
+    m_unsaved->setObjectName(QStringLiteral("unsavedMark"));
+    m_unsaved->setToolTip(QStringLiteral("«Сохранить» запишет их на контроллер, «Отмена» вернёт прежние"));
+    m_unsaved->hide();
+    titleRow->addSpacing(16);
+    titleRow->addWidget(m_unsaved);
     titleRow->addStretch(1);
     QPushButton *info = pageButton(QStringLiteral("infoButton"), QString(), this);
     info->setIcon(QIcon(QStringLiteral(":/pict/info.png")));
@@ -187,6 +204,12 @@ void WorkCycleSettingsForm::buildUi()
     m_month2->hide();
     m_calendar->installEventFilter(this);
     layout->addWidget(m_calendar, 1);
+
+    m_legend = new QLabel(this);
+    m_legend->setObjectName(QStringLiteral("calendarLegend"));
+    m_legend->setTextFormat(Qt::RichText);
+    m_legend->setWordWrap(true);
+    layout->addWidget(m_legend);
 
     auto *actions = new QHBoxLayout;
     QPushButton *load = pageButton(QStringLiteral("loadscenario"), QStringLiteral("Загрузить"), this);
@@ -399,6 +422,28 @@ void WorkCycleSettingsForm::clearCycle()
     m_cards.clear();
     m_pageFirst = 0;
     layoutPage();
+    m_legend->clear();
+    refreshUnsavedMark();
+}
+
+void WorkCycleSettingsForm::refreshUnsavedMark()
+{
+    const ControllerState &s = controllerState();
+    const bool known = m_holdsCycle;
+    const QList<QPair<QLineEdit *, bool>> fields = {
+        {m_start, known && s.editedStartTime != s.startTime},
+        {m_count, known && s.editedCycleCount != s.cycleCount},
+        {m_dayHours, known && s.editedDayHours != s.dayHours},
+        {m_nightHours, known && s.editedNightHours != s.nightHours}};
+    for (const auto &[edit, edited] : fields) {
+        if (edit->property("edited").toBool() == edited)
+            continue;
+        edit->setProperty("edited", edited);
+        // a dynamic property only restyles once the style is applied again
+        edit->style()->unpolish(edit);
+        edit->style()->polish(edit);
+    }
+    m_unsaved->setVisible(known && editedDiffersFromLive());
 }
 
 bool WorkCycleSettingsForm::editedDiffersFromLive() const

@@ -83,6 +83,7 @@ private:
     void note(const QString &text);
     bool editedDiffersFromLive() const;
     QList<int> monthKeys() const;
+    void refreshUnsavedMark();
 
     QLineEdit *m_start;
     QLineEdit *m_count;
@@ -99,6 +100,8 @@ private:
     QPushButton *m_selectAll;
     QPushButton *m_comment;
     QLabel *m_commentIcon;
+    QLabel *m_legend;
+    QLabel *m_unsaved;  // shown while the cycle fields hold changes not yet saved
 
     QList<DayCard *> m_cards;         // the cards of the current cycle: the first of m_cardPool
     QList<DayCard *> m_cardPool;

@@ -1,6 +1,6 @@
 #include "devices/devicesform.h"
 
-#include "devices/devicestyle.h"
+#include "widgets/theme.h"
 #include "devices/livevalues.h"
 #include "devices/powersocketelement.h"
 #include "devices/sensorelement.h"
@@ -47,7 +47,7 @@ DevicesForm::DevicesForm(QWidget *parent)
 {
     setObjectName(QStringLiteral("DevicesForm"));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("QWidget#DevicesForm { background-color: %1; }").arg(DevicesStyle::PageBackground));
+    setStyleSheet(QStringLiteral("QWidget#DevicesForm { background-color: %1; }").arg(Theme::css(Theme::PageBackground)));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 16);
@@ -71,14 +71,14 @@ DevicesForm::~DevicesForm() = default;
 
 QWidget *DevicesForm::buildHeader()
 {
-    return DevicesStyle::pageHeader(this, titleLabel, helpButton);
+    return Theme::pageHeader(this, titleLabel, helpButton);
 }
 
 QWidget *DevicesForm::buildStatusCard()
 {
     auto *card = new QFrame(this);
     card->setObjectName(QStringLiteral("statusFrame"));
-    card->setStyleSheet(DevicesStyle::cardStyle(card->objectName()));
+    card->setStyleSheet(Theme::cardStyle(card->objectName()));
     auto *row = new QHBoxLayout(card);
     row->setContentsMargins(16, 10, 16, 10);
     row->setSpacing(12);
@@ -88,13 +88,13 @@ QWidget *DevicesForm::buildStatusCard()
     daystatesym->hide();
     daytime->setObjectName(QStringLiteral("daytime"));
     daytime->setTextFormat(Qt::PlainText);
-    daytime->setStyleSheet(QStringLiteral("color: %1; background: transparent; font-family: 'IBM Plex Mono';"
+    daytime->setStyleSheet(QStringLiteral("color: %1; background: transparent; font-family: %2;"
                                           " font-size: 20px; font-weight: 500;")
-                               .arg(DevicesStyle::Green));
+                               .arg(Theme::css(Theme::Live), Theme::NumberFont));
     startStopButton->setObjectName(QStringLiteral("startStopButton"));
     startStopButton->setCheckable(true);
     startStopButton->setCursor(Qt::PointingHandCursor);
-    startStopButton->setStyleSheet(DevicesStyle::actionButtonStyle());
+    startStopButton->setStyleSheet(Theme::actionButtonStyle());
 
     row->addWidget(daystatesym);
     row->addWidget(daytime, 1);

@@ -1,6 +1,6 @@
 #include "devices/powersocketelement.h"
 
-#include "devices/devicestyle.h"
+#include "widgets/theme.h"
 #include "devices/powersocketsettings.h"
 #include "devices/switchrequest.h"
 #include "link/requests.h"
@@ -26,30 +26,30 @@ struct StatusLook
 {
     QString frameStyle;
     QString picture;
-    QString nameColour;
+    QColor nameColour;
     Qt::CursorShape cursor;
 };
 
 StatusLook lookOf(PS::EPowerSocketStatus status)
 {
     const QString connectedFrame = QStringLiteral(
-        "QFrame#mainFrame { background-color: %1; border: 3px solid black; border-radius: 12px; }"
+        "QFrame#mainFrame { background-color: %1; border: 3px solid %3; border-radius: 12px; }"
         " QFrame#mainFrame:hover { border: 3px solid %2; }")
-        .arg(DevicesStyle::CardBackground, DevicesStyle::Green);
+        .arg(Theme::css(Theme::CardBackground), Theme::css(Theme::Live), Theme::css(Theme::Shadow));
     switch (status) {
     case PS::On:
-        return {connectedFrame, QStringLiteral(":/pict/powerSocketOn.png"), DevicesStyle::Green,
+        return {connectedFrame, QStringLiteral(":/pict/powerSocketOn.png"), Theme::Live,
                 Qt::PointingHandCursor};
     case PS::Off:
-        return {connectedFrame, QStringLiteral(":/pict/powerSocketOff.png"), DevicesStyle::Yellow,
+        return {connectedFrame, QStringLiteral(":/pict/powerSocketOff.png"), Theme::Attention,
                 Qt::PointingHandCursor};
     case PS::NotConnected:
         break;
     }
-    return {QStringLiteral("QFrame#mainFrame { background-color: %1; border: 2px solid rgba(19, 19, 19, 1);"
+    return {QStringLiteral("QFrame#mainFrame { background-color: %1; border: 2px solid %2;"
                            " border-radius: 12px; }")
-                .arg(DevicesStyle::CardBackground),
-            QStringLiteral(":/pict/powerSocketNotConnected_1.png"), DevicesStyle::Grey, Qt::ForbiddenCursor};
+                .arg(Theme::css(Theme::CardBackground), Theme::css(Theme::TileEdge)),
+            QStringLiteral(":/pict/powerSocketNotConnected_1.png"), Theme::MutedText, Qt::ForbiddenCursor};
 }
 
 } // namespace
@@ -80,14 +80,14 @@ PowerSocketElement::PowerSocketElement(QWidget *parent)
     powerSocketNameLabel->setAlignment(Qt::AlignCenter);
     powerSocketNameLabel->setWordWrap(true);
     powerlabel->setAlignment(Qt::AlignCenter);
-    powerlabel->setStyleSheet(DevicesStyle::captionStyle());
+    powerlabel->setStyleSheet(Theme::captionStyle());
 
     powerButton->setFixedSize(86, 32);
     settingsButton->setIcon(QIcon(QStringLiteral(":/pict/settings.png")));
     settingsButton->setIconSize(QSize(24, 24));
     settingsButton->setFixedSize(32, 32);
     settingsButton->setCursor(Qt::PointingHandCursor);
-    settingsButton->setStyleSheet(DevicesStyle::iconButtonStyle());
+    settingsButton->setStyleSheet(Theme::iconButtonStyle());
 
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -144,7 +144,7 @@ void PowerSocketElement::setPowerSocketStatus(PS::EPowerSocketStatus newStatus)
     mainFrame->setStyleSheet(look.frameStyle);
     powerSocketPixmapLabel->setPixmap(QPixmap(look.picture));
     powerSocketPixmapLabel->setProperty("picture", look.picture);
-    powerSocketNameLabel->setStyleSheet(DevicesStyle::nameStyle(look.nameColour));
+    powerSocketNameLabel->setStyleSheet(Theme::nameStyle(look.nameColour));
     setCursor(look.cursor);
     showSwitchOfStatus();
     refreshNameLabel();

@@ -1,6 +1,6 @@
 #include "devices/powersocketsettings.h"
 
-#include "devices/devicestyle.h"
+#include "widgets/theme.h"
 #include "devices/namefield.h"
 
 #include <QFrame>
@@ -18,7 +18,7 @@ PowerSocketSettings::PowerSocketSettings(const QString &name_, QWidget *parent)
       cancelButton(new QPushButton(QStringLiteral("Отмена"), this))
 {
     setObjectName(QStringLiteral("PowerSocketSettings"));
-    QFrame *frame = DevicesStyle::settingsFrame(this, QStringLiteral("Переименовать оборудование"));
+    QFrame *frame = Theme::dialogFrame(this, QStringLiteral("Переименовать оборудование"));
 
     auto *caption = new QLabel(QStringLiteral("Переименовать оборудование"), frame);
     caption->setObjectName(QStringLiteral("captionLabel"));

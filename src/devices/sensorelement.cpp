@@ -1,6 +1,6 @@
 #include "devices/sensorelement.h"
 
-#include "devices/devicestyle.h"
+#include "widgets/theme.h"
 #include "devices/sensorsettings.h"
 #include "devices/switchrequest.h"
 #include "link/requests.h"
@@ -49,8 +49,8 @@ SensorElement::SensorElement(QWidget *parent)
 {
     mainFrame->setObjectName(QStringLiteral("mainFrame"));
     mainFrame->setStyleSheet(
-        DevicesStyle::cardStyle(QStringLiteral("mainFrame"))
-        + QStringLiteral(" QFrame#mainFrame:hover { border: 2px solid %1; }").arg(DevicesStyle::Green));
+        Theme::cardStyle(QStringLiteral("mainFrame"))
+        + QStringLiteral(" QFrame#mainFrame:hover { border: 2px solid %1; }").arg(Theme::css(Theme::Live)));
     sensorNameLabel->setObjectName(QStringLiteral("sensorNameLabel"));
     sensorDataLabel->setObjectName(QStringLiteral("sensorDataLabel"));
     powerButton->setObjectName(QStringLiteral("powerButton"));
@@ -61,7 +61,7 @@ SensorElement::SensorElement(QWidget *parent)
     sensorNameLabel->setTextFormat(Qt::PlainText);
     sensorNameLabel->setWordWrap(true);
     sensorDataLabel->setTextFormat(Qt::RichText);
-    sensorDataLabel->setStyleSheet(DevicesStyle::valueStyle());
+    sensorDataLabel->setStyleSheet(Theme::valueStyle());
     sensorDataLabel->hide();
     m_topLayout->setContentsMargins(0, 0, 0, 0);
     m_topLayout->addWidget(sensorNameLabel, 1);
@@ -118,7 +118,7 @@ void SensorElement::setConnectionState(int state)
     for (QLabel *label : std::as_const(pinStatusLabels))
         label->setStyleSheet(pinStyle(connectionState));
     sensorNameLabel->setStyleSheet(
-        DevicesStyle::nameStyle(connectionState == SE::Connected ? DevicesStyle::Green : DevicesStyle::Grey));
+        Theme::nameStyle(connectionState == SE::Connected ? Theme::Live : Theme::MutedText));
     if (connectionState == SE::NotConnected)
         setValueText(QString());
 }

@@ -1,6 +1,6 @@
 #include "devices/sensorsettings.h"
 
-#include "devices/devicestyle.h"
+#include "widgets/theme.h"
 #include "devices/namefield.h"
 #include "link/requests.h"
 #include "model/controllerstate.h"
@@ -42,7 +42,7 @@ SensorSettings::SensorSettings(QWidget *parent)
       refreshTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("SensorSettings"));
-    QFrame *frame = DevicesStyle::settingsFrame(this, QStringLiteral("Калибровка датчика"));
+    QFrame *frame = Theme::dialogFrame(this, QStringLiteral("Калибровка датчика"));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     auto *title = new QLabel(QStringLiteral("Калибровка датчика"), frame);

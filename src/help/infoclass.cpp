@@ -1,5 +1,7 @@
 #include "help/infoclass.h"
 
+#include "widgets/theme.h"
+
 #include "help/helppages.h"
 #include "help/videowidget.h"
 
@@ -61,12 +63,13 @@ infoclass::infoclass(int page, int width, int height, QWidget *parent)
     auto *frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("helpFrame"));
     frame->setStyleSheet(QStringLiteral(
-        "QFrame#helpFrame { background-color: rgb(31, 35, 37); border: 2px solid rgba(60, 207, 145, 1);"
-        " border-radius: 14px; }"
-        " QLabel { color: rgb(230, 232, 233); background: transparent; font-family: Inter; font-size: 15px; }"
+        "QFrame#helpFrame { background-color: %1; border: 2px solid %2; border-radius: 14px; }"
+        " QLabel { color: %3; background: transparent; font-family: %4; font-size: 15px; }"
         " QLabel#header { font-size: 20px; font-weight: 600; }"
         " QScrollArea, QWidget#scrollAreaWidgetContents { background: transparent; border: none; }"
-        " QPushButton#pushButton { background: transparent; border: none; }"));
+        " QPushButton#pushButton { background: transparent; border: none; }")
+                             .arg(Theme::css(Theme::CardBackground), Theme::css(Theme::Brand), Theme::css(Theme::Text),
+                                  Theme::TextFont));
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame);

@@ -1,5 +1,7 @@
 #include "help/videowidget.h"
 
+#include "widgets/theme.h"
+
 #include <QAudioOutput>
 #include <QDebug>
 #include <QGraphicsScene>
@@ -30,7 +32,7 @@ VideoWidget::VideoWidget(const QString &url, bool autoplay, int width, int heigh
     m_view->setStyleSheet(QStringLiteral("border: 10px; padding: 0px;"));
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_view->setBackgroundBrush(Qt::black);
+    m_view->setBackgroundBrush(Theme::Shadow);
     m_view->setCursor(Qt::PointingHandCursor);
 
     m_failure->setObjectName(QStringLiteral("videoFailureLabel"));
@@ -39,8 +41,8 @@ VideoWidget::VideoWidget(const QString &url, bool autoplay, int width, int heigh
     m_failure->setWordWrap(true);
     m_failure->setMinimumSize(m_view->minimumSize());
     m_failure->setStyleSheet(QStringLiteral(
-        "QLabel { color: rgb(230, 232, 233); background-color: rgb(20, 22, 23); border-radius: 10px;"
-        " font-family: Inter; font-size: 16px; padding: 20px; }"));
+        "QLabel { color: %1; background-color: %2; border-radius: 10px; font-family: %3; font-size: 16px; padding: 20px; }")
+                                 .arg(Theme::css(Theme::Text), Theme::css(Theme::Inset), Theme::TextFont));
     m_failure->hide();
 
     auto *layout = new QVBoxLayout(this);

@@ -1,10 +1,10 @@
 #include "history/historytablemodel.h"
 
+#include "widgets/theme.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextDocument>
-
-const char *const RichCellDelegate::CellBackground = "#2A2E30";
 
 void HistoryTableModel::setHeaders(const QStringList &headers)
 {
@@ -53,13 +53,13 @@ Qt::ItemFlags HistoryTableModel::flags(const QModelIndex &index) const
 void RichCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     painter->save();
-    painter->fillRect(option.rect, QColor(QLatin1String(CellBackground)));
+    painter->fillRect(option.rect, Theme::PageBackground);
     const QString text = index.data().toString();
     if (!text.isEmpty()) {
         QTextDocument doc;
         doc.setDocumentMargin(0);
         doc.setDefaultFont(option.font);
-        doc.setDefaultStyleSheet(QStringLiteral("body { color: #E6E8E9; }"));
+        doc.setDefaultStyleSheet(QStringLiteral("body { color: %1; }").arg(Theme::Text.name()));
         if (Qt::mightBeRichText(text))
             doc.setHtml(text);
         else
@@ -68,7 +68,7 @@ void RichCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         painter->translate(area.topLeft());
         painter->setClipRect(QRect(QPoint(0, 0), area.size()));
         QAbstractTextDocumentLayout::PaintContext context;
-        context.palette.setColor(QPalette::Text, QColor(0xE6, 0xE8, 0xE9));
+        context.palette.setColor(QPalette::Text, Theme::Text);
         doc.documentLayout()->draw(painter, context);
     }
     painter->restore();

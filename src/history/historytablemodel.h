@@ -37,7 +37,6 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     static constexpr int Padding = 10;
-    static const char *const CellBackground;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;

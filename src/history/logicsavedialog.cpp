@@ -1,6 +1,6 @@
 #include "history/logicsavedialog.h"
 
-#include "devices/devicestyle.h"
+#include "widgets/theme.h"
 #include "model/clock.h"
 #include "model/controllerstate.h"
 #include "model/wallclock.h"
@@ -34,12 +34,13 @@ logicsavedialog::logicsavedialog(QWidget *parent)
 
     auto *card = new QFrame(this);
     card->setObjectName(QStringLiteral("periodCard"));
-    card->setStyleSheet(QStringLiteral("QFrame#periodCard { background-color: %1; border: 1px solid rgba(60, 207, 145, 1);"
+    card->setStyleSheet(QStringLiteral("QFrame#periodCard { background-color: %1; border: 1px solid %4;"
                                        " border-radius: 14px; }"
-                                       " QLabel { color: %2; background: transparent; border: none; font-family: Inter; }"
-                                       " QLineEdit { color: %2; background-color: %3; border: 1px solid rgb(90, 96, 99);"
-                                       " border-radius: 6px; padding: 4px 8px; font-family: 'IBM Plex Mono'; font-size: 16px; }")
-                            .arg(DevicesStyle::CardBackground, DevicesStyle::Text, DevicesStyle::PageBackground));
+                                       " QLabel { color: %2; background: transparent; border: none; font-family: %6; }"
+                                       " QLineEdit { color: %2; background-color: %3; border: 1px solid %5;"
+                                       " border-radius: 6px; padding: 4px 8px; font-family: %7; font-size: 16px; }")
+                            .arg(Theme::css(Theme::CardBackground), Theme::css(Theme::Text), Theme::css(Theme::PageBackground),
+                                 Theme::css(Theme::Brand), Theme::css(Theme::FieldBorder), Theme::TextFont, Theme::NumberFont));
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(card);
@@ -60,7 +61,7 @@ logicsavedialog::logicsavedialog(QWidget *parent)
     save->setObjectName(QStringLiteral("save"));
     for (QPushButton *b : {cancel, save}) {
         b->setCursor(Qt::PointingHandCursor);
-        b->setStyleSheet(DevicesStyle::actionButtonStyle());
+        b->setStyleSheet(Theme::actionButtonStyle());
         b->setAutoDefault(false);
     }
 

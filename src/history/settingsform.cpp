@@ -1,6 +1,6 @@
 #include "history/settingsform.h"
 
-#include "devices/devicestyle.h"
+#include "widgets/theme.h"
 #include "history/historychart.h"
 #include "history/historytablemodel.h"
 #include "history/logicsavedialog.h"
@@ -32,8 +32,9 @@ constexpr int TimeoutNoteTicks = 40;
 
 QString toggleStyle()
 {
-    return DevicesStyle::actionButtonStyle()
-        + QStringLiteral(" QPushButton:checked { background-color: rgba(60, 207, 145, 90); border-color: rgba(60, 207, 145, 1); }");
+    return Theme::actionButtonStyle()
+        + QStringLiteral(" QPushButton:checked { background-color: %1; border-color: %2; }")
+              .arg(Theme::css(Theme::withAlpha(Theme::Brand, 90)), Theme::css(Theme::Brand));
 }
 
 } // namespace
@@ -49,14 +50,14 @@ SettingsForm::SettingsForm(QWidget *parent)
 {
     setObjectName(QStringLiteral("SettingsForm"));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("QWidget#SettingsForm { background-color: %1; }").arg(DevicesStyle::PageBackground));
+    setStyleSheet(QStringLiteral("QWidget#SettingsForm { background-color: %1; }").arg(Theme::css(Theme::PageBackground)));
 
     logtd->setObjectName(QStringLiteral("logtd"));
     logtd->setModel(m_model);
     logtd->setItemDelegate(new RichCellDelegate(logtd));
     logtd->setStyleSheet(QStringLiteral("QTableView { background-color: %1; border: none; }"
                                         " QHeaderView::section { background-color: %2; padding: 6px 10px; }")
-                             .arg(DevicesStyle::PageBackground, DevicesStyle::CardBackground));
+                             .arg(Theme::css(Theme::PageBackground), Theme::css(Theme::CardBackground)));
     logtd->setFont(QFont(QStringLiteral("IBM Plex Mono"), 11));
     auto *header = new MyHeaderView(Qt::Horizontal, logtd);
     header->setObjectName(QStringLiteral("logtdHeader"));
@@ -80,14 +81,14 @@ SettingsForm::SettingsForm(QWidget *parent)
 
 QWidget *SettingsForm::buildHeader()
 {
-    return DevicesStyle::pageHeader(this, titleLabel, helpButton);
+    return Theme::pageHeader(this, titleLabel, helpButton);
 }
 
 QWidget *SettingsForm::buildPeriodBar()
 {
     auto *bar = new QFrame(this);
     bar->setObjectName(QStringLiteral("periodFrame"));
-    bar->setStyleSheet(DevicesStyle::cardStyle(bar->objectName()));
+    bar->setStyleSheet(Theme::cardStyle(bar->objectName()));
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(16, 10, 16, 10);
     row->setSpacing(12);
@@ -99,7 +100,7 @@ QWidget *SettingsForm::buildPeriodBar()
     chartButton->setObjectName(QStringLiteral("chartButton"));
     for (QPushButton *b : {updatebutt, loadbutt}) {
         b->setCursor(Qt::PointingHandCursor);
-        b->setStyleSheet(DevicesStyle::actionButtonStyle());
+        b->setStyleSheet(Theme::actionButtonStyle());
     }
     auto *group = new QButtonGroup(this);
     for (QPushButton *b : {tableButton, chartButton}) {
@@ -113,8 +114,8 @@ QWidget *SettingsForm::buildPeriodBar()
     connect(chartButton, &QPushButton::clicked, this, [this] { showView(1); });
 
     const QString dateStyle = QStringLiteral("color: %1; background: transparent; border: none;"
-                                             " font-family: 'IBM Plex Mono'; font-size: 16px; font-weight: 500;")
-                                  .arg(DevicesStyle::Text);
+                                             " font-family: %2; font-size: 16px; font-weight: 500;")
+                                  .arg(Theme::css(Theme::Text), Theme::NumberFont);
     startdata->setObjectName(QStringLiteral("startdata"));
     stopdata->setObjectName(QStringLiteral("stopdata"));
     auto *dash = new QLabel(QStringLiteral("—"), bar);
@@ -196,8 +197,9 @@ void SettingsForm::buildColumns()
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter | Qt::Alignment(Qt::TextWordWrap));
     header->setSectionResizeMode(QHeaderView::Stretch);
     header->setSectionsClickable(false);
-    header->setStyleSheet(QStringLiteral("color: white; font: 100 12pt \"IBM Plex Mono Medium\";  border: 0px solid black;"
-                                         " border-top: 1px solid black; border-bottom: 1px solid black; border-radius: 0px;"));
+    header->setStyleSheet(QStringLiteral("color: %1; font: 100 12pt \"IBM Plex Mono Medium\";  border: 0px solid %2;"
+                                         " border-top: 1px solid %2; border-bottom: 1px solid %2; border-radius: 0px;")
+                              .arg(Theme::css(Theme::OnColourLight), Theme::css(Theme::Shadow)));
     logtd->resizeRowsToContents();
     m_chartStale = true;
 }

@@ -1,5 +1,7 @@
 #include "scenario/daypreviewstrip.h"
 
+#include "widgets/theme.h"
+
 #include <QPainter>
 #include <QPaintEvent>
 
@@ -10,11 +12,11 @@ constexpr int RowGap = 4;
 constexpr int NameWidth = 150;
 constexpr int LegendHeight = 20;
 
-const QColor OnColour(60, 207, 145);
-const QColor OffColour(70, 76, 79);
-const QColor SensorColour(253, 200, 81);
-const QColor NightShade(0, 0, 0, 90);
-const QColor TextColour(183, 192, 197);
+constexpr QColor OnColour = Theme::Brand;
+constexpr QColor OffColour = Theme::Idle;
+constexpr QColor SensorColour = Theme::Warning;
+const QColor NightShade = Theme::withAlpha(Theme::Shadow, 90);  // darkens what lies under the night part
+constexpr QColor TextColour = Theme::MutedText;
 
 QColor colourOf(int state)
 {

@@ -1,6 +1,5 @@
 #include "scenario/scenarioform.h"
 
-#include "cycle/planchangequestion.h"
 #include "link/requests.h"
 #include "model/plan/plancheck.h"
 #include "model/plan/scenariosave.h"
@@ -9,6 +8,7 @@
 #include "scenario/scenariotimetablewidget.h"
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
+#include "widgets/theme.h"
 #include "widgets/viewstate.h"
 
 #include <QDialog>
@@ -32,14 +32,14 @@ ScenarioForm::ScenarioForm(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ScenarioForm"));
     setAttribute(Qt::WA_StyledBackground, true);
-    setStyleSheet(QStringLiteral("#ScenarioForm { background: rgba(42, 46, 48, 1); }"));
+    setStyleSheet(QStringLiteral("#ScenarioForm { background: %1; }").arg(Theme::css(Theme::PageBackground)));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
 
     auto *titleRow = new QHBoxLayout;
     auto *title = new QLabel(QStringLiteral("Сценарии"), this);
     title->setObjectName(QStringLiteral("titleLabel"));
-    title->setStyleSheet(QStringLiteral("color: rgb(230, 232, 233); font-family: Inter; font-size: 22px; font-weight: 700;"));
+    title->setStyleSheet(Theme::titleStyle(22));
     titleRow->addWidget(title);
     titleRow->addStretch(1);
     auto *help = new QPushButton(QStringLiteral("Справка"), this);
@@ -48,7 +48,7 @@ ScenarioForm::ScenarioForm(QWidget *parent) : QWidget(parent)
     help->setIconSize(QSize(36, 36));
     help->setFlat(true);
     help->setCursor(Qt::PointingHandCursor);
-    help->setStyleSheet(QStringLiteral("color: rgb(183, 192, 197); font-family: Inter; font-size: 14px;"));
+    help->setStyleSheet(QStringLiteral("color: %1; font-family: %2; font-size: 14px;").arg(Theme::css(Theme::MutedText), Theme::TextFont));
     titleRow->addWidget(help);
     layout->addLayout(titleRow);
 
@@ -63,8 +63,9 @@ ScenarioForm::ScenarioForm(QWidget *parent) : QWidget(parent)
     m_findings->setAccessibleName(QStringLiteral("Замечания к сценарию"));
     m_findings->setWordWrap(true);
     m_findings->setMaximumHeight(96);
-    m_findings->setStyleSheet(QStringLiteral("QListWidget { background: rgb(31, 35, 37); color: rgb(230, 232, 233);"
-                                             " border: none; border-radius: 8px; font-family: Inter; font-size: 13px; }"));
+    m_findings->setStyleSheet(QStringLiteral("QListWidget { background: %1; color: %2;"
+                                             " border: none; border-radius: 8px; font-family: %3; font-size: 13px; }")
+                                  .arg(Theme::css(Theme::CardBackground), Theme::css(Theme::Text), Theme::TextFont));
     m_findings->hide();
     layout->addWidget(m_findings);
     connect(m_findings, &QListWidget::itemClicked, this, &ScenarioForm::showFinding);
@@ -74,12 +75,13 @@ ScenarioForm::ScenarioForm(QWidget *parent) : QWidget(parent)
     cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setFlat(true);
     cancel->setCursor(Qt::PointingHandCursor);
-    cancel->setStyleSheet(QStringLiteral("color: rgb(183, 192, 197); font-family: Inter; font-size: 15px; padding: 10px;"));
+    cancel->setStyleSheet(QStringLiteral("color: %1; font-family: %2; font-size: 15px; padding: 10px;").arg(Theme::css(Theme::MutedText), Theme::TextFont));
     auto *save = new QPushButton(QStringLiteral("Сохранить"), this);
     save->setObjectName(QStringLiteral("saveButton"));
     save->setCursor(Qt::PointingHandCursor);
-    save->setStyleSheet(QStringLiteral("QPushButton { background: rgba(0, 132, 255, 1); color: white; border: none;"
-                                       " border-radius: 8px; font-family: Inter; font-size: 15px; padding: 10px 24px; }"));
+    save->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: %2; border: none;"
+                                       " border-radius: 8px; font-family: %3; font-size: 15px; padding: 10px 24px; }")
+                            .arg(Theme::css(Theme::Action), Theme::css(Theme::OnColourLight), Theme::TextFont));
     auto *row = new QHBoxLayout;
     row->addWidget(cancel);
     row->addStretch(1);
@@ -185,7 +187,7 @@ void ScenarioForm::refreshCheck()
         item->setData(OutputRole, findings.at(i).output);
         item->setData(PhaseRole, findings.at(i).phase);
         item->setData(RowRole, findings.at(i).row);
-        item->setForeground(findings.at(i).isError() ? QColor(248, 33, 97) : QColor(253, 200, 81));
+        item->setForeground(findings.at(i).isError() ? Theme::Alert : Theme::Warning);
     }
     m_findings->setVisible(!findings.isEmpty());
 }
@@ -216,10 +218,8 @@ bool ScenarioForm::confirmSaveWithErrors()
     if (errors.isEmpty())
         return true;
     QDialog dialog(window());
-    dialog.setWindowTitle(QStringLiteral("Ошибки в сценарии"));
-    dialog.setStyleSheet(PlanChangeQuestion::dialogStyle());
     dialog.resize(620, 320);
-    auto *layout = new QVBoxLayout(&dialog);
+    auto *layout = new QVBoxLayout(Theme::dialogFrame(&dialog, QStringLiteral("Ошибки в сценарии")));
     auto *intro = new QLabel(QStringLiteral("Сценарий не сможет работать так, как задано:"), &dialog);
     intro->setWordWrap(true);
     layout->addWidget(intro);

@@ -12,6 +12,7 @@
 #include "widgets/dialogs.h"
 #include "widgets/infonote.h"
 #include "widgets/nameitrm.h"
+#include "widgets/theme.h"
 #include "widgets/viewstate.h"
 
 #include <QAction>
@@ -37,22 +38,26 @@ constexpr int TimerMenuData = -2;
 
 QString outputButtonStyle()
 {
+    using namespace Theme;
     return QStringLiteral(
-        "QPushButton { background: rgb(31, 35, 37); color: rgb(216, 225, 229); border: 1px solid rgb(60, 66, 69);"
-        " border-radius: 6px; padding: 6px 10px; font-family: Inter; font-size: 12px; }"
-        "QPushButton:checked { background: rgb(0, 132, 255); color: white; }");
+               "QPushButton { background: %1; color: %2; border: 1px solid %3;"
+               " border-radius: 6px; padding: 6px 10px; font-family: %4; font-size: 12px; }"
+               "QPushButton:checked { background: %5; color: %6; }")
+        .arg(css(CardBackground), css(Text), css(Border), TextFont, css(Action), css(OnColourLight));
 }
 
 QString tableStyle()
 {
+    using namespace Theme;
     return QStringLiteral(
-        "QTableWidget { background: rgb(31, 35, 37); color: rgb(216, 225, 229); border: none; font-family: Inter; font-size: 12px; }"
-        "QHeaderView::section { background: rgb(42, 46, 48); color: rgb(216, 225, 229); border: none; padding: 4px; }"
-        "QLabel { color: rgb(216, 225, 229); }"
-        "QLineEdit, QComboBox, QTextEdit { background: rgb(42, 46, 48); color: rgb(216, 225, 229);"
-        " border: 1px solid rgb(60, 66, 69); border-radius: 4px; padding: 2px 4px; }"
-        "QComboBox QAbstractItemView { background: rgb(42, 46, 48); color: rgb(216, 225, 229); }"
-        "QComboBox QAbstractItemView::item { min-height: 36px; }");
+               "QTableWidget { background: %1; color: %2; border: none; font-family: %4; font-size: 12px; }"
+               "QHeaderView::section { background: %3; color: %2; border: none; padding: 4px; }"
+               "QLabel { color: %2; }"
+               "QLineEdit, QComboBox, QTextEdit { background: %3; color: %2;"
+               " border: 1px solid %5; border-radius: 4px; padding: 2px 4px; }"
+               "QComboBox QAbstractItemView { background: %3; color: %2; }"
+               "QComboBox QAbstractItemView::item { min-height: 36px; }")
+        .arg(css(CardBackground), css(Text), css(PageBackground), TextFont, css(Border));
 }
 
 double lastParam(const Condition &row)
@@ -104,11 +109,11 @@ void ScenarioTimetableWidget::buildForm()
     m_dates = new QLabel(this);
     m_dates->setObjectName(QStringLiteral("scintervlals"));
     m_dates->setAlignment(Qt::AlignCenter);
-    m_dates->setStyleSheet(QStringLiteral("color: rgb(216, 225, 229); font-family: Inter; font-size: 14pt; font-weight: bold;"));
+    m_dates->setStyleSheet(QStringLiteral("color: %1; font-family: %2; font-size: 14pt; font-weight: bold;").arg(Theme::css(Theme::Text), Theme::TextFont));
     for (QPushButton *b : {m_prev, m_next}) {
         b->setFlat(true);
         b->setCursor(Qt::PointingHandCursor);
-        b->setStyleSheet(QStringLiteral("color: rgb(216, 225, 229); font-size: 18px;"));
+        b->setStyleSheet(QStringLiteral("color: %1; font-size: 18px;").arg(Theme::css(Theme::Text)));
     }
     header->addWidget(m_prev);
     header->addWidget(m_dates, 1);
@@ -124,7 +129,7 @@ void ScenarioTimetableWidget::buildForm()
     }
     auto *line = new QFrame(this);
     line->setFrameShape(QFrame::VLine);
-    line->setStyleSheet(QStringLiteral("color: rgb(60, 66, 69);"));
+    line->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::Border)));
     outputs->addWidget(line);
     for (int i = 0; i < 6; ++i) {
         m_relayButtons[i] = new QPushButton(QStringLiteral("РЕЛЕ:"), this);
@@ -146,7 +151,7 @@ void ScenarioTimetableWidget::buildForm()
     auto *titleRow = new QHBoxLayout;
     auto *title = new QLabel(QStringLiteral("Сценарии работы"), this);
     title->setObjectName(QStringLiteral("titleLabel"));
-    title->setStyleSheet(QStringLiteral("color: rgb(216, 225, 229); font-family: Inter; font-size: 16px; font-weight: 600;"));
+    title->setStyleSheet(QStringLiteral("color: %1; font-family: %2; font-size: 16px; font-weight: 600;").arg(Theme::css(Theme::Text), Theme::TextFont));
     titleRow->addWidget(title);
     titleRow->addStretch(1);
     m_phaseFrame = new QFrame(this);
@@ -379,7 +384,7 @@ void ScenarioTimetableWidget::putRow(QTableWidget *table, int row, nameitrm *nam
     table->setCellWidget(row, 1, condition);
     // the border belongs to the cell, not to its combo box
     action->setAttribute(Qt::WA_StyledBackground, true);
-    action->setStyleSheet(QStringLiteral("ActionItem { border: none; border-left: 2px solid black; }"));
+    action->setStyleSheet(QStringLiteral("ActionItem { border: none; border-left: 2px solid %1; }").arg(Theme::css(Theme::Shadow)));
     table->setCellWidget(row, 2, action);
 }
 

@@ -2,6 +2,7 @@
 
 #include "widgets/buttonaccessibility.h"
 #include "widgets/infonote.h"
+#include "widgets/theme.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -14,29 +15,42 @@
 
 namespace {
 
-const QString GreyText = QStringLiteral("color: #6C7275;");
-const QString DarkText = QStringLiteral("color: #232627;");
+QString formStyle()
+{
+    using namespace Theme;
+    return QStringLiteral(
+               "regform { background-color: %1; }"
+               " QLabel { color: %2; font-family: %3; }"
+               " QLabel#controllerStateTextLabel { font-size: 20px; font-weight: 700; }"
+               " QLabel#hintLabel { color: %4; font-size: 13px; }"
+               " QLabel#adapterStateTextLabel { color: %5; font-size: 13px; }"
+               " QLineEdit { background-color: %6; border: 1px solid %7;"
+               " border-radius: 8px; padding: 8px 12px; font-family: %3; font-size: 15px; }"
+               " QLineEdit:read-only { background-color: %8; }"
+               " QPushButton { font-family: %3; font-size: 15px; font-weight: 600; border-radius: 8px; padding: 10px; }"
+               " QPushButton#loginButton, QPushButton#registrationButton { background-color: %9; color: %10; }"
+               " QPushButton#loginButton:pressed, QPushButton#registrationButton:pressed { background-color: %11; }"
+               " QPushButton#loginPageButton, QPushButton#createLoginPageButton {"
+               " background-color: transparent; color: %12; border: none; border-bottom: 2px solid %13; border-radius: 0px; }"
+               " QPushButton#loginPageButton:checked, QPushButton#createLoginPageButton:checked {"
+               " color: %9; border-bottom: 2px solid %9; }"
+               " QPushButton#createLoginPageButton:disabled { color: %14; }"
+               " QPushButton#closeAppButton { background-color: %15; color: %12; }")
+        .arg(css(CardBackground), css(Text), TextFont, css(Attention), css(Alert), css(LightField), css(FieldBorder),
+             css(MutedText), css(Brand))
+        .arg(css(OnBrand), css(BrandPressed), css(MutedText), css(Border), css(DisabledText),
+             css(PageBackground));
+}
 
-const char *const FormStyle = R"(
-regform { background-color: rgb(31, 35, 37); }
-QLabel { color: rgb(230, 232, 233); font-family: Inter; }
-QLabel#controllerStateTextLabel { font-size: 20px; font-weight: 700; }
-QLabel#hintLabel { color: rgb(253, 249, 81); font-size: 13px; }
-QLineEdit { background-color: rgb(240, 242, 243); border: 1px solid rgb(108, 114, 117);
-  border-radius: 8px; padding: 8px 12px; font-family: Inter; font-size: 15px; }
-QLineEdit:read-only { background-color: rgb(120, 126, 129); }
-QPushButton { font-family: Inter; font-size: 15px; font-weight: 600; border-radius: 8px; padding: 10px; }
-QPushButton#loginButton, QPushButton#registrationButton {
-  background-color: rgba(60, 207, 145, 1); color: rgb(20, 23, 24); }
-QPushButton#loginButton:pressed, QPushButton#registrationButton:pressed { background-color: rgb(44, 160, 112); }
-QPushButton#loginPageButton, QPushButton#createLoginPageButton {
-  background-color: transparent; color: rgb(183, 192, 197); border: none; border-bottom: 2px solid rgb(60, 66, 69);
-  border-radius: 0px; }
-QPushButton#loginPageButton:checked, QPushButton#createLoginPageButton:checked {
-  color: rgba(60, 207, 145, 1); border-bottom: 2px solid rgba(60, 207, 145, 1); }
-QPushButton#createLoginPageButton:disabled { color: rgb(80, 86, 89); }
-QPushButton#closeAppButton { background-color: rgb(42, 46, 48); color: rgb(183, 192, 197); }
-)";
+// Text in the light edits is set through the palette, not a style sheet: a style sheet colour
+// would also make the placeholder a half-transparent copy of it, too faint to read.
+void setEditColour(QLineEdit *edit, const QColor &text)
+{
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::PlaceholderText, Theme::PlaceholderText);
+    edit->setPalette(palette);
+}
 
 QLineEdit *makeEdit(const char *name, const QString &placeholder, QWidget *parent)
 {
@@ -62,7 +76,7 @@ regform::regform(QWidget *parent) : QWidget(parent)
     installButtonAccessibility();
     setObjectName(QStringLiteral("regform"));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QString::fromLatin1(FormStyle));
+    setStyleSheet(formStyle());
 
     m_statePicture = new QLabel(this);
     m_statePicture->setObjectName(QStringLiteral("controllerConnectionStateLabel"));
@@ -74,7 +88,6 @@ regform::regform(QWidget *parent) : QWidget(parent)
     m_adapterText = new QLabel(QStringLiteral("Bluetooth выключен или не найден"), this);
     m_adapterText->setObjectName(QStringLiteral("adapterStateTextLabel"));
     m_adapterText->setAlignment(Qt::AlignCenter);
-    m_adapterText->setStyleSheet(QStringLiteral("color: #F82161; font-family: Inter; font-size: 13px;"));
     m_adapterText->hide();
     m_hint = new QLabel(this);
     m_hint->setObjectName(QStringLiteral("hintLabel"));
@@ -116,8 +129,9 @@ regform::regform(QWidget *parent) : QWidget(parent)
     m_instruction->setTextFormat(Qt::RichText);
     m_instruction->setWordWrap(true);
     m_instruction->setText(QStringLiteral(
-        "<p align=\"center\" style=\"color:#6C7275;\">Введите пароль от аккаунта,</p>"
-        "<p align=\"center\" style=\"color:#6C7275;\">или соедините входы 1 и 2 между собой на кажом разъеме </p>"));
+        "<p align=\"center\" style=\"color:%1;\">Введите пароль от аккаунта,</p>"
+        "<p align=\"center\" style=\"color:%1;\">или соедините входы 1 и 2 между собой на кажом разъеме </p>")
+                               .arg(Theme::MutedText.name()));
     m_registrationButton = makeButton("registrationButton", QStringLiteral("Удалить аккаунт"), m_createLoginPage);
     auto *createLayout = new QVBoxLayout(m_createLoginPage);
     createLayout->setSpacing(12);
@@ -155,8 +169,9 @@ regform::regform(QWidget *parent) : QWidget(parent)
     outer->addLayout(card, 3);
     outer->addStretch(1);
 
+    setEditColour(m_passwordCreateEdit, Theme::DarkText);
     for (QLineEdit *edit : {m_loginEdit, m_passwordEdit}) {
-        edit->setStyleSheet(GreyText);
+        setEditColour(edit, Theme::PlaceholderText);
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::editingFinished, this, &regform::onEditingFinished);
         connect(edit, &QLineEdit::textEdited, this, [this, edit] { setUserEdited(edit, true); });
@@ -253,11 +268,11 @@ void regform::setDeviceId(const QString &text)
 void regform::updateSupportText()
 {
     m_support->setText(
-        QStringLiteral("<p align=\"center\"><b>Внимание! </b><span style=\"color:#6C7275;\">Подключите блок управления к питанию.</span></p>"
-                       "<p align=\"center\" style=\"color:#6C7275;\">Если возникли сложности с доступом, пишите в поддержку</p>"
-                       "<p align=\"center\"><span style=\"color:#6C7275;\">E-mail </span><b>%1</b></p>"
-                       "<p align=\"center\"><span style=\"color:#6C7275;\">DeviceID </span><b>%2</b></p>")
-            .arg(supportAddress(), m_deviceId.toHtmlEscaped()));
+        QStringLiteral("<p align=\"center\"><b>Внимание! </b><span style=\"color:%1;\">Подключите блок управления к питанию.</span></p>"
+                       "<p align=\"center\" style=\"color:%1;\">Если возникли сложности с доступом, пишите в поддержку</p>"
+                       "<p align=\"center\"><span style=\"color:%1;\">E-mail </span><b>%2</b></p>"
+                       "<p align=\"center\"><span style=\"color:%1;\">DeviceID </span><b>%3</b></p>")
+            .arg(Theme::MutedText.name(), supportAddress(), m_deviceId.toHtmlEscaped()));
 }
 
 void regform::on_loginPageButton_clicked()
@@ -293,7 +308,7 @@ bool regform::userEdited(const QLineEdit *edit) const
 
 void regform::setGrey(QLineEdit *edit, bool grey)
 {
-    edit->setStyleSheet(grey ? GreyText : DarkText);
+    setEditColour(edit, grey ? Theme::PlaceholderText : Theme::DarkText);
     if (edit == m_loginEdit)
         m_loginGrey = grey;
     else if (edit == m_passwordEdit)

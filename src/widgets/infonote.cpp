@@ -1,5 +1,7 @@
 #include "widgets/infonote.h"
 
+#include "widgets/theme.h"
+
 #include <QApplication>
 #include <QGraphicsBlurEffect>
 #include <QLabel>
@@ -66,9 +68,10 @@ infonote::infonote(QWidget *parent, const QString &text, int flags_, int ticks)
     m_label->setWordWrap(true);
     m_label->setMinimumSize(360, 110);
     m_label->setStyleSheet(QStringLiteral(
-        "QLabel { background-color: rgb(31, 35, 37); color: rgb(230, 232, 233);"
-        " border: 2px solid rgba(60, 207, 145, 1); border-radius: 12px; padding: 18px;"
-        " font-family: Inter; font-size: 16px; font-weight: 600; }"));
+        "QLabel { background-color: %1; color: %2; border: 2px solid %3; border-radius: 12px; padding: 18px;"
+        " font-family: %4; font-size: 16px; font-weight: 600; }")
+                               .arg(Theme::css(Theme::CardBackground), Theme::css(Theme::Text), Theme::css(Theme::Brand),
+                                    Theme::TextFont));
     layout->addWidget(m_label);
     m_label->setText(text);
 }

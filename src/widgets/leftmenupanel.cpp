@@ -3,6 +3,7 @@
 #include "ui_leftmenupanel.h"
 #include "model/codec/statusrecord.h"
 #include "widgets/buttonaccessibility.h"
+#include "widgets/theme.h"
 #include "widgets/viewstate.h"
 
 #include <QAbstractButton>
@@ -15,16 +16,39 @@
 namespace {
 
 const auto StatusNormalStyle = QStringLiteral(
-    "color: rgba(60, 207, 145, 1); border: 2px solid rgba(60, 207, 145, 1); border-radius: 6px; "
-    "font-family: Inter;  font-size: 16px; font-weight: 600;");
+    "color: %1; border: 2px solid %1; border-radius: 6px; font-family: %2;  font-size: 16px; font-weight: 600;")
+    .arg(Theme::css(Theme::Brand), Theme::TextFont);
 const auto StatusErrorStyle = QStringLiteral(
-    "color: red; border: 2px solid red; border-radius: 6px; font-family: Inter;  font-size: 12px; "
-    "font-weight: 600;");
+    "color: %1; border: 2px solid %1; border-radius: 6px; font-family: %2;  font-size: 12px; font-weight: 600;")
+    .arg(Theme::css(Theme::Alert), Theme::TextFont);
 
-const auto BarEmptyStyle = QStringLiteral("border: 2px solid black;");
-const auto BarFlaggedStyle = QStringLiteral("background-color: #F82161;");
-const auto BarBegunStyle = QStringLiteral("background-color: #3FDD78;");
-const auto BarAheadStyle = QStringLiteral("background-color: rgb(122, 122, 122);");
+const auto BarEmptyStyle = QStringLiteral("border: 2px solid %1;").arg(Theme::css(Theme::Shadow));
+const auto BarFlaggedStyle = QStringLiteral("background-color: %1;").arg(Theme::css(Theme::Alert));
+const auto BarBegunStyle = QStringLiteral("background-color: %1;").arg(Theme::css(Theme::Done));
+const auto BarAheadStyle = QStringLiteral("background-color: %1;").arg(Theme::css(Theme::Ahead));
+
+QString panelStyle()
+{
+    using namespace Theme;
+    return QStringLiteral(
+               "#LeftMenuPanel { background-color: %1; border-radius: 12px; }"
+               " #menuFrame, #barframe { background: transparent; }"
+               " #infoFrame { background-color: %2; border-radius: 12px; }"
+               " QLabel { color: %3; font-family: %4; font-size: 13px; }"
+               " #datestart, #datestop, #dateDash { font-size: 15px; font-weight: 500; }"
+               " #daysLeftLabel { color: %5; font-family: %6; font-size: 12px; font-weight: 600; }"
+               " #statusCaptionLabel { color: %7; font-family: %6; font-size: 12px; }"
+               " #idLabel { color: %7; font-size: 12px; }"
+               " #menuFrame QPushButton { color: %3; background-color: transparent; border: none; border-radius: 12px;"
+               " padding: 10px 8px; text-align: left; font-family: %6; font-size: 15px; font-weight: 500; }"
+               " #menuFrame QPushButton:hover { background-color: %2; }"
+               " #menuFrame QPushButton:checked { color: %5; background-color: %2; }"
+               " #closeAppButton { color: %3; background-color: %2; border: 1px solid %8; border-radius: 12px;"
+               " padding: 10px; font-family: %6; font-size: 15px; font-weight: 500; }"
+               " #closeAppButton:hover { border-color: %5; color: %5; }")
+        .arg(css(WindowBackground), css(CardBackground), css(Text), NumberFont, css(Brand), TextFont, css(DimText),
+             css(Border));
+}
 
 constexpr int MaxSegments = 20;
 constexpr int MinBarLabels = 15;
@@ -49,6 +73,7 @@ LeftMenuPanel::LeftMenuPanel(QWidget *parent)
     , ui(std::make_unique<Ui::LeftMenuPanel>())
 {
     ui->setupUi(this);
+    setStyleSheet(panelStyle());
     installButtonAccessibility();
 
     menuGroup = new QButtonGroup(this);

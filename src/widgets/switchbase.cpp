@@ -1,15 +1,16 @@
 #include "widgets/switchbase.h"
 
+#include "widgets/theme.h"
+
 #include <QMouseEvent>
 #include <QPropertyAnimation>
 
 namespace {
 constexpr int AnimationMs = 120;
-const QColor KnobColor(QStringLiteral("#d5d5d5"));
 }
 
 SwitchBase::SwitchBase(QWidget *parent)
-    : QAbstractButton(parent), knobBrush(KnobColor), m_animation(new QPropertyAnimation(this, "sliderPosition", this))
+    : QAbstractButton(parent), knobBrush(Theme::Knob), m_animation(new QPropertyAnimation(this, "sliderPosition", this))
 {
     m_animation->setDuration(AnimationMs);
 }
@@ -46,7 +47,7 @@ void SwitchBase::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton) {
         on = !on;
         state = on ? 0 : 1;
-        knobBrush = QBrush(KnobColor);
+        knobBrush = QBrush(Theme::Knob);
         if (on)
             animateKnob(turnOnFrom(), onPosition());
         else

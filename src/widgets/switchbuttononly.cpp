@@ -1,5 +1,7 @@
 #include "widgets/switchbuttononly.h"
 
+#include "widgets/theme.h"
+
 #include <QPainter>
 
 switchbuttononly::switchbuttononly(QWidget *parent) : SwitchBase(parent)
@@ -16,7 +18,7 @@ void switchbuttononly::paintEvent(QPaintEvent *)
     p.setPen(Qt::NoPen);
     const int k = knobSize();
     p.setOpacity(on ? 0.8 : 0.38);
-    p.setBrush(on ? QColor(0, 132, 255) : QColor(Qt::gray));
+    p.setBrush(on ? Theme::Switch : Theme::SwitchOff);
     p.drawRoundedRect(QRect(0, 3, width(), height() - 4), 10, 10);
     p.setOpacity(1.0);
     p.setBrush(knobBrush);

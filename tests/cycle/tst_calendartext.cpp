@@ -40,26 +40,88 @@ private slots:
         QCOMPARE(CalendarText::cycleWord(count), word);
     }
 
-    void colours_data()
+    // A scenario's colour follows its index: adding a scenario anywhere leaves the colours of the
+    // days that keep theirs as they were.
+    void coloursStayWhenScenariosAreAdded_data()
     {
-        QTest::addColumn<QList<int>>("scenarios");
-        QTest::addColumn<QList<int>>("colours");
-        QTest::newRow("same scenario met again") << QList<int>{1, 1, 2, 1} << QList<int>{1, 1, 2, 3};
-        QTest::newRow("base days between") << QList<int>{1, 0, 1, 0, 2} << QList<int>{1, 0, 1, 0, 2};
-        QTest::newRow("all base") << QList<int>{0, 0} << QList<int>{0, 0};
-        QList<int> many;
-        QList<int> wrapped;
-        for (int i = 0; i < 24; ++i) {
-            many << 1 + i % 2;
-            wrapped << i % 22 + 1;
-        }
-        QTest::newRow("after 22 back to 1") << many << wrapped;
+        QTest::addColumn<QList<int>>("before");
+        QTest::addColumn<QList<int>>("after");
+        QTest::addColumn<QList<int>>("colours");  // of `after`
+        QTest::newRow("added before") << QList<int>{0, 0, 1, 1, 2, 2} << QList<int>{3, 3, 1, 1, 2, 2}
+                                      << QList<int>{3, 3, 1, 1, 2, 2};
+        QTest::newRow("added after") << QList<int>{1, 1, 2, 2, 0, 0} << QList<int>{1, 1, 2, 2, 3, 3}
+                                     << QList<int>{1, 1, 2, 2, 3, 3};
+        QTest::newRow("added in the middle of a run") << QList<int>{1, 1, 2, 2, 2, 2, 2} << QList<int>{1, 1, 2, 3, 3, 2, 2}
+                                                      << QList<int>{1, 1, 2, 3, 3, 2, 2};
+        QTest::newRow("same scenario met again") << QList<int>{1, 1, 2, 2} << QList<int>{1, 1, 2, 1}
+                                                 << QList<int>{1, 1, 2, 1};
+        QTest::newRow("base days between") << QList<int>{1, 0, 1, 0, 2} << QList<int>{1, 0, 1, 4, 2}
+                                           << QList<int>{1, 0, 1, 4, 2};
+        QTest::newRow("after 22 back to 1") << QList<int>{22, 0} << QList<int>{22, 23} << QList<int>{22, 1};
     }
-    void colours()
+    void coloursStayWhenScenariosAreAdded()
     {
-        QFETCH(QList<int>, scenarios);
+        QFETCH(QList<int>, before);
+        QFETCH(QList<int>, after);
         QFETCH(QList<int>, colours);
-        QCOMPARE(CalendarText::colourNumbers(scenarios), colours);
+        const QList<int> was = CalendarText::colourNumbers(before);
+        const QList<int> now = CalendarText::colourNumbers(after);
+        QCOMPARE(now, colours);
+        for (int i = 0; i < before.size(); ++i) {
+            if (before.at(i) == after.at(i))
+                QVERIFY2(was.at(i) == now.at(i), qPrintable(QStringLiteral("day %1 changed colour").arg(i)));
+        }
+    }
+
+    void legend_data()
+    {
+        QTest::addColumn<QList<int>>("days");
+        QTest::addColumn<QStringList>("names");  // by scenario index
+        QTest::addColumn<QList<int>>("indexes");
+        QTest::addColumn<QStringList>("texts");  // "colour name: dates" of each entry
+        const QStringList named{QStringLiteral("База"), QStringLiteral("Рассада"), QStringLiteral("Цветение"),
+                                QStringLiteral("Новый сценарий")};
+        QTest::newRow("base days left out") << QList<int>{0, 1, 1, 0} << named << QList<int>{1}
+                                            << QStringList{QStringLiteral("1 Рассада: 04-05 МАЯ")};
+        QTest::newRow("a scenario in two runs, by index")
+            << QList<int>{2, 2, 1, 1, 2, 3} << named << QList<int>{1, 2, 3}
+            << QStringList{QStringLiteral("1 Рассада: 05-06 МАЯ"), QStringLiteral("2 Цветение: 03-04 МАЯ, 07 МАЯ"),
+                           QStringLiteral("3 Новый сценарий: 08 МАЯ")};
+        QTest::newRow("a scenario without a name") << QList<int>{0, 2, 2} << QStringList{QString(), QString(), QStringLiteral("  ")}
+                                                   << QList<int>{2} << QStringList{QStringLiteral("2 Сценарий 2: 04-05 МАЯ")};
+        QTest::newRow("nothing coloured") << QList<int>{0, 0} << named << QList<int>{} << QStringList{};
+    }
+    void legend()
+    {
+        QFETCH(QList<int>, days);
+        QFETCH(QStringList, names);
+        QFETCH(QList<int>, indexes);
+        QFETCH(QStringList, texts);
+        QList<Scenario> scenarios;
+        for (const QString &name : names) {
+            Scenario s;
+            s.name = name;
+            scenarios << s;
+        }
+        QList<CycleDay> cycle;
+        for (int k = 0; k < days.size(); ++k)
+            cycle.append({QDateTime(QDate(2026, 5, 3 + k), QTime(8, 0)), days.at(k)});
+        const QList<CalendarText::LegendEntry> entries = CalendarText::legend(cycle, scenarios);
+        QStringList got;
+        QList<int> gotIndexes;
+        for (const CalendarText::LegendEntry &e : entries) {
+            QCOMPARE(e.colour, CalendarText::colourNumber(e.scenarioIndex));
+            gotIndexes << e.scenarioIndex;
+            got << QStringLiteral("%1 %2: %3").arg(e.colour).arg(e.name, e.dates);
+        }
+        QCOMPARE(gotIndexes, indexes);
+        QCOMPARE(got, texts);
+        // the shown text names each scenario with its dates, its name escaped
+        const QString html = CalendarText::legendHtml(entries);
+        for (const CalendarText::LegendEntry &e : entries) {
+            QVERIFY(html.contains(e.name.toHtmlEscaped()));
+            QVERIFY(html.contains(e.dates));
+        }
     }
 
     void cardText_data()

@@ -7,6 +7,7 @@
 #include "commentanswer.h"
 #include "link/exchangestate.h"
 #include "widgets/dialogs.h"
+#include "widgets/theme.h"
 #include "widgets/viewstate.h"
 
 using ScenarioMap = QMap<int, int>;
@@ -126,11 +127,12 @@ private slots:
         // April's first card opens the second band
         QVERIFY(cards.at(4)->y() > cards.at(3)->y());
         QCOMPARE(cards.at(4)->x(), 0);
+        // scenario 1 met again after scenario 2 keeps its colour
         QCOMPARE((QList<int>{cards.at(1)->colour, cards.at(2)->colour, cards.at(3)->colour, cards.at(5)->colour}),
-                 (QList<int>{1, 1, 2, 3}));
+                 (QList<int>{1, 1, 2, 1}));
         QCOMPARE(cards.at(0)->colour, 0);
         QCOMPARE(cards.at(3)->background(), QColor(222, 31, 240, 62));
-        QCOMPARE(cards.at(5)->background(), QColor(0xF0, 0x80, 0x80));
+        QCOMPARE(cards.at(5)->background(), QColor(62, 144, 240, 62));
         QCOMPARE(cards.at(0)->background(), QColor(0x2A, 0x2E, 0x30));
         QCOMPARE(controllerState().scenarios.at(1).usage, 3);
     }
@@ -292,6 +294,103 @@ private slots:
         QCOMPARE(f.page->cards().size(), 6);
         QVERIFY(f.page->selectedIndexes().isEmpty());
         QCOMPARE(f.edit("starttime")->text(), QStringLiteral("28.03.2026   20:00"));
+    }
+
+    // Days 20-22 of a 30-day plan get a scenario of their own: the days after them keep the colour
+    // of theirs, and the legend names every scenario with its colour and dates.
+    void scenarioKeepsItsColourWhenAnotherIsAdded()
+    {
+        CycleFixture f;
+        const QDateTime start(QDate(2026, 5, 1), QTime(8, 0));
+        QList<int> days(30, 2);
+        for (int k = 0; k < 10; ++k)
+            days[k] = 1;
+        f.setPlan(24, 0, start, days, 4);
+        QList<QColor> before;
+        for (const DayCard *card : f.page->cards())
+            before << card->background();
+        for (int k = 19; k < 22; ++k)
+            days[k] = 3;
+        f.setPlan(24, 0, start, days, 4);
+        const QList<DayCard *> cards = f.page->cards();
+        for (int k = 0; k < 30; ++k) {
+            if (k < 19 || k >= 22)
+                QVERIFY2(cards.at(k)->background() == before.at(k), qPrintable(QStringLiteral("day %1").arg(k + 1)));
+        }
+        QVERIFY(cards.at(20)->background() != cards.at(25)->background());
+
+        const QString legend = f.child<QLabel>("calendarLegend")->text();
+        QVERIFY2(legend.contains(QStringLiteral("Сценарий 1&nbsp;<span style=\"color:%1;\">01-10 МАЯ</span>")
+                                     .arg(Theme::MutedText.name())),
+                 qPrintable(legend));
+        QVERIFY(legend.contains(QStringLiteral("11-19 МАЯ, 23-30 МАЯ")));
+        QVERIFY(legend.contains(QStringLiteral("Сценарий 3")));
+        QVERIFY(legend.contains(QStringLiteral("20-22 МАЯ")));
+        // each swatch is the colour of its cards as the page shows them
+        for (int k : {0, 10, 20})
+            QVERIFY(legend.contains(Theme::composite(cards.at(k)->background(), Theme::PageBackground).name()));
+
+        f.setPlan(24, 0, start, QList<int>(30, 0), 4);
+        QVERIFY(f.child<QLabel>("calendarLegend")->text().isEmpty());
+    }
+
+    // Text on every card reads on its colour, selected or not.
+    void cardTextReadsOnItsColour()
+    {
+        CycleFixture f;
+        QList<int> days;
+        for (int k = 0; k <= Theme::ScenarioColourCount; ++k)
+            days << k;
+        f.setPlan(24, 0, QDateTime(QDate(2026, 5, 1), QTime(8, 0)), days, int(days.size()));
+        f.click(1);
+        for (const DayCard *card : f.page->cards()) {
+            const QColor shown = Theme::composite(card->background(), Theme::PageBackground);
+            QVERIFY2(Theme::contrast(card->textColour(), shown) >= Theme::MinContrast,
+                     qPrintable(QStringLiteral("card %1 on %2").arg(card->index() + 1).arg(shown.name())));
+        }
+    }
+
+    // Edited cycle fields are marked, and so is the page, until they are cancelled; a save
+    // request alone keeps the mark, since nothing is written yet.
+    void unsavedMark_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("cycle count") << QStringLiteral("lenday") << QStringLiteral("9");
+        QTest::newRow("day hours") << QStringLiteral("dayHoursEdit") << QStringLiteral("14");
+        QTest::newRow("night hours") << QStringLiteral("nightHoursEdit") << QStringLiteral("10");
+        QTest::newRow("start") << QStringLiteral("starttime") << QStringLiteral("01.04.2026   09:00");
+        QTest::newRow("day and night switched off") << QStringLiteral("phaseena") << QString();
+    }
+    void unsavedMark()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        CycleFixture f;
+        f.setPlan(6);
+        auto *mark = f.child<QLabel>("unsavedMark");
+        QVERIFY(!mark->isVisible());
+        QLineEdit *edit = f.page->findChild<QLineEdit *>(field);
+        if (edit) {
+            edit->selectAll();
+            QTest::keyClicks(edit, typed);
+            CycleFixture::leave(edit);
+            QVERIFY(edit->property("edited").toBool());
+        } else {
+            QTest::mouseClick(f.child<QAbstractButton>("phaseena"), Qt::LeftButton);
+            QVERIFY(f.edit("dayHoursEdit")->property("edited").toBool());
+        }
+        QVERIFY(mark->isVisible());
+        QVERIFY(!f.edit(field == QStringLiteral("lenday") ? "starttime" : "lenday")->property("edited").toBool());
+
+        f.press("acceptButton");
+        QVERIFY(controllerState().uploadRequest);
+        QVERIFY(mark->isVisible());
+
+        f.press("cancelButton");
+        QVERIFY(!mark->isVisible());
+        for (const char *name : {"starttime", "lenday", "dayHoursEdit", "nightHoursEdit"})
+            QVERIFY2(!f.edit(name)->property("edited").toBool(), name);
     }
 
     void phaseSwitch()

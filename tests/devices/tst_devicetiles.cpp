@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "widgets/theme.h"
 #include "devicesfixture.h"
 #include "devices/powersocketelement.h"
 #include "devices/sensorelement.h"
@@ -73,12 +74,12 @@ private slots:
         QTest::addColumn<bool>("switchShown");
         QTest::addColumn<bool>("switchOn");
         QTest::addColumn<int>("cursor");
-        QTest::newRow("on") << 1 << u":/pict/powerSocketOn.png"_s << u"rgba(142, 237, 0, 1)"_s
-                            << u"3px solid black"_s << true << true << int(Qt::PointingHandCursor);
-        QTest::newRow("off") << 2 << u":/pict/powerSocketOff.png"_s << u"rgba(253, 249, 81, 1)"_s
-                             << u"3px solid black"_s << true << false << int(Qt::PointingHandCursor);
+        QTest::newRow("on") << 1 << u":/pict/powerSocketOn.png"_s << Theme::css(Theme::Live)
+                            << u"3px solid "_s + Theme::css(Theme::Shadow) << true << true << int(Qt::PointingHandCursor);
+        QTest::newRow("off") << 2 << u":/pict/powerSocketOff.png"_s << Theme::css(Theme::Attention)
+                             << u"3px solid "_s + Theme::css(Theme::Shadow) << true << false << int(Qt::PointingHandCursor);
         QTest::newRow("not connected") << 0 << u":/pict/powerSocketNotConnected_1.png"_s
-                                       << u"rgba(183, 192, 197, 1)"_s << u"2px solid rgba(19, 19, 19, 1)"_s
+                                       << Theme::css(Theme::MutedText) << u"2px solid "_s + Theme::css(Theme::TileEdge)
                                        << false << false << int(Qt::ForbiddenCursor);
     }
     void socketStatusPresentation()
@@ -170,10 +171,10 @@ private slots:
         QTest::addColumn<QString>("pinPicture");
         QTest::addColumn<QString>("colour");
         QTest::addColumn<QString>("valueAfter");
-        QTest::newRow("connected") << 0 << u":/pict/sensorConnectionOk.svg"_s << u"rgba(142, 237, 0, 1)"_s
+        QTest::newRow("connected") << 0 << u":/pict/sensorConnectionOk.svg"_s << Theme::css(Theme::Live)
                                    << u"Температура 20°C"_s;
         QTest::newRow("not connected") << 1 << u":/pict/sensorConnectionFail.svg"_s
-                                       << u"rgba(183, 192, 197, 1)"_s << QString();
+                                       << Theme::css(Theme::MutedText) << QString();
     }
     void sensorConnectionState()
     {

@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -56,6 +57,37 @@ private slots:
         openFromPanel(f, "deviceButton");
         openFromPanel(f, "workCycleSettingsButton");
         QCOMPARE(page->selectedIndexes(), QList<int>{2});
+    }
+
+    // The work-cycle page marks edited fields until the controller holds them, or until they are
+    // cancelled.
+    void unsavedMarkClearsOnSaveAndOnCancel()
+    {
+        E2EFixture f;
+        QVERIFY(f.signedInController(DemoSeed::imageBody()));
+        openFromPanel(f, "workCycleSettingsButton");
+        WorkCycleSettingsForm *page = f.window->workCycleForm();
+        auto *mark = page->findChild<QLabel *>(QStringLiteral("unsavedMark"));
+        auto *count = page->findChild<QLineEdit *>(QStringLiteral("lenday"));
+        QVERIFY(!mark->isVisibleTo(page));
+        const int live = controllerState().cycleCount;
+
+        count->selectAll();
+        QTest::keyClicks(count, QString::number(live + 2));
+        QVERIFY(mark->isVisibleTo(page));
+        page->findChild<QPushButton *>(QStringLiteral("acceptButton"))->click();
+        QVERIFY(f.tickUntil([live] { return controllerState().cycleCount != live; }, 400));
+        QVERIFY(f.reachIdle());
+        QCOMPARE(controllerState().cycleCount, live + 2);
+        QVERIFY(!mark->isVisibleTo(page));
+        QVERIFY(!count->property("edited").toBool());
+
+        count->selectAll();
+        QTest::keyClicks(count, QString::number(live));
+        QVERIFY(mark->isVisibleTo(page));
+        page->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
+        QVERIFY(!mark->isVisibleTo(page));
+        QCOMPARE(count->text(), QString::number(live + 2));
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include "signin/regform.h"
 #include "widgets/infonote.h"
+#include "widgets/theme.h"
 
 class TestRegForm : public QObject
 {
@@ -17,6 +18,7 @@ class TestRegForm : public QObject
     {
         return f.findChild<T *>(QString::fromLatin1(name));
     }
+    static QColor textColour(const QLineEdit *edit) { return edit->palette().color(QPalette::Text); }
 
 private slots:
     void cleanup()
@@ -80,20 +82,20 @@ private slots:
         f.setFormMode(regform::SignIn, QStringLiteral("grower"), remembered);
         auto *login = child<QLineEdit>(f, "loginEdit");
         auto *password = child<QLineEdit>(f, "passwordEdit");
-        QCOMPARE(login->styleSheet(), QStringLiteral("color: #232627;"));
-        QCOMPARE(password->styleSheet(), remembered.isEmpty() ? QStringLiteral("color: #6C7275;") : QStringLiteral("color: #232627;"));
+        QCOMPARE(textColour(login), Theme::DarkText);
+        QCOMPARE(textColour(password), remembered.isEmpty() ? Theme::PlaceholderText : Theme::DarkText);
         login->setFocus();
         QCOMPARE(login->text(), QStringLiteral("grower"));
         QTest::mouseClick(password, Qt::LeftButton);
         QVERIFY(password->hasFocus());
         QCOMPARE(password->text(), remembered);
-        QCOMPARE(password->styleSheet(), QStringLiteral("color: #232627;"));
+        QCOMPARE(textColour(password), Theme::DarkText);
         // emptied edits turn grey again when editing finishes
         login->clear();
         password->clear();
         emit login->editingFinished();
-        QCOMPARE(login->styleSheet(), QStringLiteral("color: #6C7275;"));
-        QCOMPARE(password->styleSheet(), QStringLiteral("color: #6C7275;"));
+        QCOMPARE(textColour(login), Theme::PlaceholderText);
+        QCOMPARE(textColour(password), Theme::PlaceholderText);
     }
 
     void loginButtonMessages_data()

@@ -8,6 +8,7 @@
 
 #include "model/codec/statusrecord.h"
 #include "widgets/leftmenupanel.h"
+#include "widgets/theme.h"
 #include "widgets/viewstate.h"
 
 using namespace Qt::StringLiterals;
@@ -16,17 +17,17 @@ using Calls = QList<QPair<int, int>>; // (active, kind) handed to setStatus, in 
 
 namespace {
 
-const QString Empty = QStringLiteral("border: 2px solid black;");
-const QString Red = QStringLiteral("background-color: #F82161;");
-const QString Green = QStringLiteral("background-color: #3FDD78;");
-const QString Grey = QStringLiteral("background-color: rgb(122, 122, 122);");
+const QString Empty = QStringLiteral("border: 2px solid %1;").arg(Theme::css(Theme::Shadow));
+const QString Red = QStringLiteral("background-color: %1;").arg(Theme::css(Theme::Alert));
+const QString Green = QStringLiteral("background-color: %1;").arg(Theme::css(Theme::Done));
+const QString Grey = QStringLiteral("background-color: %1;").arg(Theme::css(Theme::Ahead));
 
 const QString NormalStyle = QStringLiteral(
-    "color: rgba(60, 207, 145, 1); border: 2px solid rgba(60, 207, 145, 1); border-radius: 6px; "
-    "font-family: Inter;  font-size: 16px; font-weight: 600;");
+    "color: %1; border: 2px solid %1; border-radius: 6px; font-family: Inter;  font-size: 16px; font-weight: 600;")
+    .arg(Theme::css(Theme::Brand));
 const QString ErrorStyle = QStringLiteral(
-    "color: red; border: 2px solid red; border-radius: 6px; font-family: Inter;  font-size: 12px; "
-    "font-weight: 600;");
+    "color: %1; border: 2px solid %1; border-radius: 6px; font-family: Inter;  font-size: 12px; font-weight: 600;")
+    .arg(Theme::css(Theme::Alert));
 
 const QString ClockText = QStringLiteral("Не работает таймер текущего времени");
 const QString NotLoadedText = QStringLiteral("Не удалось загрузить сенарий");
