@@ -5,7 +5,6 @@
 #include "devices/powersocketelement.h"
 #include "devices/sensorelement.h"
 #include "devices/switchrequest.h"
-#include "devices/workstatus.h"
 #include "link/requests.h"
 #include "model/clock.h"
 #include "model/codec/configimage.h"
@@ -307,10 +306,10 @@ void DevicesForm::showSocketStates(const StatusRecord &record)
     }
 }
 
-void DevicesForm::showStatus(bool dayPhase, int hours, int minutes, bool beforeStart, int kind)
+void DevicesForm::showStatus(bool dayPhase, int hours, int minutes, bool beforeStart, WorkKind kind)
 {
-    if (kind == WorkStatus::NoScenario || kind == WorkStatus::Stopped) {
-        daytime->setText(kind == WorkStatus::NoScenario ? QStringLiteral("СЦЕНАРИЙ РАБОТЫ НЕ ЗАДАН")
+    if (kind == WorkKind::NoWorkCycle || kind == WorkKind::Stopped) {
+        daytime->setText(kind == WorkKind::NoWorkCycle ? QStringLiteral("СЦЕНАРИЙ РАБОТЫ НЕ ЗАДАН")
                                                         : QStringLiteral("РАБОТА ОСТАНОВЛЕНА"));
         if (dayNightEnabled)
             daystatesym->hide();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/codec/sensorcatalogue.h"
+#include "model/codec/statusrecord.h"
 
 #include <QList>
 #include <QMap>
@@ -44,8 +45,8 @@ public:
     void updateRelaySwitches();
     void setStartStopText(bool running);
     void setStartStopVisible(bool visible);
-    // kind: WorkStatus::Kind (0 running, 1 stopped, 2 no scenario).
-    void showStatus(bool dayPhase, int hours, int minutes, bool beforeStart, int kind);
+    // kind: Working or Waiting, Stopped, NoWorkCycle.
+    void showStatus(bool dayPhase, int hours, int minutes, bool beforeStart, WorkKind kind);
     // Rows selectable on each input, in sensor-number order.
     void distributeTypeLists(const QList<QList<SensorTypeInfo>> &lists);
 

@@ -1,4 +1,5 @@
 #include "link/commandchannel.h"
+#include "model/codec/statusrecord.h"
 
 #include "link/exchangestate.h"
 #include "ble/transport.h"
@@ -143,7 +144,7 @@ void CommandChannel::onCharacteristicRead(quint16 characteristic, const QByteArr
         handleUploadAck(value);
         break;
     case ReplyKind::StatusReply:
-        ex.statusWhole = value.size() >= Frame::StatusRecordSize;
+        ex.statusWhole = StatusRecord(value).isWhole();
         ex.statusBytes = paddedStatusRecord(value);
         ex.pendingReply = ReplyKind::NoReply;
         ex.exchangeStep = ExchangeStep::StatusReceived;

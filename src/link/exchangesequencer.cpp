@@ -341,7 +341,7 @@ void ExchangeSequencer::stepStatusReceived()
     if (!ex.imageLengthKnown) {
         // asked for at the start: only a whole record tells the image length
         if (ex.statusWhole) {
-            ex.imageLength = statusImageLength(ex.statusBytes);
+            ex.imageLength = record.imageLength();
             ex.imageLengthKnown = true;
             ex.statusAttempts = 0;
         }

@@ -1,4 +1,5 @@
 #include "link/frames.h"
+#include "model/codec/statusrecord.h"
 
 #include "model/clock.h"
 
@@ -158,16 +159,10 @@ bool deleteReplyAccepted(const QByteArray &reply)
     return replyAccepted(reply) && !(replyByte(reply, 0) & Frame::AccountExistsBit);
 }
 
-quint16 statusImageLength(const QByteArray &status)
-{
-    const quint16 length = replyU16(status, 146);
-    return length > 0x8000 ? 0 : length;
-}
-
 QByteArray paddedStatusRecord(const QByteArray &reply)
 {
     QByteArray out = reply;
-    if (out.size() < Frame::StatusRecordSize)
-        out.append(Frame::StatusRecordSize - out.size(), '\0');
+    if (out.size() < StatusRecord::WholeSize)
+        out.append(StatusRecord::WholeSize - out.size(), '\0');
     return out;
 }

@@ -32,7 +32,6 @@ constexpr int ImageBodyStart = 0x40; // the image body follows the 64-byte heade
 constexpr int LogAreaEnd = 0x7F00;
 constexpr int LogAreaMinStart = 4000;
 constexpr int LogRecordSize = 20;
-constexpr int StatusRecordSize = 148; // up to and including the image length at 146-147
 constexpr quint8 UploadTakenBit = 0x02;
 constexpr quint8 AccountExistsBit = 0x01;
 constexpr int AcceptedByte = 144;
@@ -86,7 +85,5 @@ quint16 blockReplyAddress(const QByteArray &reply);
 bool uploadChunkTaken(const QByteArray &reply);
 bool replyAccepted(const QByteArray &reply);        // byte 144 = 0xFF
 bool deleteReplyAccepted(const QByteArray &reply);  // accepted and no account left
-// Image length of a status record; above 0x8000 counts as no image.
-quint16 statusImageLength(const QByteArray &status);
 // Zero-pads a short status record to its full length so that readers find 0 for missing fields.
 QByteArray paddedStatusRecord(const QByteArray &reply);

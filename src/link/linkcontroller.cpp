@@ -1,4 +1,5 @@
 #include "link/linkcontroller.h"
+#include "model/codec/statusrecord.h"
 
 #include "link/exchangestate.h"
 #include "link/frames.h"
@@ -387,12 +388,13 @@ void LinkController::onServiceStateChanged(int state)
     ExchangeState &ex = exchange();
     m_channel.setService(m_service);
     ex.statusBytes = m_service->cachedCommandValue();
-    ex.saveLoginOnSuccess = (replyByte(ex.statusBytes, 0) & Frame::AccountExistsBit) == 0;
+    const StatusRecord record(ex.statusBytes);
+    ex.saveLoginOnSuccess = !record.accountExists();
     ex.controllerSeen = true;
     // a short or missing record (a failed read) says nothing of the image: it is asked for again
     // after the sign-in
-    ex.imageLengthKnown = ex.statusBytes.size() >= Frame::StatusRecordSize;
-    ex.imageLength = ex.imageLengthKnown ? statusImageLength(ex.statusBytes) : 0;
+    ex.imageLengthKnown = record.isWhole();
+    ex.imageLength = ex.imageLengthKnown ? record.imageLength() : 0;
     ex.linkState = LinkState::ServiceReady;
     sendAccountCommand(m_login, m_password, m_deleteFlag);
 }

@@ -213,32 +213,32 @@ void LeftMenuPanel::takeStatus(const StatusRecord &record, const PanelStatus &st
     setStatus(status.active, status.kind);
 }
 
-void LeftMenuPanel::setStatus(int active, int kind)
+void LeftMenuPanel::setStatus(int active, WorkKind kind)
 {
     ViewState &view = viewState();
 
-    if (kind == StatusKind::ClockFailure || kind == StatusKind::ScenarioNotLoaded) {
+    if (kind == WorkKind::ClockFailure || kind == WorkKind::ScenarioNotLoaded) {
         view.workRunning = 0;
         // The first error stays on screen until a normal status replaces it.
         if (view.statusErrorShown)
             return;
         view.statusErrorShown = 1;
         ui->statusLabel->setStyleSheet(StatusErrorStyle);
-        ui->statusLabel->setText(kind == StatusKind::ClockFailure ? QStringLiteral("Не работает таймер текущего времени")
+        ui->statusLabel->setText(kind == WorkKind::ClockFailure ? QStringLiteral("Не работает таймер текущего времени")
                                                       : QStringLiteral("Не удалось загрузить сенарий"));
         return;
     }
 
     QString text;
-    if (kind == StatusKind::NoWorkCycle)
+    if (kind == WorkKind::NoWorkCycle)
         text = QStringLiteral("сценарий не задан");
-    else if (kind < StatusKind::Waiting || kind > StatusKind::Finished)
-        return; // unknown kind: leave the status as it is
+    else if (kind != WorkKind::Waiting && kind != WorkKind::Working && kind != WorkKind::Finished)
+        return; // no kind of this line: leave the status as it is
     else if (!active)
         text = QStringLiteral("работа остановлена");
-    else if (kind == StatusKind::Working)
+    else if (kind == WorkKind::Working)
         text = QStringLiteral("работа");
-    else if (kind == StatusKind::Finished)
+    else if (kind == WorkKind::Finished)
         text = QStringLiteral("работа завершена");
     else
         text = QStringLiteral("ожидание");
@@ -248,7 +248,7 @@ void LeftMenuPanel::setStatus(int active, int kind)
         ui->statusLabel->setStyleSheet(StatusNormalStyle);
     }
     ui->statusLabel->setText(text);
-    view.workRunning = (active && kind == StatusKind::Working) ? 1 : 0;
+    view.workRunning = (active && kind == WorkKind::Working) ? 1 : 0;
 }
 
 void LeftMenuPanel::on_closeAppButton_clicked()

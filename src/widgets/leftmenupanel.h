@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/codec/statusrecord.h"
 #include "model/daystate.h"
 
 #include <QFrame>
@@ -41,8 +42,8 @@ public slots:
     void setId(const QString &id);
     // One state per cycle day; remainingDays is clamped to 0..99 for display.
     void setDayBar(const QList<DayState> &dayStates, int remainingDays);
-    // kind is a StatusKind; active is the controller's run flag.
-    void setStatus(int active, int kind);
+    // active is the controller's run flag.
+    void setStatus(int active, WorkKind kind);
     // A status record as the exchange sequencer reads it.
     void takeStatus(const StatusRecord &record, const PanelStatus &status);
 

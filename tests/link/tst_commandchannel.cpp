@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "link/commandchannel.h"
+#include "model/codec/statusrecord.h"
 #include "link/exchangestate.h"
 #include "link/frames.h"
 #include "mockclock.h"
@@ -358,7 +359,7 @@ private slots:
         channel->onCharacteristicRead(CommandCharacteristicUuid, reply);
         QCOMPARE(ex.exchangeStep, ExchangeStep::StatusReceived);
         QCOMPARE(ex.pendingReply, ReplyKind::NoReply);
-        QVERIFY(ex.statusBytes.size() >= Frame::StatusRecordSize);
+        QVERIFY(StatusRecord(ex.statusBytes).isWhole());
         QCOMPARE(ex.statusBytes.left(reply.size()), reply);
         QCOMPARE(ex.statusBytes.mid(reply.size()), QByteArray(ex.statusBytes.size() - reply.size(), '\0'));
     }
@@ -475,7 +476,7 @@ private slots:
         ex.exchangeStep = ExchangeStep::Polling;
         channel->sendCommand(Opcode::GetStatus);
         QTRY_COMPARE(ex.exchangeStep, ExchangeStep::StatusReceived);
-        QCOMPARE(int(statusImageLength(ex.statusBytes)), 1164);
+        QCOMPARE(int(StatusRecord(ex.statusBytes).imageLength()), 1164);
         QVERIFY(replyByte(ex.statusBytes, 0) & Frame::AccountExistsBit);
 
         // A block out of order starts the log read over.

@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "link/frames.h"
+#include "model/codec/statusrecord.h"
 #include "mockclock.h"
 #include "model/clock.h"
 
@@ -218,7 +219,7 @@ private slots:
         QFETCH(int, imageLength);
         QCOMPARE(blockReplyHasMarker(reply), marker);
         QCOMPARE(replyAccepted(reply), accepted);
-        QCOMPARE(int(statusImageLength(reply)), imageLength);
+        QCOMPARE(int(StatusRecord(reply).imageLength()), imageLength);
         QCOMPARE(replyByte(reply, -1), quint8(0));
         QCOMPARE(replyByte(reply, int(reply.size())), quint8(0));
         QVERIFY(paddedStatusRecord(reply).size() >= 148);

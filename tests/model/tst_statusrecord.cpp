@@ -31,18 +31,18 @@ private slots:
         QTest::addColumn<int>("button");
 
         const int keep = PanelStatus::KeepButton, hide = PanelStatus::HideButton, show = PanelStatus::ShowButton;
-        QTest::newRow("clock failure wins") << record(0x08 | 0x04 | 0x20, 0, 5) << 10 << -60 << 0 << int(StatusKind::ClockFailure) << keep;
-        QTest::newRow("scenario not loaded, days left") << record(0x20 | 0x04, 0, 5) << 10 << -60 << 0 << int(StatusKind::ScenarioNotLoaded) << keep;
-        QTest::newRow("scenario bit without days left") << record(0x20 | 0x04, 0, 0) << 10 << -60 << 1 << int(StatusKind::Finished) << hide;
-        QTest::newRow("no work cycle") << record(0x04, 0, 5) << 0 << -60 << 0 << int(StatusKind::NoWorkCycle) << hide;
-        QTest::newRow("waiting, countdown, running") << record(0x04, 90, 10) << 10 << 90 << 1 << int(StatusKind::Waiting) << hide;
-        QTest::newRow("waiting, countdown, paused") << record(0x00, 90, 10) << 10 << 90 << 1 << int(StatusKind::Waiting) << keep;
-        QTest::newRow("waiting: start ahead, no countdown") << record(0x04, 0, 10) << 10 << 30 << 1 << int(StatusKind::Waiting) << hide;
-        QTest::newRow("finished, running") << record(0x04, 0, 0) << 10 << -60 << 1 << int(StatusKind::Finished) << hide;
-        QTest::newRow("finished, paused") << record(0x00, 0, 0) << 10 << -60 << 0 << int(StatusKind::Finished) << keep;
-        QTest::newRow("working") << record(0x04, 0, 3) << 10 << -60 << 1 << int(StatusKind::Working) << show;
-        QTest::newRow("working, paused") << record(0x00, 0, 3) << 10 << -60 << 0 << int(StatusKind::Working) << show;
-        QTest::newRow("short record reads as zeros") << QByteArray(1, char(0x04)) << 10 << -60 << 1 << int(StatusKind::Finished) << hide;
+        QTest::newRow("clock failure wins") << record(0x08 | 0x04 | 0x20, 0, 5) << 10 << -60 << 0 << int(WorkKind::ClockFailure) << keep;
+        QTest::newRow("scenario not loaded, days left") << record(0x20 | 0x04, 0, 5) << 10 << -60 << 0 << int(WorkKind::ScenarioNotLoaded) << keep;
+        QTest::newRow("scenario bit without days left") << record(0x20 | 0x04, 0, 0) << 10 << -60 << 1 << int(WorkKind::Finished) << hide;
+        QTest::newRow("no work cycle") << record(0x04, 0, 5) << 0 << -60 << 0 << int(WorkKind::NoWorkCycle) << hide;
+        QTest::newRow("waiting, countdown, running") << record(0x04, 90, 10) << 10 << 90 << 1 << int(WorkKind::Waiting) << hide;
+        QTest::newRow("waiting, countdown, paused") << record(0x00, 90, 10) << 10 << 90 << 1 << int(WorkKind::Waiting) << keep;
+        QTest::newRow("waiting: start ahead, no countdown") << record(0x04, 0, 10) << 10 << 30 << 1 << int(WorkKind::Waiting) << hide;
+        QTest::newRow("finished, running") << record(0x04, 0, 0) << 10 << -60 << 1 << int(WorkKind::Finished) << hide;
+        QTest::newRow("finished, paused") << record(0x00, 0, 0) << 10 << -60 << 0 << int(WorkKind::Finished) << keep;
+        QTest::newRow("working") << record(0x04, 0, 3) << 10 << -60 << 1 << int(WorkKind::Working) << show;
+        QTest::newRow("working, paused") << record(0x00, 0, 3) << 10 << -60 << 0 << int(WorkKind::Working) << show;
+        QTest::newRow("short record reads as zeros") << QByteArray(1, char(0x04)) << 10 << -60 << 1 << int(WorkKind::Finished) << hide;
     }
 
     void panelStatus()
@@ -53,7 +53,7 @@ private slots:
         const QDateTime now(QDate(2026, 3, 10), QTime(12, 0));
         const PanelStatus s = panelStatusOf(StatusRecord(bytes), cycleCount, now.addSecs(qint64(startOffsetMinutes) * 60), now);
         QTEST(s.active, "active");
-        QTEST(s.kind, "kind");
+        QTEST(int(s.kind), "kind");
         QTEST(s.button, "button");
     }
 };

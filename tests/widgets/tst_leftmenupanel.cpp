@@ -129,7 +129,7 @@ private slots:
     {
         // The work view gives the panel a 300 px frame; the widest day bar must still fit.
         panel->setDayBar(dayStates(days(80, 3)), 77);
-        panel->setStatus(0, StatusKind::ClockFailure);
+        panel->setStatus(0, WorkKind::ClockFailure);
         QVERIFY2(panel->minimumSizeHint().width() <= 300,
                  qPrintable(QString::number(panel->minimumSizeHint().width())));
         QVERIFY(panel->minimumSizeHint().height() <= 700);
@@ -278,7 +278,7 @@ private slots:
         QFETCH(int, workRunning);
 
         for (const auto &[active, kind] : calls)
-            panel->setStatus(active, kind);
+            panel->setStatus(active, WorkKind(kind));
         auto *label = child<QLabel>("statusLabel");
         QCOMPARE(label->text(), text);
         QCOMPARE(label->styleSheet(), error ? ErrorStyle : NormalStyle);

@@ -1,5 +1,7 @@
 #include "model/codec/statusrecord.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 quint8 StatusRecord::byte(int index) const
@@ -44,26 +46,75 @@ PanelStatus panelStatusOf(const StatusRecord &record, int cycleCount, const QDat
     const int running = record.workRuns() ? 1 : 0;
     const bool daysLeft = record.daysLeft() != 0;
     if (record.clockFailed()) {
-        s.kind = StatusKind::ClockFailure;
+        s.kind = WorkKind::ClockFailure;
     } else if (record.scenarioFailed() && daysLeft) {
-        s.kind = StatusKind::ScenarioNotLoaded;
+        s.kind = WorkKind::ScenarioNotLoaded;
     } else if (cycleCount == 0) {
-        s.kind = StatusKind::NoWorkCycle;
+        s.kind = WorkKind::NoWorkCycle;
         s.button = PanelStatus::HideButton;
     } else if (record.minutesToStart() != 0 || now < start) {
         s.active = 1;
-        s.kind = StatusKind::Waiting;
+        s.kind = WorkKind::Waiting;
         if (running)
             s.button = PanelStatus::HideButton;
     } else if (!daysLeft) {
         s.active = running;
-        s.kind = StatusKind::Finished;
+        s.kind = WorkKind::Finished;
         if (running)
             s.button = PanelStatus::HideButton;
     } else {
         s.active = running;
-        s.kind = StatusKind::Working;
+        s.kind = WorkKind::Working;
         s.button = PanelStatus::ShowButton;
     }
     return s;
+}
+
+quint16 StatusRecord::imageLength() const
+{
+    const quint16 length = u16(146);
+    return length > 0x8000 ? 0 : length;
+}
+
+namespace {
+constexpr int MaxCountdownMinutes = 99 * 60; // the text has room for two hour digits
+}
+
+WorkStatus workStatusOf(const StatusRecord &record, const WorkCycleTimes &cycle, const QDateTime &now)
+{
+    WorkStatus status;
+    if (cycle.cycleCount == 0) {
+        status.kind = WorkKind::NoWorkCycle;
+        return status;
+    }
+    if (!record.workActive()) {
+        status.kind = WorkKind::Stopped;
+        return status;
+    }
+    status.kind = WorkKind::Working;
+
+    const int toStart = record.minutesToStart();
+    if (toStart != 0 || (cycle.startTime.isValid() && now < cycle.startTime)) {
+        const int minutes = std::min(toStart, MaxCountdownMinutes);
+        status.kind = WorkKind::Waiting;
+        status.beforeStart = true;
+        status.hours = minutes / 60;
+        status.minutes = minutes % 60;
+        return status;
+    }
+
+    const int hour = record.hour();
+    const int minute = record.minute();
+    int remaining;
+    if (hour < cycle.dayHours) {
+        status.dayPhase = true;
+        remaining = (cycle.dayHours - hour) * 60 - minute;
+    } else {
+        status.dayPhase = false;
+        remaining = (cycle.dayHours - hour + cycle.nightHours) * 60 - minute;
+    }
+    remaining = std::max(remaining, 0);
+    status.hours = remaining / 60;
+    status.minutes = remaining % 60;
+    return status;
 }
