@@ -7,6 +7,7 @@
 #include <QGraphicsLayout>
 #include <QLegend>
 #include <QLineSeries>
+#include <QGraphicsScene>
 #include <QMouseEvent>
 #include <QValueAxis>
 #include <QWheelEvent>
@@ -56,12 +57,17 @@ HistoryChart::HistoryChart(QWidget *parent) : QChartView(parent)
     m_laneAxis = new QValueAxis(c);
     m_laneAxis->setVisible(false);
     c->addAxis(m_laneAxis, Qt::AlignLeft);
+    // the chart lays itself out later than a range or size change: its frame is stale then too
+    connect(scene(), &QGraphicsScene::changed, this, [this] {
+        m_frameStale = true;
+        viewport()->update();
+    });
 }
 
 void HistoryChart::clearChart()
 {
     chart()->removeAllSeries();
-    m_series.clear();
+    m_lines.clear();
     m_shown.clear();
     m_hoverText.clear();
 }
@@ -83,82 +89,33 @@ void HistoryChart::addChannel(int channel)
     int inPanel = 0;
     for (int i = 0; i < channel; ++i)
         inPanel += m_data.series.at(i).panel == s.panel ? 1 : 0;
-    const QColor colour = HistoryChartPalette::series(inPanel);
-    const double bottom = laneBottom(m_data, s.panel);
-    const double top = laneTop(m_data, s.panel);
-    QChart *c = chart();
-    QList<QAbstractSeries *> group;
-    auto attach = [&](QAbstractSeries *series) {
-        c->addSeries(series);
-        series->attachAxis(m_timeAxis);
-        series->attachAxis(m_laneAxis);
-        group.append(series);
-    };
-
-    // drawn first, under the lines: the out-of-limit runs over the panel's height
-    if (!s.runs.isEmpty()) {
-        auto *runs = new QAreaSeries;
-        auto *upper = new QLineSeries(runs);
-        QList<QPointF> edge;
-        for (const ChartRun &r : s.runs)
-            edge << point(r.fromMs, bottom) << point(r.fromMs, top) << point(r.toMs, top) << point(r.toMs, bottom);
-        upper->replace(edge);
-        auto *lower = new QLineSeries(runs);
-        lower->replace({point(s.runs.first().fromMs, bottom), point(s.runs.last().toMs, bottom)});
-        runs->setUpperSeries(upper);
-        runs->setLowerSeries(lower);
-        runs->setBrush(HistoryChartPalette::outOfLimits());
-        runs->setPen(Qt::NoPen);
-        runs->setName(s.name + QStringLiteral(": вне пределов"));
-        attach(runs);
-    }
     QList<QPointF> line;
     line.reserve(s.times.size() * (s.contact() ? 2 : 1));
-    if (s.contact()) {
-        // a contact holds its state until the next record: steps, not slopes
-        for (int k = 0; k < s.times.size(); ++k) {
+    for (int k = 0; k < s.times.size(); ++k) {
+        if (s.contact()) {
+            // a contact holds its state until the next record: steps, not slopes
             const double y = laneHeight(m_data, s.panel, s.avg.at(k) >= 0.5f ? 1 : 0);
             if (k > 0)
                 line << QPointF(qreal(s.times.at(k)), line.last().y());
             line << point(s.times.at(k), y);
-        }
-    } else {
-        auto *band = new QAreaSeries;
-        auto *upper = new QLineSeries(band);
-        auto *lower = new QLineSeries(band);
-        QList<QPointF> highs, lows;
-        highs.reserve(s.times.size());
-        lows.reserve(s.times.size());
-        for (int k = 0; k < s.times.size(); ++k) {
-            highs << point(s.times.at(k), laneHeight(m_data, s.panel, s.max.at(k)));
-            lows << point(s.times.at(k), laneHeight(m_data, s.panel, s.min.at(k)));
+        } else {
             line << point(s.times.at(k), laneHeight(m_data, s.panel, s.avg.at(k)));
         }
-        upper->replace(highs);
-        lower->replace(lows);
-        band->setUpperSeries(upper);
-        band->setLowerSeries(lower);
-        QColor fill = colour;
-        fill.setAlpha(55);
-        band->setBrush(fill);
-        band->setPen(Qt::NoPen);
-        band->setName(s.name + QStringLiteral(" (минимум..максимум)"));
-        attach(band);
     }
     auto *avg = new QLineSeries;
     avg->replace(line);
     avg->setName(s.name);
-    avg->setPen(QPen(colour, 2));
-    attach(avg);
-    // the line leads its group
-    group.move(group.size() - 1, 0);
-    m_series.append(group);
+    avg->setPen(QPen(HistoryChartPalette::series(inPanel), 2));
+    chart()->addSeries(avg);
+    avg->attachAxis(m_timeAxis);
+    avg->attachAxis(m_laneAxis);
+    m_lines.append(avg);
     m_shown.append(true);
 }
 
-QList<QAbstractSeries *> HistoryChart::seriesOf(int channel) const
+QLineSeries *HistoryChart::lineOf(int channel) const
 {
-    return m_series.value(channel);
+    return m_lines.value(channel);
 }
 
 QRectF HistoryChart::legendEntry(int channel) const
@@ -174,7 +131,7 @@ QRectF HistoryChart::legendEntry(int channel) const
         const ChartSeries &s = m_data.series.at(i);
         if (s.panel != panel)
             continue;
-        const qreal width = qMin(Swatch + 5 + metrics.horizontalAdvance(s.sensorName), qMax<qreal>(0, plot.right() - x));
+        const qreal width = qMin(Swatch + 5 + metrics.horizontalAdvance(s.legendName), qMax<qreal>(0, plot.right() - x));
         if (i == channel)
             return QRectF(x, top, width, metrics.height() + 2);
         x += width + EntryGap;
@@ -203,8 +160,8 @@ void HistoryChart::setShown(int channel, bool shown)
     if (channel < 0 || channel >= m_shown.size())
         return;
     m_shown[channel] = shown;
-    for (QAbstractSeries *series : std::as_const(m_series.at(channel)))
-        series->setVisible(shown);
+    m_lines.at(channel)->setVisible(shown);
+    m_frameStale = true;
     if (!m_hoverText.isEmpty())
         m_hoverText = hoverTextAt(m_hoverPos);
     viewport()->update();
@@ -219,6 +176,7 @@ void HistoryChart::setViewRange(qint64 from, qint64 to)
     m_viewTo = from + width;
     m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(m_viewFrom), QDateTime::fromMSecsSinceEpoch(m_viewTo));
     fitTimeTicks();
+    m_frameStale = true;
     viewport()->update();
 }
 
@@ -295,6 +253,50 @@ void HistoryChart::drawBackground(QPainter *painter, const QRectF &rect)
         }
     }
     painter->restore();
+    drawRanges(painter);
+}
+
+// Runs and minimum..maximum bands as bars, one per record over the time it owns: whole pixels,
+// so that a full log area fills in a few milliseconds where a smooth filled outline would not.
+void HistoryChart::drawRanges(QPainter *painter) const
+{
+    const QRect plot = chart()->plotArea().toAlignedRect();
+    painter->save();
+    painter->setClipRect(plot);
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    auto column = [&](qint64 fromMs, qint64 toMs) {
+        const int left = qMax(plot.left(), int(std::lround(xOf(fromMs))));
+        const int right = qMin(plot.right() + 1, int(std::lround(xOf(toMs))));
+        return qMakePair(left, qMax(left + 1, right));
+    };
+    for (int i = 0; i < m_data.series.size(); ++i) {
+        const ChartSeries &s = m_data.series.at(i);
+        if (!m_shown.at(i))
+            continue;
+        const int top = int(std::lround(yOf(laneTop(m_data, s.panel))));
+        const int bottom = int(std::lround(yOf(laneBottom(m_data, s.panel))));
+        for (const ChartRun &r : s.runs) {
+            if (r.toMs < m_viewFrom || r.fromMs > m_viewTo)
+                continue;
+            const auto x = column(r.fromMs, r.toMs);
+            painter->fillRect(QRect(QPoint(x.first, top), QPoint(x.second - 1, bottom)), HistoryChartPalette::outOfLimits());
+        }
+        if (s.contact())
+            continue;
+        QColor fill = m_lines.at(i)->pen().color();
+        fill.setAlpha(55);
+        const auto first = std::lower_bound(s.times.cbegin(), s.times.cend(), m_viewFrom);
+        for (int k = qMax(0, int(first - s.times.cbegin()) - 1); k < s.times.size(); ++k) {
+            const ChartRun owned = recordSpan(m_data, s, k);
+            if (owned.fromMs > m_viewTo)
+                break;
+            const auto x = column(owned.fromMs, owned.toMs);
+            const int high = int(std::lround(yOf(laneHeight(m_data, s.panel, s.max.at(k)))));
+            const int low = int(std::lround(yOf(laneHeight(m_data, s.panel, s.min.at(k)))));
+            painter->fillRect(QRect(QPoint(x.first, high), QPoint(x.second - 1, qMax(high, low))), fill);
+        }
+    }
+    painter->restore();
 }
 
 void HistoryChart::drawPanels(QPainter *painter) const
@@ -319,7 +321,7 @@ void HistoryChart::drawPanels(QPainter *painter) const
         const QRectF entry = legendEntry(i);
         if (entry.width() <= Swatch)
             continue;
-        QColor colour = static_cast<QLineSeries *>(m_series.at(i).first())->pen().color();
+        QColor colour = m_lines.at(i)->pen().color();
         QColor label = HistoryChartPalette::text();
         if (!m_shown.at(i)) {
             colour.setAlpha(60);
@@ -329,7 +331,7 @@ void HistoryChart::drawPanels(QPainter *painter) const
         painter->setPen(label);
         const QRectF text = entry.adjusted(Swatch + 5, 0, 0, 0);
         painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                          metrics.elidedText(m_data.series.at(i).sensorName, Qt::ElideRight, text.width()));
+                          metrics.elidedText(m_data.series.at(i).legendName, Qt::ElideRight, text.width()));
     }
     if (m_data.panels.isEmpty())
         painter->drawText(plot, Qt::AlignCenter, QStringLiteral("Нет измерений за выбранный период"));
@@ -376,13 +378,34 @@ void HistoryChart::drawForeground(QPainter *painter, const QRectF &rect)
         painter->drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
     }
     drawPanels(painter);
-    drawHover(painter);
     painter->restore();
+}
+
+void HistoryChart::paintEvent(QPaintEvent *)
+{
+    // The chart is painted once into a frame; pointer moves only lay the read-out over it.
+    const qreal ratio = viewport()->devicePixelRatioF();
+    const QSize pixels = viewport()->size() * ratio;
+    if (m_frameStale || m_frame.size() != pixels) {
+        m_frame = QPixmap(pixels);
+        m_frame.setDevicePixelRatio(ratio);
+        m_frame.fill(HistoryChartPalette::background());
+        QPainter frame(&m_frame);
+        frame.setRenderHints(renderHints());
+        render(&frame, QRectF(QPointF(0, 0), QSizeF(viewport()->size())), viewport()->rect());
+        m_frameStale = false;
+    }
+    QPainter painter(viewport());
+    painter.drawPixmap(0, 0, m_frame);
+    painter.setTransform(viewportTransform());
+    painter.setFont(font());
+    drawHover(&painter);
 }
 
 void HistoryChart::resizeEvent(QResizeEvent *event)
 {
     QChartView::resizeEvent(event);
+    m_frameStale = true;
     fitTimeTicks();
 }
 
@@ -404,6 +427,7 @@ void HistoryChart::mousePressEvent(QMouseEvent *event)
     const int entry = event->button() == Qt::LeftButton ? legendEntryAt(event->position().toPoint()) : -1;
     if (entry >= 0) {
         setShown(entry, !isShown(entry));
+        event->accept();
         return;
     }
     const QPointF at = chart()->mapFromScene(mapToScene(event->position().toPoint()));
@@ -412,6 +436,7 @@ void HistoryChart::mousePressEvent(QMouseEvent *event)
         m_dragFrom = event->position().toPoint();
         m_dragViewFrom = m_viewFrom;
         viewport()->setCursor(Qt::ClosedHandCursor);
+        event->accept();
     }
 }
 
@@ -449,8 +474,10 @@ void HistoryChart::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QChartView::mouseDoubleClickEvent(event);
     const QPointF at = chart()->mapFromScene(mapToScene(event->position().toPoint()));
-    if (chart()->plotArea().contains(at))
+    if (chart()->plotArea().contains(at)) {
         resetView();
+        event->accept();
+    }
 }
 
 void HistoryChart::leaveEvent(QEvent *event)

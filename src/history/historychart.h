@@ -4,8 +4,9 @@
 
 #include <QChartView>
 #include <QList>
+#include <QPixmap>
 
-class QAbstractSeries;
+class QLineSeries;
 class QDateTimeAxis;
 class QValueAxis;
 
@@ -30,8 +31,8 @@ public:
     const QList<Band> &bands() const { return m_data.bands; }
     const QList<PowerMark> &powerMarks() const { return m_data.power; }
 
-    // The series drawn for a channel (line first, then its band and its runs, when it has them).
-    QList<QAbstractSeries *> seriesOf(int channel) const;
+    // A channel's average line; its band and runs are painted beneath the lines.
+    QLineSeries *lineOf(int channel) const;
     // A channel's legend entry, in its panel's caption row (viewport coordinates); a click on it
     // hides or shows the channel.
     QRect legendEntryRect(int channel) const;
@@ -61,6 +62,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void clearChart();
@@ -68,13 +70,16 @@ private:
     void setViewRange(qint64 from, qint64 to);
     void fitTimeTicks();
     void drawPanels(QPainter *painter) const;
+    void drawRanges(QPainter *painter) const;
     QRectF legendEntry(int channel) const;  // chart coordinates
     int legendEntryAt(const QPoint &pos) const;
     void drawHover(QPainter *painter) const;
     qreal yOf(double height) const;
 
     HistoryChartData m_data;
-    QList<QList<QAbstractSeries *>> m_series;  // per channel
+    QList<QLineSeries *> m_lines;  // per channel
+    QPixmap m_frame;               // the chart as last painted, under the hover read-out
+    bool m_frameStale = true;
     QList<bool> m_shown;
     QDateTimeAxis *m_timeAxis = nullptr;
     QValueAxis *m_laneAxis = nullptr;

@@ -37,34 +37,17 @@ QPair<qint64, qint64> powerBetween(const QList<ChartPowerMark> &power, qint64 af
     return {it->ms, last};
 }
 
-// Each record owns the time up to half-way to its neighbours, cut at a power event between them
-// and at an hour, so that a lone out-of-limit record still shows and a power cut is never shaded.
-void findRuns(ChartSeries &s, const QList<ChartPowerMark> &power, qint64 fromMs, qint64 toMs)
+// Consecutive out-of-limit records make one run unless a power event lies between them.
+void findRuns(const HistoryChartData &d, ChartSeries &s)
 {
     const int n = int(s.times.size());
-    auto rightEdge = [&](int i) {
-        const qint64 t = s.times.at(i);
-        if (i + 1 < n) {
-            const qint64 cut = powerBetween(power, t, s.times.at(i + 1)).first;
-            return cut >= 0 ? cut : t + qMin(MaxRunReachMs, (s.times.at(i + 1) - t) / 2);
-        }
-        return qMin(toMs, t + (n > 1 ? qMin(MaxRunReachMs, (t - s.times.at(i - 1)) / 2) : MaxRunReachMs / 2));
-    };
-    auto leftEdge = [&](int i) {
-        const qint64 t = s.times.at(i);
-        if (i > 0) {
-            const qint64 cut = powerBetween(power, s.times.at(i - 1), t).second;
-            return cut >= 0 ? cut : t - qMin(MaxRunReachMs, (t - s.times.at(i - 1)) / 2);
-        }
-        return qMax(fromMs, t - (n > 1 ? qMin(MaxRunReachMs, (s.times.at(1) - t) / 2) : MaxRunReachMs / 2));
-    };
     for (int i = 0; i < n; ++i) {
         if (!s.hit.at(i))
             continue;
         int last = i;
-        while (last + 1 < n && s.hit.at(last + 1) && powerBetween(power, s.times.at(last), s.times.at(last + 1)).first < 0)
+        while (last + 1 < n && s.hit.at(last + 1) && powerBetween(d.power, s.times.at(last), s.times.at(last + 1)).first < 0)
             ++last;
-        s.runs.append(ChartRun{leftEdge(i), rightEdge(last)});
+        s.runs.append(ChartRun{recordSpan(d, s, i).fromMs, recordSpan(d, s, last).toMs});
         i = last;
     }
 }
@@ -111,6 +94,26 @@ QString valueText(float value, int format, const QLocale &locale)
 }
 
 } // namespace
+
+ChartRun recordSpan(const HistoryChartData &data, const ChartSeries &s, int i)
+{
+    // a lone record reaches half an hour either side
+    const int n = int(s.times.size());
+    const qint64 t = s.times.at(i);
+    const qint64 before = i > 0 ? t - s.times.at(i - 1) : (n > 1 ? s.times.at(1) - t : MaxRunReachMs);
+    const qint64 after = i + 1 < n ? s.times.at(i + 1) - t : (n > 1 ? t - s.times.at(i - 1) : MaxRunReachMs);
+    qint64 from = t - qMin(MaxRunReachMs, before / 2);
+    qint64 to = t + qMin(MaxRunReachMs, after / 2);
+    if (i > 0) {
+        const qint64 cut = powerBetween(data.power, s.times.at(i - 1), t).second;
+        from = cut >= 0 ? cut : from;
+    }
+    if (i + 1 < n) {
+        const qint64 cut = powerBetween(data.power, t, s.times.at(i + 1)).first;
+        to = cut >= 0 ? cut : to;
+    }
+    return ChartRun{qMax(data.fromMs, from), qMin(data.toMs, to)};
+}
 
 QString contactStateText(bool open)
 {
@@ -179,7 +182,7 @@ HistoryChartData buildHistoryChartData(const ControllerState &state, const Histo
             const SensorTypeInfo &info = sensorTypeInfo(slot.type);
             ChartSeries s;
             s.name = QStringLiteral("%1 %2").arg(slot.name, info.valueNames.value(p.position));
-            s.sensorName = slot.name;
+            s.legendName = contacts ? info.valueNames.value(p.position) : slot.name;
             s.format = contacts ? ChartSeries::ContactFormat : p.format;
             if (contacts) {
                 s.panel = int(panels.size());
@@ -232,9 +235,10 @@ HistoryChartData buildHistoryChartData(const ControllerState &state, const Histo
         if (s.times.isEmpty())
             continue;
         s.panel = newIndex.at(s.panel);
-        findRuns(s, d.power, d.fromMs, d.toMs);
         d.series.append(std::move(s));
     }
+    for (ChartSeries &s : d.series)
+        findRuns(d, s);
     for (int p = 0; p < d.panels.size(); ++p)
         fitPanel(d.panels[p], d.series, p, locale);
 

@@ -47,7 +47,7 @@ struct ChartPanel
 struct ChartSeries
 {
     QString name;     // sensor name and value name, as the table's per-channel header
-    QString sensorName;
+    QString legendName;  // in its panel's caption row: the sensor, or a contact's value name under its own caption
     int panel = 0;
     int format = 0;   // display-format code of the channel
     QList<qint64> times;
@@ -71,6 +71,10 @@ struct HistoryChartData
 // The chart of the records between two local times, both included.
 HistoryChartData buildHistoryChartData(const ControllerState &state, const HistoryColumns &columns,
                                        const QDateTime &from, const QDateTime &to);
+
+// The time a record stands for: half-way to its neighbours, at most an hour either side and never
+// across a power event; its out-of-limit runs and its minimum..maximum bar cover that.
+ChartRun recordSpan(const HistoryChartData &data, const ChartSeries &series, int record);
 
 // Every panel gets one unit-high lane of a shared vertical scale, the top panel highest; a value
 // of a panel as a height on that scale, and the lane's plotted part.
