@@ -2,7 +2,6 @@
 
 #include "history/historychartpalette.h"
 
-#include <QAreaSeries>
 #include <QDateTimeAxis>
 #include <QGraphicsLayout>
 #include <QLegend>

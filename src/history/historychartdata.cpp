@@ -129,8 +129,15 @@ QList<double> roundTicks(double low, double high, int maxCount)
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     const double norm = raw / magnitude;
     const double step = (norm <= 1 ? 1 : norm <= 2 ? 2 : norm <= 5 ? 5 : 10) * magnitude;
-    for (double t = std::ceil(low / step) * step; t <= high + step * 1e-9; t += step)
-        ticks.append(std::abs(t) < step * 1e-9 ? 0.0 : t);
+    // counted, not summed: at a huge magnitude a step may vanish in rounding (a faulty reading)
+    const double first = std::ceil(low / step) * step;
+    for (int i = 0; i <= maxCount + 1; ++i) {
+        const double t = first + i * step;
+        if (t > high + step * 1e-9)
+            break;
+        if (ticks.isEmpty() || t > ticks.last())
+            ticks.append(std::abs(t) < step * 1e-9 ? 0.0 : t);
+    }
     return ticks;
 }
 

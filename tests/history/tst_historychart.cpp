@@ -164,6 +164,25 @@ private slots:
             QVERIFY(laneBottom(f.chart.data(), p) > laneTop(f.chart.data(), p + 1));
     }
 
+    void valueLabels_data()
+    {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<QList<double>>("ticks");
+        QTest::newRow("percent") << 47.0 << 73.0 << QList<double>{50, 60, 70};
+        QTest::newRow("around zero") << -1.2 << 1.3 << QList<double>{-1, 0, 1};
+        QTest::newRow("millivolts") << 80.0 << 2900.0 << QList<double>{1000, 2000};
+        // a faulty sensor's huge reading: the step vanishes in rounding, the labels still end
+        QTest::newRow("huge reading") << 1e20 << 1e20 + 16384 << QList<double>{1e20, 1e20 + 16384};
+    }
+    void valueLabels()
+    {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(QList<double>, ticks);
+        QCOMPARE(roundTicks(low, high, 4), ticks);
+    }
+
     void emptyPeriodShowsNoPanels()
     {
         ControllerState state = fixtureState();
