@@ -4,9 +4,9 @@
 
 #include <QDateTimeAxis>
 #include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QLegend>
 #include <QLineSeries>
-#include <QGraphicsScene>
 #include <QMouseEvent>
 #include <QValueAxis>
 #include <QWheelEvent>
@@ -16,10 +16,10 @@
 namespace {
 
 constexpr int LabelMargin = 84;        // left of the plot: the panels' value labels
-constexpr int CaptionInset = 6;        // caption row: left inset, gap after the caption and between entries
-constexpr int EntryGap = 18;
+constexpr int CaptionInset = 6;        // a panel's caption from the plot's left edge
+constexpr int EntryGap = 18;           // after the caption and between legend entries
 constexpr int Swatch = 10;
-constexpr int HoverReach = 24;         // pixels
+constexpr int HoverReach = 24;         // pixels from the pointer to a record it reads out
 constexpr qint64 MinViewMs = 20 * 60 * 1000;
 constexpr double WheelStep = 0.8;      // view width per wheel notch towards the pointer
 constexpr int TimeLabelWidth = 110;    // room per label of the time axis
