@@ -1,8 +1,13 @@
 // Figures of the history page: parsing a full log area and filling the page from it, side by side
-// with a plain QTableWidget given the same cell texts and with a rich-text label in every cell.
+// with a plain QTableWidget given the same cell texts and with a rich-text label in every cell; the
+// chart of the same period built and hovered, side by side with a bare line series of its points.
 #include <QApplication>
+#include <QChartView>
+#include <QLineSeries>
+#include <QMouseEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLocale>
 #include <QTableView>
@@ -14,6 +19,7 @@
 #include "mockclock.h"
 #include "eventlogbytes.h"
 #include "app/demoseed.h"
+#include "history/historychart.h"
 #include "history/historytablemodel.h"
 #include "history/settingsform.h"
 #include "model/clock.h"
@@ -142,6 +148,60 @@ int main(int argc, char *argv[])
         },
         3);
     std::printf("QTableWidget with a label per cell:       %8.2f ms\n", labelMs);
+
+    // the chart of the period, built and painted, against a bare line series of the same points
+    const QDateTime from(QDate::fromString(first, QStringLiteral("dd.MM.yyyy")), QTime(0, 0));
+    const QDateTime to(QDate::fromString(last, QStringLiteral("dd.MM.yyyy")).addDays(1), QTime(0, 0));
+    const HistoryColumns chartColumns = buildHistoryColumns(state);
+    // a whole paint into an image: an offscreen window may not be exposed for repaint()
+    QImage canvas(1280, 700, QImage::Format_ARGB32_Premultiplied);
+    auto paint = [&canvas](QWidget &w) { w.render(&canvas); };
+    HistoryChart chart;
+    chart.resize(canvas.size());
+    chart.show();
+    const double chartMs = medianMs([&] {
+        chart.showPeriod(state, chartColumns, from, to);
+        paint(chart);
+    });
+    QList<QPointF> points;
+    for (const EventRecord &e : std::as_const(state.events))
+        if (e.sensor >= 0)
+            points << QPointF(qreal(e.time.toMSecsSinceEpoch()), qreal(e.avg));
+    QChartView bare;
+    bare.resize(canvas.size());
+    bare.show();
+    const double bareMs = medianMs([&] {
+        bare.chart()->removeAllSeries();
+        auto *series = new QLineSeries;
+        series->replace(points);
+        bare.chart()->addSeries(series);
+        bare.chart()->createDefaultAxes();
+        paint(bare);
+    });
+    qsizetype drawn = 0;
+    for (const ChartSeries &s : chart.data().series)
+        drawn += s.times.size();
+    std::printf("chart of the period, built and painted:   %8.2f ms  (%lld records in %lld panels; budget 100 ms)\n",
+                chartMs, qint64(drawn), qint64(chart.data().panels.size()));
+    std::printf("bare line series, same points:            %8.2f ms  (%lld points)\n", bareMs, qint64(points.size()));
+
+    // a hover: the pointer moves over the plot and the view repaints with the read-out
+    auto hoverMs = [&paint](QGraphicsView &view) {
+        int step = 0;
+        return medianMs(
+            [&] {
+                const QPointF pos(200 + (step++ % 40) * 20, 300);
+                QMouseEvent move(QEvent::MouseMove, pos, view.viewport()->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                                 Qt::NoModifier);
+                QCoreApplication::sendEvent(view.viewport(), &move);
+                paint(view);
+            },
+            41);
+    };
+    const double chartHoverMs = hoverMs(chart);
+    std::printf("chart hover (read-out and repaint):       %8.2f ms  (budget 16 ms; \"%s\")\n", chartHoverMs,
+                qPrintable(chart.hoverText().section(QLatin1Char('\n'), 0, 0)));
+    std::printf("bare line series hover (repaint):         %8.2f ms\n", hoverMs(bare));
     MockClock::clear();
     return 0;
 }

@@ -81,7 +81,15 @@ SettingsForm::SettingsForm(QWidget *parent)
 
 QWidget *SettingsForm::buildHeader()
 {
-    return Theme::pageHeader(this, titleLabel, helpButton);
+    // the table / chart switch sits by the title: the period bar has no room for it at 1024 px
+    QWidget *header = Theme::pageHeader(this, titleLabel, helpButton);
+    if (auto *row = qobject_cast<QHBoxLayout *>(header->layout())) {
+        row->insertSpacing(1, 24);
+        row->insertWidget(2, tableButton);
+        row->insertSpacing(3, 8);
+        row->insertWidget(4, chartButton);
+    }
+    return header;
 }
 
 QWidget *SettingsForm::buildPeriodBar()
@@ -129,9 +137,6 @@ QWidget *SettingsForm::buildPeriodBar()
     row->addWidget(dash);
     row->addWidget(stopdata);
     row->addStretch(1);
-    row->addWidget(tableButton);
-    row->addWidget(chartButton);
-    row->addSpacing(8);
     row->addWidget(loadbutt);
     return bar;
 }

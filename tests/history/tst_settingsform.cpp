@@ -331,8 +331,9 @@ private slots:
         QCOMPARE(page.chart->chart()->series().size(), 0);  // built when first shown
         QTest::mouseClick(page.chartButton, Qt::LeftButton);
         QVERIFY(page.chartButton->isChecked());
-        // per channel a band and a line; the temperature also its hit points
-        QCOMPARE(page.chart->chart()->series().size(), 5);
+        // per channel a line (bands and out-of-limit runs are painted beneath); the temperature's hit a run
+        QCOMPARE(page.chart->chart()->series().size(), 2);
+        QCOMPARE(page.chart->data().series.at(1).runs.size(), 1);
         QCOMPARE(page.chart->powerMarks().size(), 2);
         QVERIFY(page.chart->powerMarks().first().on == false);
         // 20.02 09:00-01:00 day, 01:00-09:00 night; 21.02 09:00.. day and night
