@@ -11,6 +11,7 @@
 #include "model/wallclock.h"
 #include "model/plan/workcyclecommit.h"
 #include "widgets/dialogs.h"
+#include "widgets/foldingrow.h"
 #include "widgets/infonote.h"
 #include "widgets/switchbuttononly.h"
 #include "widgets/viewstate.h"
@@ -122,14 +123,22 @@ void WorkCycleSettingsForm::buildUi()
     m_phase->setFixedSize(52, 26);
     m_nightLabel = caption(QStringLiteral("ДЛИТЕЛЬНОСТЬ НОЧИ, в часах"), this);
 
-    // Each field under its caption; long captions wrap so that the row fits a narrow window.
-    auto *fields = new QHBoxLayout;
+    // Each field under its caption; long captions wrap, and a narrow window puts the day and night
+    // fields under the cycle's start and count.
+    auto *fields = new FoldingRow;
     fields->setSpacing(18);
-    auto addField = [this, fields](QLabel *label, QWidget *field, QWidget *extra = nullptr) {
+    auto *cycleFields = new QHBoxLayout;
+    auto *phaseFields = new QHBoxLayout;
+    for (QHBoxLayout *group : {cycleFields, phaseFields})
+        group->setSpacing(18);
+    auto addField = [this](QHBoxLayout *group, QLabel *label, QWidget *field, QWidget *extra = nullptr) {
         auto *box = new QVBoxLayout;
         box->setSpacing(4);
         label->setWordWrap(true);
         label->setFixedWidth(qMax(field->width(), 120));
+        // all the lines of the caption at its own width (a layout would ask for the width it offers)
+        label->ensurePolished();
+        label->setMinimumHeight(label->heightForWidth(label->width()));
         box->addWidget(label, 0, Qt::AlignBottom);
         auto *row = new QHBoxLayout;
         row->addWidget(field);
@@ -137,13 +146,17 @@ void WorkCycleSettingsForm::buildUi()
             row->addWidget(extra);
         row->addStretch(1);
         box->addLayout(row);
-        fields->addLayout(box);
+        group->addLayout(box);
     };
-    addField(caption(QStringLiteral("НАЧАЛО РАБОТЫ"), this), m_start);
-    addField(caption(QStringLiteral("КОЛИЧЕСТВО ЦИКЛОВ"), this), m_count);
-    addField(caption(QStringLiteral("РАЗДЕЛИТЬ ЦИКЛ НА ФАЗЫ ДНЯ И НОЧИ"), this), m_phase);
-    addField(caption(QStringLiteral("ДЛИТЕЛЬНОСТЬ ДНЯ, в часах"), this), m_dayHours);
-    addField(m_nightLabel, m_nightHours);
+    addField(cycleFields, caption(QStringLiteral("НАЧАЛО РАБОТЫ"), this), m_start);
+    addField(cycleFields, caption(QStringLiteral("КОЛИЧЕСТВО ЦИКЛОВ"), this), m_count);
+    addField(phaseFields, caption(QStringLiteral("РАЗДЕЛИТЬ ЦИКЛ НА ФАЗЫ ДНЯ И НОЧИ"), this), m_phase);
+    addField(phaseFields, caption(QStringLiteral("ДЛИТЕЛЬНОСТЬ ДНЯ, в часах"), this), m_dayHours);
+    addField(phaseFields, m_nightLabel, m_nightHours);
+    cycleFields->addStretch(1);
+    phaseFields->addStretch(1);
+    fields->addLayout(cycleFields);
+    fields->addLayout(phaseFields);
     fields->addStretch(1);
     layout->addLayout(fields);
 
