@@ -2,6 +2,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QtMath>
 #include <QTextDocument>
 
 const char *const RichCellDelegate::CellBackground = "#2A2E30";
@@ -48,6 +50,36 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
 Qt::ItemFlags HistoryTableModel::flags(const QModelIndex &index) const
 {
     return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+}
+
+QList<int> HistoryTableModel::columnWidths(const QFont &cellFont, const QFont &headerFont, int headerPadding) const
+{
+    const QFontMetricsF headerMetrics(headerFont);
+    QList<int> widths;
+    for (const QString &header : std::as_const(m_headers)) {
+        qreal word = 0;
+        for (const QString &part : header.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+            word = qMax(word, headerMetrics.horizontalAdvance(part));
+        widths.append(qCeil(word) + headerPadding);
+    }
+    constexpr int RowsPerKind = 3;
+    QMap<int, int> measured;  // event kind -> rows measured
+    QTextDocument doc;
+    doc.setDocumentMargin(0);
+    doc.setDefaultFont(cellFont);
+    for (const HistoryRow &row : m_rows) {
+        if (measured[row.event]++ >= RowsPerKind)
+            continue;
+        for (int column = 0; column < row.cells.size() && column < widths.size(); ++column) {
+            const QString &text = row.cells.at(column);
+            if (Qt::mightBeRichText(text))
+                doc.setHtml(text);
+            else
+                doc.setPlainText(text);
+            widths[column] = qMax(widths.at(column), qCeil(doc.idealWidth()) + 2 * RichCellDelegate::Padding);
+        }
+    }
+    return widths;
 }
 
 void RichCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
