@@ -65,20 +65,21 @@ class TestLayoutFit : public QObject
             doc.setHtml(text);
             return qCeil(doc.idealWidth());
         }
-        const QFontMetrics metrics(font);
-        int widest = 0;
+        const QFontMetricsF metrics(font);
+        qreal widest = 0;
         for (const QString &line : text.split(QLatin1Char('\n')))
             widest = qMax(widest, metrics.horizontalAdvance(line));
-        return widest;
+        return qCeil(widest);
     }
 
+    // Text layout places glyphs at fractional positions: whole pixels would round a word down.
     static int widestWord(const QString &text, const QFont &font)
     {
-        const QFontMetrics metrics(font);
-        int widest = 0;
+        const QFontMetricsF metrics(font);
+        qreal widest = 0;
         for (const QString &word : plain(text).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
             widest = qMax(widest, metrics.horizontalAdvance(word));
-        return widest;
+        return qCeil(widest);
     }
 
     static void checkLabel(const QLabel *label, QStringList &faults)
@@ -224,6 +225,17 @@ class TestLayoutFit : public QObject
             QTest::addRow("%s %dx%d", qPrintable(page), size.width(), size.height()) << page << size;
     }
 
+    // Pictures of what is checked, e.g. for the documentation, when VIREOSANT_GRAB_DIR names a
+    // folder (VIREOSANT_GRAB_TAG, "before" or "after", goes into the names).
+    static bool grab(DemoWindow *d, const QString &view, const QSize &size)
+    {
+        const QString folder = qEnvironmentVariable("VIREOSANT_GRAB_DIR");
+        if (folder.isEmpty())
+            return true;
+        const QString tag = qEnvironmentVariable("VIREOSANT_GRAB_TAG", QStringLiteral("after"));
+        return d->grab(QStringLiteral("%1/%2-%3-%4x%5.png").arg(folder, view, tag).arg(size.width()).arg(size.height()));
+    }
+
     void report(const QString &page, const QStringList &faults)
     {
         // the widget a fault names: what comes before its measurements
@@ -266,12 +278,7 @@ private slots:
         QWidget *shown = d->open(page);
         QVERIFY(shown && shown->isVisible());
         QCOMPARE(d->f.window->size(), size);
-        // pictures of what is checked, e.g. for the documentation (VIREOSANT_GRAB_TAG: "before", "after")
-        const QString folder = qEnvironmentVariable("VIREOSANT_GRAB_DIR");
-        if (!folder.isEmpty()) {
-            const QString tag = qEnvironmentVariable("VIREOSANT_GRAB_TAG", QStringLiteral("after"));
-            QVERIFY(d->grab(QStringLiteral("%1/%2-%3-%4x%5.png").arg(folder, page, tag).arg(size.width()).arg(size.height())));
-        }
+        QVERIFY(grab(d, page, size));
         QStringList faults = pageFaults(shown);
         // the scenario editor: every output's day and night table
         if (page == QStringLiteral("scenario")) {
@@ -283,6 +290,7 @@ private slots:
                     if (auto *b = shown->findChild<QPushButton *>(QString::fromLatin1(phase)); b && b->isVisible())
                         b->click();
                     d->settle();
+                    QVERIFY(grab(d, QStringLiteral("%1-%2-%3").arg(page, output->objectName(), QString::fromLatin1(phase)), size));
                     for (const QString &fault : pageFaults(shown)) {
                         if (!faults.contains(fault))
                             faults << fault;
@@ -322,7 +330,7 @@ private slots:
             for (int column = 0; column < model->columnCount(); ++column) {
                 const QStringList lines = plain(model->index(row, column).data().toString()).split(QLatin1Char('\n'));
                 for (const QString &line : lines) {
-                    const int width = metrics.horizontalAdvance(line);
+                    const int width = textWidth(line, table->font());
                     if (width > widest.value(column).first)
                         widest[column] = {width, line};
                 }
