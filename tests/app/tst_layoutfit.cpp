@@ -20,25 +20,8 @@ class TestLayoutFit : public QObject
     Q_OBJECT
 
     std::unique_ptr<TempWorkDir> m_dir;
-    std::unique_ptr<DemoWindow> m_demo;
-    bool m_signedIn = false;
+    DemoSession m_demo;
     QSet<QString> m_caught;  // every widget found at fault, over all sizes
-
-    // The demo window in the state asked for, made once and kept while the state stays.
-    DemoWindow *demo(bool signedIn)
-    {
-        if (m_demo && m_signedIn == signedIn)
-            return m_demo.get();
-        m_demo.reset();
-        m_demo.reset(new DemoWindow);
-        m_signedIn = signedIn;
-        const QString failure = m_demo->start(signedIn);
-        if (!failure.isEmpty()) {
-            qWarning("%s", qPrintable(failure));
-            m_demo.reset();
-        }
-        return m_demo.get();
-    }
 
     static QString plain(const QString &text)
     {
@@ -272,7 +255,7 @@ private slots:
     {
         QFETCH(QString, page);
         QFETCH(QSize, size);
-        DemoWindow *d = demo(page != QStringLiteral("signin"));
+        DemoWindow *d = m_demo.get(page != QStringLiteral("signin"));
         QVERIFY(d);
         d->resize(size);
         QWidget *shown = d->open(page);
@@ -315,7 +298,7 @@ private slots:
     void historyTableShowsWholeTexts()
     {
         QFETCH(QSize, size);
-        DemoWindow *d = demo(true);
+        DemoWindow *d = m_demo.get(true);
         QVERIFY(d);
         d->resize(size);
         auto *page = static_cast<SettingsForm *>(d->open(QStringLiteral("history")));

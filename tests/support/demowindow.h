@@ -115,3 +115,29 @@ struct DemoWindow
         return image.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither | Qt::AvoidDither).save(file, "PNG", 0);
     }
 };
+
+// One demo window kept over the cases of a test, made again only when a case wants the other
+// state (signed in or not).
+class DemoSession
+{
+public:
+    DemoWindow *get(bool signedIn)
+    {
+        if (m_window && m_signedIn == signedIn)
+            return m_window.get();
+        m_window.reset();
+        m_window.reset(new DemoWindow);
+        m_signedIn = signedIn;
+        const QString failure = m_window->start(signedIn);
+        if (!failure.isEmpty()) {
+            qWarning("%s", qPrintable(failure));
+            m_window.reset();
+        }
+        return m_window.get();
+    }
+    void reset() { m_window.reset(); }
+
+private:
+    std::unique_ptr<DemoWindow> m_window;
+    bool m_signedIn = false;
+};
