@@ -255,8 +255,8 @@ void regform::updateSupportText()
     m_support->setText(
         QStringLiteral("<p align=\"center\"><b>Внимание! </b><span style=\"color:#6C7275;\">Подключите блок управления к питанию.</span></p>"
                        "<p align=\"center\" style=\"color:#6C7275;\">Если возникли сложности с доступом, пишите в поддержку</p>"
-                       "<p align=\"center\"><span style=\"color:#6C7275;\">E-mail </span><b>%1</b></p>"
-                       "<p align=\"center\"><span style=\"color:#6C7275;\">DeviceID </span><b>%2</b></p>")
+                       "<p align=\"center\"><span style=\"color:#6C7275;\">Эл. почта </span><b>%1</b></p>"
+                       "<p align=\"center\"><span style=\"color:#6C7275;\">ID устройства </span><b>%2</b></p>")
             .arg(supportAddress(), m_deviceId.toHtmlEscaped()));
 }
 
