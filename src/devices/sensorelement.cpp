@@ -111,6 +111,7 @@ void SensorElement::setSensorName(const QString &newName)
 {
     name = newName;
     sensorNameLabel->setText(name);
+    powerButton->setAccessibleName(QStringLiteral("Питание: %1").arg(name));
 }
 
 void SensorElement::setConnectionState(int state)

@@ -35,9 +35,15 @@ int HistoryTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
+    if ((role != Qt::DisplayRole && role != Qt::AccessibleTextRole) || !index.isValid() || index.row() >= m_rows.size())
         return QVariant();
-    return m_rows.at(index.row()).cells.value(index.column());
+    const QString cell = m_rows.at(index.row()).cells.value(index.column());
+    if (role == Qt::DisplayRole || !Qt::mightBeRichText(cell))
+        return cell;
+    // assistive technologies read the cell's words, one line after another
+    QTextDocument doc;
+    doc.setHtml(cell);
+    return doc.toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QStringLiteral(", ")).simplified();
 }
 
 QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -43,6 +43,8 @@ QLineEdit *makeEdit(const char *name, const QString &placeholder, QWidget *paren
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setPlaceholderText(placeholder);
+    // the placeholder goes once the field is filled; the name stays for assistive technologies
+    edit->setAccessibleName(placeholder);
     return edit;
 }
 
