@@ -66,7 +66,8 @@ QPushButton *pageButton(const QString &objectName, const QString &text, QWidget 
 {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(objectName);
-    b->setFocusPolicy(Qt::NoFocus);
+    // reached by Tab, but a click leaves the focus where it is (a field being edited is not left)
+    b->setFocusPolicy(Qt::TabFocus);
     return b;
 }
 
@@ -108,6 +109,7 @@ void WorkCycleSettingsForm::buildUi()
     QPushButton *info = pageButton(QStringLiteral("infoButton"), QString(), this);
     info->setIcon(QIcon(QStringLiteral(":/pict/info.png")));
     info->setToolTip(QStringLiteral("Справка"));
+    info->setAccessibleName(info->toolTip());
     titleRow->addWidget(info);
     layout->addLayout(titleRow);
 
@@ -140,6 +142,7 @@ void WorkCycleSettingsForm::buildUi()
         label->ensurePolished();
         label->setMinimumHeight(label->heightForWidth(label->width()));
         box->addWidget(label, 0, Qt::AlignBottom);
+        label->setBuddy(field);  // the caption names the field for assistive technologies
         auto *row = new QHBoxLayout;
         row->addWidget(field);
         if (extra)
@@ -214,6 +217,12 @@ void WorkCycleSettingsForm::buildUi()
     actions->addWidget(cancel);
     actions->addWidget(accept);
     layout->addLayout(actions);
+
+    // Tab follows the page from top to bottom, each row from left to right
+    const QList<QWidget *> order = {info, m_start, m_count, m_phase, m_dayHours, m_nightHours, m_selectAll, createScenario, m_comment,
+                                    m_previous, m_next, load, upload, snapshots, cancel, accept};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
 
     connect(info, &QPushButton::released, this, &WorkCycleSettingsForm::on_infoButton_released);
     connect(m_comment, &QPushButton::released, this, &WorkCycleSettingsForm::on_createcomment_released);

@@ -143,6 +143,9 @@ QWidget *SettingsForm::buildPeriodBar()
     row->addLayout(period);
     row->addStretch(1);
     row->addLayout(views);
+    setTabOrder(updatebutt, tableButton);
+    setTabOrder(tableButton, chartButton);
+    setTabOrder(chartButton, loadbutt);
     return bar;
 }
 

@@ -83,6 +83,11 @@ struct DemoWindow
             settle();
             return f.window->regForm();
         }
+        // the scenario editor hides the navigation until it is left through its own buttons
+        if (f.window->currentPage() == f.window->scenarioForm() && page != QStringLiteral("scenario")) {
+            f.window->scenarioForm()->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
+            f.tick(2);
+        }
         auto *b = f.window->leftMenu()->findChild<QPushButton *>(QString::fromLatin1(buttons.value(page)));
         if (b)
             b->click();
