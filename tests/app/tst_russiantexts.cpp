@@ -58,9 +58,9 @@ class TestRussianTexts : public QObject
     }
 
     // Texts of the next modal dialog the program runs (it is answered with result at once).
-    static QList<UiText> *captureNextDialog(int result = QDialog::Rejected)
+    static std::shared_ptr<QList<UiText>> captureNextDialog(int result = QDialog::Rejected)
     {
-        auto *texts = new QList<UiText>;
+        auto texts = std::make_shared<QList<UiText>>();
         Dialogs::scriptExecResult(result, [texts](QDialog *dialog) { *texts = uiTexts(dialog); });
         return texts;
     }
@@ -71,7 +71,7 @@ class TestRussianTexts : public QObject
         if (!d)
             return {{QStringLiteral("fixture"), QStringLiteral("the demo window did not start")}};
         MainWindow *window = d->f.window.get();
-        std::unique_ptr<QList<UiText>> captured;
+        std::shared_ptr<QList<UiText>> captured;
         if (view == QStringLiteral("signin") || view == QStringLiteral("pages")) {
             // every page is in the window, shown or not
             return uiTexts(window);
@@ -93,25 +93,25 @@ class TestRussianTexts : public QObject
             return texts;
         }
         if (view == QStringLiteral("comment")) {
-            captured.reset(captureNextDialog());
+            captured = captureNextDialog();
             static_cast<WorkCycleSettingsForm *>(d->open(QStringLiteral("workcycle")))->openComment();
         } else if (view == QStringLiteral("snapshots")) {
-            captured.reset(captureNextDialog());
+            captured = captureNextDialog();
             window->openSnapshotList();
         } else if (view == QStringLiteral("plan change")) {
-            captured.reset(captureNextDialog());
+            captured = captureNextDialog();
             PlanChangeQuestion::confirmScenarioFile(window, exchange().lastImage, DemoSeed::imageBody());
         } else if (view == QStringLiteral("closing")) {
-            captured.reset(captureNextDialog());
+            captured = captureNextDialog();
             CloseQuestion::askWhileWriting(window);
-            std::unique_ptr<QList<UiText>> second(captureNextDialog());
+            const std::shared_ptr<QList<UiText>> second = captureNextDialog();
             CloseQuestion::tellUnwritten(window);
             captured->append(*second);
         } else if (view == QStringLiteral("socket settings")) {
-            captured.reset(captureNextDialog());
+            captured = captureNextDialog();
             window->devicesForm()->socketTile(1)->openPowerSocketSettings();
         } else if (view == QStringLiteral("sensor settings")) {
-            captured.reset(captureNextDialog());
+            captured = captureNextDialog();
             window->devicesForm()->sensorTile(1)->openSensorSettings();
         } else if (view.startsWith(QStringLiteral("help "))) {
             infoclass *help = openHelp(window, view.section(QLatin1Char(' '), 1).toInt());
@@ -133,7 +133,9 @@ class TestRussianTexts : public QObject
             std::unique_ptr<QMenu> menu(window->regForm()->findChild<QLineEdit *>()->createStandardContextMenu());
             return uiTexts(menu.get());
         }
-        return captured ? *captured : QList<UiText>{{view, QStringLiteral("not opened")}};
+        // an answer the program did not take is not left for the next case
+        Dialogs::clearScript();
+        return captured && !captured->isEmpty() ? *captured : QList<UiText>{{view, QStringLiteral("not opened")}};
     }
 
 private slots:
