@@ -10,7 +10,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-#include "demowindow.h"
+#include "demodialogs.h"
 #include "history/historytablemodel.h"
 
 // Every page of the program, signed in to the demo controller, at the smallest window the program
@@ -285,6 +285,28 @@ private slots:
         // the navigation panel stands beside every work page
         if (page != QStringLiteral("signin") && page != QStringLiteral("scenario"))
             report(page + QStringLiteral(" panel"), pageFaults(d->f.window->leftMenu()));
+    }
+
+    // The dialogs over the smallest window.
+    void dialogFits_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        for (const QString &dialog : DemoDialogs::names())
+            QTest::newRow(qPrintable(dialog)) << dialog;
+    }
+    void dialogFits()
+    {
+        QFETCH(QString, dialog);
+        DemoWindow *d = m_demo.get(true);
+        QVERIFY(d);
+        d->resize(QSize(1024, 768));
+        QStringList faults;
+        QVERIFY(DemoDialogs::open(d, dialog, [&faults, dialog](QDialog *shown) {
+            faults += pageFaults(shown);
+            if (const QString folder = qEnvironmentVariable("VIREOSANT_GRAB_DIR"); !folder.isEmpty())
+                shown->grab().save(QStringLiteral("%1/dialog-%2.png").arg(folder, dialog), "PNG", 0);
+        }));
+        report(dialog, faults);
     }
 
     // The log in the table: each cell's lines whole in their column, time with its date, the

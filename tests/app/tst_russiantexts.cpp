@@ -2,16 +2,9 @@
 #include <QFileDialog>
 #include <QRegularExpression>
 
-#include "app/closequestion.h"
 #include "app/qttranslations.h"
-#include "cycle/planchangequestion.h"
-#include "demowindow.h"
-#include "devices/powersocketelement.h"
-#include "devices/sensorelement.h"
-#include "help/infoclass.h"
-#include "help/openhelp.h"
+#include "demodialogs.h"
 #include "uitexts.h"
-#include "widgets/dialogs.h"
 
 // Every text of the program speaks Russian: the pages, signed in to the demo controller and not,
 // and every dialog they open. Latin script is kept only for names, units and "CSV" / "ID".
@@ -57,69 +50,17 @@ class TestRussianTexts : public QObject
         return found;
     }
 
-    // Texts of the next modal dialog the program runs (it is answered with result at once).
-    static std::shared_ptr<QList<UiText>> captureNextDialog(int result = QDialog::Rejected)
-    {
-        auto texts = std::make_shared<QList<UiText>>();
-        Dialogs::scriptExecResult(result, [texts](QDialog *dialog) { *texts = uiTexts(dialog); });
-        return texts;
-    }
-
     QList<UiText> textsOf(const QString &view)
     {
         DemoWindow *d = m_demo.get(view != QStringLiteral("signin"));
         if (!d)
             return {{QStringLiteral("fixture"), QStringLiteral("the demo window did not start")}};
         MainWindow *window = d->f.window.get();
-        std::shared_ptr<QList<UiText>> captured;
         if (view == QStringLiteral("signin") || view == QStringLiteral("pages")) {
             // every page is in the window, shown or not
             return uiTexts(window);
         }
-        if (view == QStringLiteral("period")) {
-            auto *page = static_cast<SettingsForm *>(d->open(QStringLiteral("history")));
-            QTest::mouseClick(page->updatebutt, Qt::LeftButton);
-            logicsavedialog *dialog = page->periodDialog();
-            if (!dialog)
-                return {{QStringLiteral("period"), QStringLiteral("no dialog")}};
-            // The frameless period dialog never shows its title, and its title "Dialog" is what
-            // the history page's tests know it by: it is left out here.
-            const QString title = dialog->windowTitle();
-            dialog->setWindowTitle(QString());
-            QList<UiText> texts = uiTexts(dialog);
-            dialog->setWindowTitle(title);
-            QTest::mouseClick(dialog->cancel, Qt::LeftButton);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            return texts;
-        }
-        if (view == QStringLiteral("comment")) {
-            captured = captureNextDialog();
-            static_cast<WorkCycleSettingsForm *>(d->open(QStringLiteral("workcycle")))->openComment();
-        } else if (view == QStringLiteral("snapshots")) {
-            captured = captureNextDialog();
-            window->openSnapshotList();
-        } else if (view == QStringLiteral("plan change")) {
-            captured = captureNextDialog();
-            PlanChangeQuestion::confirmScenarioFile(window, exchange().lastImage, DemoSeed::imageBody());
-        } else if (view == QStringLiteral("closing")) {
-            captured = captureNextDialog();
-            CloseQuestion::askWhileWriting(window);
-            const std::shared_ptr<QList<UiText>> second = captureNextDialog();
-            CloseQuestion::tellUnwritten(window);
-            captured->append(*second);
-        } else if (view == QStringLiteral("socket settings")) {
-            captured = captureNextDialog();
-            window->devicesForm()->socketTile(1)->openPowerSocketSettings();
-        } else if (view == QStringLiteral("sensor settings")) {
-            captured = captureNextDialog();
-            window->devicesForm()->sensorTile(1)->openSensorSettings();
-        } else if (view.startsWith(QStringLiteral("help "))) {
-            infoclass *help = openHelp(window, view.section(QLatin1Char(' '), 1).toInt());
-            const QList<UiText> texts = uiTexts(help);
-            help->close();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            return texts;
-        } else if (view == QStringLiteral("file dialog")) {
+        if (view == QStringLiteral("file dialog")) {
             // Qt's own dialog, as the file questions show it where no native one is offered
             QFileDialog dialog(window, QStringLiteral("Выгрузка в CSV"), QDir::currentPath(), QStringLiteral("Таблица CSV (*.csv)"));
             dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -128,14 +69,27 @@ class TestRussianTexts : public QObject
             QList<UiText> texts = uiTexts(&dialog);
             texts.removeIf([](const UiText &t) { return t.where.contains(QStringLiteral(" cell")); });
             return texts;
-        } else if (view == QStringLiteral("edit menu")) {
+        }
+        if (view == QStringLiteral("edit menu")) {
             // the context menu of every text field comes from Qt
             std::unique_ptr<QMenu> menu(window->regForm()->findChild<QLineEdit *>()->createStandardContextMenu());
             return uiTexts(menu.get());
         }
-        // an answer the program did not take is not left for the next case
-        Dialogs::clearScript();
-        return captured && !captured->isEmpty() ? *captured : QList<UiText>{{view, QStringLiteral("not opened")}};
+        QList<UiText> texts;
+        const bool opened = DemoDialogs::open(d, view, [&texts, view](QDialog *dialog) {
+            // The frameless period dialog never shows its title, and its title "Dialog" is what
+            // the history page's tests know it by: it is left out here.
+            const bool period = view == QStringLiteral("period");
+            const QString title = dialog->windowTitle();
+            if (period)
+                dialog->setWindowTitle(QString());
+            texts += uiTexts(dialog);
+            if (period)
+                dialog->setWindowTitle(title);
+        });
+        if (!opened)
+            return {{view, QStringLiteral("not opened")}};
+        return texts;
     }
 
 private slots:
@@ -155,9 +109,10 @@ private slots:
     void textsAreRussian_data()
     {
         QTest::addColumn<QString>("view");
-        for (const char *view : {"signin", "pages", "period", "comment", "snapshots", "plan change", "closing", "socket settings",
-                                 "sensor settings", "help 0", "help 1", "help 2", "help 3", "file dialog", "edit menu"})
-            QTest::newRow(view) << QString::fromLatin1(view);
+        const QStringList views = QStringList{QStringLiteral("signin"), QStringLiteral("pages")} + DemoDialogs::names()
+            + QStringList{QStringLiteral("file dialog"), QStringLiteral("edit menu")};
+        for (const QString &view : views)
+            QTest::newRow(qPrintable(view)) << view;
     }
     void textsAreRussian()
     {
