@@ -1,7 +1,8 @@
 #include <QAccessible>
 #include <QApplication>
+#include <QRegularExpression>
 
-#include "demowindow.h"
+#include "demodialogs.h"
 #include "uitexts.h"
 
 using namespace Qt::StringLiterals;
@@ -50,7 +51,9 @@ class TestAccessibility : public QObject
             return;
         const QString name = iface->text(QAccessible::Name);
         const QString description = iface->text(QAccessible::Description);
-        if (name.contains(QLatin1Char('<')) || description.contains(QLatin1Char('<')))
+        // tags, markdown headings and bold
+        static const QRegularExpression markup(QStringLiteral("<[A-Za-z/!][^>]*>|(^|\\n)#{1,6}\\s|\\*\\*\\S"));
+        if ((name + QLatin1Char('\n') + description).contains(markup))
             faults << QStringLiteral("%1: markup in \"%2\"").arg(describe(iface), (name + QLatin1Char(' ') + description).left(60));
         else if (interactive(iface->role()) && !iface->state().disabled && name.trimmed().isEmpty())
             faults << QStringLiteral("%1: no name").arg(describe(iface));
@@ -81,6 +84,24 @@ class TestAccessibility : public QObject
     }
 
 private slots:
+    void dialogNamesArePlainAndPresent_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        for (const QString &dialog : DemoDialogs::names())
+            QTest::newRow(qPrintable(dialog)) << dialog;
+    }
+    void dialogNamesArePlainAndPresent()
+    {
+        QFETCH(QString, dialog);
+        DemoWindow *d = m_demo.get(true);
+        QVERIFY(d);
+        QStringList faults;
+        QVERIFY(DemoDialogs::open(d, dialog, [&faults](QDialog *shown) { walk(QAccessible::queryAccessibleInterface(shown), faults); }));
+        faults.removeDuplicates();
+        if (!faults.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("%1:\n  %2").arg(dialog, faults.join(QStringLiteral("\n  ")))));
+    }
+
     // Tab goes through a page as it reads, top to bottom and each row left to right, then through
     // the navigation panel. (A group of exclusive tabs takes one stop: the arrows move inside it.)
     void tabFollowsReadingOrder_data()
