@@ -12,6 +12,7 @@
 
 #include "demodialogs.h"
 #include "history/historytablemodel.h"
+#include "uitexts.h"
 
 // Every page of the program, signed in to the demo controller, at the smallest window the program
 // allows, a laptop's and a full-HD screen: no text is cut and no two input fields overlap.
@@ -23,19 +24,11 @@ class TestLayoutFit : public QObject
     DemoSession m_demo;
     QSet<QString> m_caught;  // every widget found at fault, over all sizes
 
-    static QString plain(const QString &text)
-    {
-        if (!Qt::mightBeRichText(text))
-            return text;
-        QTextDocument doc;
-        doc.setHtml(text);
-        return doc.toPlainText();
-    }
+    static QString plain(const QString &text) { return uiPlainText(text); }
 
     static QString describe(const QWidget *w, const QString &text)
     {
-        const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
-        return text.isEmpty() ? name : QStringLiteral("%1 \"%2\"").arg(name, plain(text).simplified());
+        return text.isEmpty() ? uiWidgetName(w) : QStringLiteral("%1 \"%2\"").arg(uiWidgetName(w), plain(text).simplified());
     }
 
     // The widest of a text's lines (rich text laid out as a label lays it out).
