@@ -33,6 +33,7 @@ comment::comment(QWidget *parent, int day) : QDialog(parent), m_day(day)
     layout->addWidget(new QLabel(QStringLiteral("Текст комментария"), this));
     plainTextEdit = new QPlainTextEdit(this);
     plainTextEdit->setObjectName(QStringLiteral("plainTextEdit"));
+    plainTextEdit->setAccessibleName(QStringLiteral("Текст комментария"));
     layout->addWidget(plainTextEdit, 1);
 
     auto *buttons = new QHBoxLayout;

@@ -23,6 +23,7 @@ void DayCard::setCardText(const QString &html)
         return;
     setText(html);
     m_text.setHtml(html);
+    setAccessibleName(m_text.toPlainText().simplified());
     m_text.setTextWidth(width());
     update();
 }

@@ -11,6 +11,7 @@
 #include "model/wallclock.h"
 #include "model/plan/workcyclecommit.h"
 #include "widgets/dialogs.h"
+#include "widgets/foldingrow.h"
 #include "widgets/infonote.h"
 #include "widgets/switchbuttononly.h"
 #include "widgets/theme.h"
@@ -75,7 +76,8 @@ QPushButton *pageButton(const QString &objectName, const QString &text, QWidget 
 {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(objectName);
-    b->setFocusPolicy(Qt::NoFocus);
+    // reached by Tab, but a click leaves the focus where it is (a field being edited is not left)
+    b->setFocusPolicy(Qt::TabFocus);
     return b;
 }
 
@@ -124,6 +126,7 @@ void WorkCycleSettingsForm::buildUi()
     QPushButton *info = pageButton(QStringLiteral("infoButton"), QString(), this);
     info->setIcon(QIcon(QStringLiteral(":/pict/info.png")));
     info->setToolTip(QStringLiteral("Справка"));
+    info->setAccessibleName(info->toolTip());
     titleRow->addWidget(info);
     layout->addLayout(titleRow);
 
@@ -139,28 +142,41 @@ void WorkCycleSettingsForm::buildUi()
     m_phase->setFixedSize(52, 26);
     m_nightLabel = caption(QStringLiteral("ДЛИТЕЛЬНОСТЬ НОЧИ, в часах"), this);
 
-    // Each field under its caption; long captions wrap so that the row fits a narrow window.
-    auto *fields = new QHBoxLayout;
+    // Each field under its caption; long captions wrap, and a narrow window puts the day and night
+    // fields under the cycle's start and count.
+    auto *fields = new FoldingRow;
     fields->setSpacing(18);
-    auto addField = [this, fields](QLabel *label, QWidget *field, QWidget *extra = nullptr) {
+    auto *cycleFields = new QHBoxLayout;
+    auto *phaseFields = new QHBoxLayout;
+    for (QHBoxLayout *group : {cycleFields, phaseFields})
+        group->setSpacing(18);
+    auto addField = [this](QHBoxLayout *group, QLabel *label, QWidget *field, QWidget *extra = nullptr) {
         auto *box = new QVBoxLayout;
         box->setSpacing(4);
         label->setWordWrap(true);
         label->setFixedWidth(qMax(field->width(), 120));
+        // all the lines of the caption at its own width (a layout would ask for the width it offers)
+        label->ensurePolished();
+        label->setMinimumHeight(label->heightForWidth(label->width()));
         box->addWidget(label, 0, Qt::AlignBottom);
+        label->setBuddy(field);  // the caption names the field for assistive technologies
         auto *row = new QHBoxLayout;
         row->addWidget(field);
         if (extra)
             row->addWidget(extra);
         row->addStretch(1);
         box->addLayout(row);
-        fields->addLayout(box);
+        group->addLayout(box);
     };
-    addField(caption(QStringLiteral("НАЧАЛО РАБОТЫ"), this), m_start);
-    addField(caption(QStringLiteral("КОЛИЧЕСТВО ЦИКЛОВ"), this), m_count);
-    addField(caption(QStringLiteral("РАЗДЕЛИТЬ ЦИКЛ НА ФАЗЫ ДНЯ И НОЧИ"), this), m_phase);
-    addField(caption(QStringLiteral("ДЛИТЕЛЬНОСТЬ ДНЯ, в часах"), this), m_dayHours);
-    addField(m_nightLabel, m_nightHours);
+    addField(cycleFields, caption(QStringLiteral("НАЧАЛО РАБОТЫ"), this), m_start);
+    addField(cycleFields, caption(QStringLiteral("КОЛИЧЕСТВО ЦИКЛОВ"), this), m_count);
+    addField(phaseFields, caption(QStringLiteral("РАЗДЕЛИТЬ ЦИКЛ НА ФАЗЫ ДНЯ И НОЧИ"), this), m_phase);
+    addField(phaseFields, caption(QStringLiteral("ДЛИТЕЛЬНОСТЬ ДНЯ, в часах"), this), m_dayHours);
+    addField(phaseFields, m_nightLabel, m_nightHours);
+    cycleFields->addStretch(1);
+    phaseFields->addStretch(1);
+    fields->addLayout(cycleFields);
+    fields->addLayout(phaseFields);
     fields->addStretch(1);
     layout->addLayout(fields);
 
@@ -224,6 +240,12 @@ void WorkCycleSettingsForm::buildUi()
     actions->addWidget(cancel);
     actions->addWidget(accept);
     layout->addLayout(actions);
+
+    // Tab follows the page from top to bottom, each row from left to right
+    const QList<QWidget *> order = {info, m_start, m_count, m_phase, m_dayHours, m_nightHours, m_selectAll, createScenario, m_comment,
+                                    m_previous, m_next, load, upload, snapshots, cancel, accept};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
 
     connect(info, &QPushButton::released, this, &WorkCycleSettingsForm::on_infoButton_released);
     connect(m_comment, &QPushButton::released, this, &WorkCycleSettingsForm::on_createcomment_released);

@@ -163,6 +163,9 @@ void PowerSocketElement::refreshNameLabel()
     if (status == PS::NotConnected)
         text = QStringLiteral("%1<p>Не подключен").arg(text);
     powerSocketNameLabel->setText(text);
+    // the switch and the icon button say whose they are
+    powerButton->setAccessibleName(QStringLiteral("Питание: %1").arg(displayName()));
+    settingsButton->setAccessibleName(QStringLiteral("Настройки: %1").arg(displayName()));
 }
 
 void PowerSocketElement::onPowerButtonClicked()

@@ -24,6 +24,7 @@ PowerSocketSettings::PowerSocketSettings(const QString &name_, QWidget *parent)
     caption->setObjectName(QStringLiteral("captionLabel"));
     caption->setProperty("role", QStringLiteral("title"));
     nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    nameEdit->setAccessibleName(QStringLiteral("Имя оборудования"));
     nameEdit->setParent(frame);
     nameEdit->setMinimumWidth(320);
     acceptButton->setObjectName(QStringLiteral("acceptButton"));

@@ -55,12 +55,13 @@ SensorElement::SensorElement(QWidget *parent)
     sensorDataLabel->setObjectName(QStringLiteral("sensorDataLabel"));
     powerButton->setObjectName(QStringLiteral("powerButton"));
 
-    setMinimumSize(220, 150);
+    setMinimumSize(200, 150);  // three tiles side by side on the smallest window
     setCursor(Qt::PointingHandCursor);
 
     sensorNameLabel->setTextFormat(Qt::PlainText);
     sensorNameLabel->setWordWrap(true);
     sensorDataLabel->setTextFormat(Qt::RichText);
+    sensorDataLabel->setWordWrap(true);  // a long value goes under its name on a narrow tile
     sensorDataLabel->setStyleSheet(Theme::valueStyle());
     sensorDataLabel->hide();
     m_topLayout->setContentsMargins(0, 0, 0, 0);
@@ -110,6 +111,7 @@ void SensorElement::setSensorName(const QString &newName)
 {
     name = newName;
     sensorNameLabel->setText(name);
+    powerButton->setAccessibleName(QStringLiteral("Питание: %1").arg(name));
 }
 
 void SensorElement::setConnectionState(int state)

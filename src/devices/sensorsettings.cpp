@@ -49,6 +49,7 @@ SensorSettings::SensorSettings(QWidget *parent)
     title->setObjectName(QStringLiteral("titleLabel"));
     title->setProperty("role", QStringLiteral("title"));
     nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    nameEdit->setAccessibleName(QStringLiteral("Имя датчика"));
     sensorTypeComboBox->setObjectName(QStringLiteral("sensorTypeComboBox"));
     sensorTypeComboBox->setMinimumWidth(440);
     resetcal->setObjectName(QStringLiteral("resetcal"));
@@ -126,6 +127,8 @@ QFrame *SensorSettings::buildValueFrame(int number, QWidget *parent)
     current->setFocusPolicy(Qt::NoFocus);
     auto *update = new QLineEdit(frame);
     update->setObjectName(QStringLiteral("sensorDataUpdateValEdit_%1").arg(number));
+    current->setAccessibleName(QStringLiteral("Мгновенное значение %1").arg(number));
+    update->setAccessibleName(QStringLiteral("Уточненное значение %1").arg(number));
 
     auto *grid = new QGridLayout(frame);
     grid->setContentsMargins(14, 10, 14, 12);

@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 int openHelpDialogs = 0;
@@ -77,6 +78,7 @@ infoclass::infoclass(int page, int width, int height, QWidget *parent)
     header->setObjectName(QStringLiteral("header"));
     header->setText(HelpPages::title(page));
     pushButton->setObjectName(QStringLiteral("pushButton"));
+    pushButton->setAccessibleName(QStringLiteral("Закрыть справку"));
     pushButton->setIcon(QIcon(QStringLiteral(":/pict/offbut.png")));
     pushButton->setIconSize(QSize(28, 28));
     pushButton->setCursor(Qt::PointingHandCursor);
@@ -131,6 +133,12 @@ void infoclass::addItems(int page, int width, int height)
             label->setWordWrap(true);
             label->setTextFormat(Qt::MarkdownText);
             label->setText(readText(HelpPages::itemPath(page, kind, texts)));
+            {
+                // assistive technologies read the words, not the markdown
+                QTextDocument doc;
+                doc.setMarkdown(label->text());
+                label->setAccessibleName(doc.toPlainText());
+            }
             m_contentLayout->addWidget(label);
             break;
         }

@@ -4,6 +4,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QtMath>
 #include <QTextDocument>
 
 void HistoryTableModel::setHeaders(const QStringList &headers)
@@ -33,9 +35,15 @@ int HistoryTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
+    if ((role != Qt::DisplayRole && role != Qt::AccessibleTextRole) || !index.isValid() || index.row() >= m_rows.size())
         return QVariant();
-    return m_rows.at(index.row()).cells.value(index.column());
+    const QString cell = m_rows.at(index.row()).cells.value(index.column());
+    if (role == Qt::DisplayRole || !Qt::mightBeRichText(cell))
+        return cell;
+    // assistive technologies read the cell's words, one line after another
+    QTextDocument doc;
+    doc.setHtml(cell);
+    return doc.toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QStringLiteral(", ")).simplified();
 }
 
 QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -48,6 +56,36 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
 Qt::ItemFlags HistoryTableModel::flags(const QModelIndex &index) const
 {
     return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+}
+
+QList<int> HistoryTableModel::columnWidths(const QFont &cellFont, const QFont &headerFont, int headerPadding) const
+{
+    const QFontMetricsF headerMetrics(headerFont);
+    QList<int> widths;
+    for (const QString &header : std::as_const(m_headers)) {
+        qreal word = 0;
+        for (const QString &part : header.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+            word = qMax(word, headerMetrics.horizontalAdvance(part));
+        widths.append(qCeil(word) + headerPadding);
+    }
+    constexpr int RowsPerKind = 3;
+    QMap<int, int> measured;  // event kind -> rows measured
+    QTextDocument doc;
+    doc.setDocumentMargin(0);
+    doc.setDefaultFont(cellFont);
+    for (const HistoryRow &row : m_rows) {
+        if (measured[row.event]++ >= RowsPerKind)
+            continue;
+        for (int column = 0; column < row.cells.size() && column < widths.size(); ++column) {
+            const QString &text = row.cells.at(column);
+            if (Qt::mightBeRichText(text))
+                doc.setHtml(text);
+            else
+                doc.setPlainText(text);
+            widths[column] = qMax(widths.at(column), qCeil(doc.idealWidth()) + 2 * RichCellDelegate::Padding);
+        }
+    }
+    return widths;
 }
 
 void RichCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const

@@ -15,6 +15,10 @@ public:
     void setHeaders(const QStringList &headers);
     void setRows(QList<HistoryRow> rows);
     const QList<HistoryRow> &rows() const { return m_rows; }
+    // The width each column needs for whole lines in its cells (padding included) and for the
+    // longest word of its header (plus headerPadding). Cells of one kind (measurement, power
+    // on, power off) have the same length, so a few rows of each kind are measured.
+    QList<int> columnWidths(const QFont &cellFont, const QFont &headerFont, int headerPadding) const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

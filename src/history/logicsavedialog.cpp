@@ -57,6 +57,8 @@ logicsavedialog::logicsavedialog(QWidget *parent)
 
     startdat->setObjectName(QStringLiteral("startdat"));
     enddat->setObjectName(QStringLiteral("enddat"));
+    startdat->setAccessibleName(QStringLiteral("Начало периода"));
+    enddat->setAccessibleName(QStringLiteral("Окончание периода"));
     cancel->setObjectName(QStringLiteral("cancel"));
     save->setObjectName(QStringLiteral("save"));
     for (QPushButton *b : {cancel, save}) {

@@ -9,6 +9,7 @@
 #include "model/wallclock.h"
 #include "model/files/workfolders.h"
 #include "widgets/dialogs.h"
+#include "widgets/foldingrow.h"
 #include "widgets/infonote.h"
 #include "widgets/myheaderview.h"
 
@@ -63,6 +64,7 @@ SettingsForm::SettingsForm(QWidget *parent)
     header->setObjectName(QStringLiteral("logtdHeader"));
     logtd->setHorizontalHeader(header);
 
+    logtd->viewport()->installEventFilter(this);
     m_views->addWidget(logtd);
     m_views->addWidget(chart);
 
@@ -71,6 +73,11 @@ SettingsForm::SettingsForm(QWidget *parent)
     layout->setSpacing(14);
     layout->addWidget(buildHeader());
     layout->addWidget(buildPeriodBar());
+    // reading order: the title row's view switch and help, then the period bar
+    setTabOrder(tableButton, chartButton);
+    setTabOrder(chartButton, helpButton);
+    setTabOrder(helpButton, updatebutt);
+    setTabOrder(updatebutt, loadbutt);
     layout->addWidget(m_views, 1);
 
     connect(helpButton, &QPushButton::released, this, &SettingsForm::on_helpButton_released);
@@ -97,7 +104,7 @@ QWidget *SettingsForm::buildPeriodBar()
     auto *bar = new QFrame(this);
     bar->setObjectName(QStringLiteral("periodFrame"));
     bar->setStyleSheet(Theme::cardStyle(bar->objectName()));
-    auto *row = new QHBoxLayout(bar);
+    auto *row = new FoldingRow(bar);
     row->setContentsMargins(16, 10, 16, 10);
     row->setSpacing(12);
 
@@ -131,13 +138,22 @@ QWidget *SettingsForm::buildPeriodBar()
     for (QLabel *l : {startdata, stopdata, dash})
         l->setStyleSheet(dateStyle);
 
-    row->addWidget(updatebutt);
-    row->addSpacing(8);
-    row->addWidget(startdata);
-    row->addWidget(dash);
-    row->addWidget(stopdata);
+    // the period and the export each keep together; a narrow page puts the export under the period
+    auto *period = new QHBoxLayout;
+    period->setSpacing(12);
+    period->addWidget(updatebutt);
+    period->addSpacing(8);
+    period->addWidget(startdata);
+    period->addWidget(dash);
+    period->addWidget(stopdata);
+    period->addStretch(1);
+    auto *views = new QHBoxLayout;
+    views->setSpacing(12);
+    views->addWidget(loadbutt);
+    views->addStretch(1);
+    row->addLayout(period);
     row->addStretch(1);
-    row->addWidget(loadbutt);
+    row->addLayout(views);
     return bar;
 }
 
@@ -200,13 +216,45 @@ void SettingsForm::buildColumns()
     logtd->setSelectionMode(QAbstractItemView::NoSelection);
     QHeaderView *header = logtd->horizontalHeader();
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter | Qt::Alignment(Qt::TextWordWrap));
-    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setMinimumSectionSize(0);
     header->setSectionsClickable(false);
     header->setStyleSheet(QStringLiteral("color: %1; font: 100 12pt \"IBM Plex Mono Medium\";  border: 0px solid %2;"
                                          " border-top: 1px solid %2; border-bottom: 1px solid %2; border-radius: 0px;")
                               .arg(Theme::css(Theme::OnColourLight), Theme::css(Theme::Shadow)));
     logtd->resizeRowsToContents();
+    fitColumns();
     m_chartStale = true;
+}
+
+void SettingsForm::fitColumns()
+{
+    QHeaderView *header = logtd->horizontalHeader();
+    // the header sections' padding of the table's style sheet, and a pixel for the border
+    constexpr int HeaderPadding = 2 * 10 + 2;
+    QList<int> widths = m_model->columnWidths(logtd->font(), header->font(), HeaderPadding);
+    if (widths.isEmpty())
+        return;
+    int spare = logtd->viewport()->width();
+    for (int width : std::as_const(widths))
+        spare -= width;
+    const int first = widths.size() > 2 ? 2 : int(widths.size()) - 1;  // the sensor columns take the spare width
+    const int shares = int(widths.size()) - first;
+    for (int column = 0; column < widths.size(); ++column) {
+        int width = widths.at(column);
+        if (spare > 0 && column >= first)
+            width += spare / shares + (column - first < spare % shares ? 1 : 0);
+        header->resizeSection(column, width);
+    }
+    // the header's height follows the new widths of its wrapped captions
+    emit m_model->headerDataChanged(Qt::Horizontal, 0, int(widths.size()) - 1);
+}
+
+bool SettingsForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == logtd->viewport() && event->type() == QEvent::Resize)
+        fitColumns();
+    return QWidget::eventFilter(watched, event);
 }
 
 void SettingsForm::fillRows()
@@ -231,6 +279,7 @@ void SettingsForm::fillRows()
     csvLines = std::move(fill.csvLines);
     m_model->setRows(std::move(fill.rows));
     logtd->resizeRowsToContents();
+    fitColumns();
 
     m_chartFrom = QDateTime(first, QTime(0, 0));
     m_chartTo = QDateTime(last.addDays(1), QTime(0, 0));

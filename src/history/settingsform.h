@@ -68,6 +68,10 @@ public slots:
 private:
     QWidget *buildHeader();
     QWidget *buildPeriodBar();
+    // Each column as wide as its cells' lines and its header's longest word; the sensor columns
+    // share what is left of the width, a table wider than the page scrolls.
+    void fitColumns();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void refreshChart();
 
     HistoryColumns m_columns;

@@ -890,7 +890,12 @@ void ScenarioTimetableWidget::fitRelayButtons()
 void ScenarioTimetableWidget::fitColumns(QTableWidget *table)
 {
     const int w = table->viewport()->width();
-    const int first = int(0.3 * w);
+    int first = int(0.3 * w);
+    // a name column wide enough for each name's longest word
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (const nameitrm *name = nameCell(table, row))
+            first = qMax(first, name->minimumSizeHint().width());
+    }
     const int last = qMin(int(0.2 * w), 110);
     int middle = w - last - first;
     if (table->verticalScrollBar()->isVisible())

@@ -57,6 +57,8 @@ QLineEdit *makeEdit(const char *name, const QString &placeholder, QWidget *paren
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setPlaceholderText(placeholder);
+    // the placeholder goes once the field is filled; the name stays for assistive technologies
+    edit->setAccessibleName(placeholder);
     return edit;
 }
 
@@ -270,8 +272,8 @@ void regform::updateSupportText()
     m_support->setText(
         QStringLiteral("<p align=\"center\"><b>Внимание! </b><span style=\"color:%1;\">Подключите блок управления к питанию.</span></p>"
                        "<p align=\"center\" style=\"color:%1;\">Если возникли сложности с доступом, пишите в поддержку</p>"
-                       "<p align=\"center\"><span style=\"color:%1;\">E-mail </span><b>%2</b></p>"
-                       "<p align=\"center\"><span style=\"color:%1;\">DeviceID </span><b>%3</b></p>")
+                       "<p align=\"center\"><span style=\"color:%1;\">Эл. почта </span><b>%2</b></p>"
+                       "<p align=\"center\"><span style=\"color:%1;\">ID устройства </span><b>%3</b></p>")
             .arg(Theme::MutedText.name(), supportAddress(), m_deviceId.toHtmlEscaped()));
 }
 

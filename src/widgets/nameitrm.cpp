@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QtMath>
 #include <QTextEdit>
 
 nameitrm::nameitrm(int kind, QWidget *parent)
@@ -48,4 +50,17 @@ void nameitrm::setCaption(int ref, const QString &text)
     m_text->setPlainText(text);
     m_text->setToolTip(text);
     m_text->setReadOnly(true);
+}
+
+QSize nameitrm::minimumSizeHint() const
+{
+    QSize size = QWidget::minimumSizeHint();
+    qreal widest = 0;
+    const QFontMetricsF metrics(m_text->document()->defaultFont());
+    for (const QString &part : m_text->toPlainText().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        widest = qMax(widest, metrics.horizontalAdvance(part));
+    const int word = qCeil(widest);
+    const int margins = 2 * qCeil(m_text->document()->documentMargin()) + 2 * m_text->frameWidth();
+    size.rwidth() += qMax(0, word + margins - m_text->minimumSizeHint().width());
+    return size;
 }

@@ -22,6 +22,8 @@ public:
     QLabel *caption() const { return m_caption; }
     QTextEdit *textArea() const { return m_text; }
     QPushButton *removeButton() const { return m_remove; }
+    // Room for the longest word of the text: a name is never broken inside a word.
+    QSize minimumSizeHint() const override;
 
 signals:
     void removeItem();
