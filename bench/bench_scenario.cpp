@@ -165,7 +165,7 @@ int main(int argc, char *argv[])
             outputSwitch.add(timer);
             closeNote();
             timer.start();
-            editor.timeOfDayClicked(editor.currentPhase == 1 ? 2 : 1);
+            editor.timeOfDayClicked(editor.currentPhase() == 1 ? 2 : 1);
             QCoreApplication::processEvents();
             phaseSwitch.add(timer);
         }
