@@ -2,6 +2,7 @@
 
 #include "model/controllerstate.h"
 #include "model/codec/sensorcatalogue.h"
+#include "model/plan/socketprogramedit.h"
 #include "model/plan/timertext.h"
 #include "scenario/combowheelfilter.h"
 #include "widgets/infonote.h"
@@ -17,8 +18,6 @@
 namespace {
 
 enum Field { ValueField, Value2Field, StartoneField, StarttimeField, DutyField, PauseField, CountField };
-
-constexpr int UnlimitedCount = 65535;
 
 QString numberText(double v)
 {
@@ -38,8 +37,7 @@ double parseNumber(const QString &text, bool *ok)
 
 int cycleMinutes()
 {
-    const ControllerState &s = controllerState();
-    return (s.editedDayHours + s.editedNightHours) * 60;
+    return editedCycleMinutes(controllerState());
 }
 
 QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
@@ -202,9 +200,7 @@ void ConditionItem::buildForm()
 
 void ConditionItem::buildTimer()
 {
-    while (m_params.size() < 4)
-        m_params << 0.0;
-    m_params = m_params.mid(0, 4);
+    m_params = normalizedTimerParams(m_params, cycleMinutes());
     const QDateTime start = controllerState().startTime;
     const QString mask = QStringLiteral("00:00;_");
     if (m_clockMode) {
@@ -214,8 +210,6 @@ void ConditionItem::buildTimer()
         m_valueEdit->setInputMask(mask);
         m_startone->setText(clockText(start, qint64(m_params[0])));
         m_valueEdit->setText(clockText(start, qint64(m_params[0]) + qint64(m_params[1])));
-        m_params[2] = 1440;
-        m_params[3] = 1;
         return;
     }
     m_starttime->setInputMask(mask);
@@ -223,20 +217,8 @@ void ConditionItem::buildTimer()
     m_prdset->setInputMask(mask);
     m_starttime->setText(formatDuration(qint64(m_params[0])));
     m_dutytime->setText(formatDuration(qint64(m_params[1])));
-    if (m_params[2] <= 0)
-        m_params[2] = 60;
-    if (m_params[2] > cycleMinutes())
-        m_params[2] = cycleMinutes();
-    if (m_params[1] > m_params[2])
-        m_params[2] = m_params[1];
     m_prdset->setText(formatDuration(qint64(m_params[2] - m_params[1])));
-    const double count = m_params[3];
-    if (count > 0 && count == std::floor(count) && count < UnlimitedCount) {
-        m_nprd->setText(QString::number(qint64(count)));
-    } else {
-        m_nprd->setText(QStringLiteral("999"));
-        m_params[3] = UnlimitedCount;
-    }
+    m_nprd->setText(m_params[3] == UnlimitedTimerCount ? QStringLiteral("999") : QString::number(qint64(m_params[3])));
 }
 
 void ConditionItem::guarded(int field, const std::function<void()> &handler)
@@ -449,7 +431,7 @@ void ConditionItem::nprdFinished()
 {
     bool ok = false;
     const int count = m_nprd->text().trimmed().toInt(&ok);
-    if (ok && count > 0 && count < UnlimitedCount) {
+    if (ok && count > 0 && count < UnlimitedTimerCount) {
         m_params[3] = count;
     } else {
         m_params[3] = 999;

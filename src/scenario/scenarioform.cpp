@@ -138,7 +138,7 @@ void ScenarioForm::openForSelectedDays()
 
 ScenarioForm::KeptEdits ScenarioForm::keptEdits() const
 {
-    return {m_editor->loadedScenario, m_editor->loadedBase, m_editor->workingSockets};
+    return {m_editor->loadedScenarioIndex(), m_editor->loadedBase(), m_editor->workingCopy()};
 }
 
 bool ScenarioForm::restorable(const KeptEdits &kept) const
@@ -153,10 +153,10 @@ bool ScenarioForm::restorable(const KeptEdits &kept) const
 
 void ScenarioForm::restoreUnsavedEdits(const KeptEdits &kept)
 {
-    if (m_editor->loadedScenario != kept.index || !restorable(kept))
+    if (m_editor->loadedScenarioIndex() != kept.index || !restorable(kept))
         return;
-    m_editor->workingSockets = kept.sockets;
-    m_editor->powerSocketClicked(m_editor->currentSocket);
+    m_editor->setWorkingCopy(kept.sockets);
+    m_editor->powerSocketClicked(m_editor->currentOutput());
     closeNote();
     showNote(window(), QStringLiteral("Несохранённые изменения сценария восстановлены"), NoteClose::Popup, 10);
 }
@@ -172,14 +172,15 @@ void ScenarioForm::refreshCheck()
 {
     const ControllerState &state = controllerState();
     QMap<int, QString> names;
-    for (auto it = m_editor->workingSockets.cbegin(); it != m_editor->workingSockets.cend(); ++it)
+    const QMap<int, SocketProgram> &working = m_editor->workingCopy();
+    for (auto it = working.cbegin(); it != working.cend(); ++it)
         names.insert(it.key(), outputName(state, it.key()));
-    m_preview->setPlan(m_editor->workingSockets, names, state.editedDayHours, state.editedNightHours);
+    m_preview->setPlan(working, names, state.editedDayHours, state.editedNightHours);
 
-    const int index = m_editor->loadedScenario;
+    const int index = m_editor->loadedScenarioIndex();
     const QString name = index >= 0 && index < state.editedScenarios.size() ? state.editedScenarios.at(index).name
                                                                              : QStringLiteral("Новый сценарий");
-    const QList<PlanFinding> findings = checkScenarioPrograms(state, index, name, m_editor->workingSockets);
+    const QList<PlanFinding> findings = checkScenarioPrograms(state, index, name, working);
     const QStringList lines = findingLines(findings);
     m_findings->clear();
     for (int i = 0; i < findings.size(); ++i) {
@@ -201,18 +202,19 @@ void ScenarioForm::showFinding(QListWidgetItem *item)
     m_editor->powerSocketClicked(output);
     m_editor->timeOfDayClicked(phase == PlanCheck::DayPhase ? 1 : 2);
     const int row = item->data(RowRole).toInt();
-    if (m_editor->currentTable && row >= 0 && row < m_editor->currentTable->rowCount())
-        m_editor->currentTable->selectRow(row);
+    QTableWidget *table = m_editor->currentTable();
+    if (table && row >= 0 && row < table->rowCount())
+        table->selectRow(row);
 }
 
 bool ScenarioForm::confirmSaveWithErrors()
 {
     const ControllerState &state = controllerState();
     QList<PlanFinding> errors;
-    const int index = m_editor->loadedScenario;
+    const int index = m_editor->loadedScenarioIndex();
     const QString name = index >= 0 && index < state.editedScenarios.size() ? state.editedScenarios.at(index).name
                                                                              : QStringLiteral("Новый сценарий");
-    for (const PlanFinding &f : checkScenarioPrograms(state, index, name, m_editor->workingSockets))
+    for (const PlanFinding &f : checkScenarioPrograms(state, index, name, m_editor->workingCopy()))
         if (f.isError())
             errors << f;
     if (errors.isEmpty())

@@ -32,6 +32,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <cstring>
+
 namespace {
 
 constexpr int TimerMenuData = -2;
@@ -60,19 +62,33 @@ QString tableStyle()
         .arg(css(CardBackground), css(Text), css(PageBackground), TextFont, css(Border));
 }
 
-double lastParam(const Condition &row)
+bool sameBits(double a, double b)
 {
-    return row.params.isEmpty() ? -1.0 : row.params.last();
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-int timerIndexOf(const Condition &row)
+// Whether two records give rows that look the same: a timer row's index is bookkeeping that its
+// cells never show (it changes when an earlier timer goes).
+bool sameDisplay(const Condition &a, const Condition &b)
 {
-    return int(qBound(qint64(-1), truncateToInt64(lastParam(row)), qint64(1) << 20));
+    if (a.text != b.text || a.ref != b.ref || a.kind != b.kind || a.value != b.value || a.priority != b.priority
+        || a.action != b.action || a.source != b.source)
+        return false;
+    const bool timer = a.source == TimerSource;
+    const qsizetype shownParams = timer ? qMin<qsizetype>(4, qMax(a.params.size(), b.params.size())) : a.params.size();
+    if (!timer && a.params.size() != b.params.size())
+        return false;
+    for (qsizetype i = 0; i < shownParams; ++i) {
+        if (!sameBits(a.params.value(i), b.params.value(i)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
-ScenarioTimetableWidget::ScenarioTimetableWidget(QWidget *parent) : QWidget(parent)
+ScenarioTimetableWidget::ScenarioTimetableWidget(QWidget *parent)
+    : QWidget(parent), workingSockets(m_working), loadedScenario(m_loadedScenario)
 {
     setObjectName(QStringLiteral("ScenarioTimetableWidget"));
     buildForm();
@@ -86,11 +102,10 @@ ScenarioTimetableWidget::ScenarioTimetableWidget(QWidget *parent) : QWidget(pare
     connect(m_next, &QPushButton::released, this, [this] { stepScenario(1); });
 
     m_socketButtons[0]->setChecked(true);
-    currentSocket = 1;
+    m_output = 1;
     m_dayButton->setChecked(true);
-    currentPhase = 1;
-    m_stack->setCurrentWidget(m_dayPage);
-    currentTable = m_dayTable;
+    m_phase = 1;
+    showTables();
     updatePriorityVisibility();
 }
 
@@ -174,21 +189,7 @@ void ScenarioTimetableWidget::buildForm()
 
     m_stack = new QStackedWidget(this);
     m_stack->setObjectName(QStringLiteral("powerSocketTimeStacketWidget"));
-    m_dayPage = new QWidget(m_stack);
-    m_dayPage->setObjectName(QStringLiteral("powerSocketDayPage"));
-    m_nightPage = new QWidget(m_stack);
-    m_nightPage->setObjectName(QStringLiteral("powerSocketNightPage"));
-    m_dayTable = new QTableWidget(m_dayPage);
-    m_dayTable->setObjectName(QStringLiteral("powerSocketDayTable"));
-    m_nightTable = new QTableWidget(m_nightPage);
-    m_nightTable->setObjectName(QStringLiteral("powerSocketNightTable"));
-    for (auto [page, table] : {std::pair{m_dayPage, m_dayTable}, std::pair{m_nightPage, m_nightTable}}) {
-        auto *pageLayout = new QVBoxLayout(page);
-        pageLayout->setContentsMargins(0, 0, 0, 0);
-        pageLayout->addWidget(table);
-        m_stack->addWidget(page);
-        setUpTable(table);
-    }
+    // the tables are made per output when it is first shown
     layout->addWidget(m_stack, 1);
 
     m_addButton = new QPushButton(QStringLiteral("+ Добавить условие"), this);
@@ -230,6 +231,60 @@ QPushButton *ScenarioTimetableWidget::outputButton(int output) const
     return nullptr;
 }
 
+ScenarioTimetableWidget::Table &ScenarioTimetableWidget::tableOf(int output, int phase)
+{
+    auto found = m_tables.find(output);
+    if (found == m_tables.end()) {
+        found = m_tables.emplace(output, OutputTables()).first;
+        for (int p = 0; p < 2; ++p) {
+            auto *table = new QTableWidget(m_stack);
+            table->setObjectName(p == 0 ? QStringLiteral("powerSocketDayTable") : QStringLiteral("powerSocketNightTable"));
+            setUpTable(table);
+            m_stack->addWidget(table);
+            found->second.phase[p].widget = table;
+        }
+    }
+    return found->second.phase[phase == 2 ? 1 : 0];
+}
+
+ScenarioTimetableWidget::Table *ScenarioTimetableWidget::builtTable(int output, int phase) const
+{
+    const auto found = m_tables.find(output);
+    if (found == m_tables.end())
+        return nullptr;
+    return const_cast<Table *>(&found->second.phase[phase == 2 ? 1 : 0]);
+}
+
+QTableWidget *ScenarioTimetableWidget::dayTable() const
+{
+    const Table *table = builtTable(m_output, 1);
+    return table ? table->widget : nullptr;
+}
+
+QTableWidget *ScenarioTimetableWidget::nightTable() const
+{
+    const Table *table = builtTable(m_output, 2);
+    return table ? table->widget : nullptr;
+}
+
+QTableWidget *ScenarioTimetableWidget::currentTable() const
+{
+    return m_phase == 1 ? dayTable() : nightTable();
+}
+
+void ScenarioTimetableWidget::showTables()
+{
+    m_stack->setCurrentWidget(tableOf(m_output, m_phase).widget);
+}
+
+void ScenarioTimetableWidget::markAllStale()
+{
+    for (auto &[output, tables] : m_tables) {
+        for (Table &table : tables.phase)
+            table.stale = true;
+    }
+}
+
 ConditionItem *ScenarioTimetableWidget::conditionCell(QTableWidget *table, int row) const
 {
     return qobject_cast<ConditionItem *>(table->cellWidget(row, 1));
@@ -248,22 +303,22 @@ nameitrm *ScenarioTimetableWidget::nameCell(QTableWidget *table, int row) const
 bool ScenarioTimetableWidget::hasUnsavedEdits() const
 {
     const QList<Scenario> &live = controllerState().scenarios;
-    if (loadedScenario < 0 || loadedScenario >= live.size())
-        return !workingSockets.isEmpty();
-    return !socketMapsEqual(workingSockets, live.at(loadedScenario).sockets);
+    if (m_loadedScenario < 0 || m_loadedScenario >= live.size())
+        return !m_working.isEmpty();
+    return !socketMapsEqual(m_working, live.at(m_loadedScenario).sockets);
 }
 
 bool ScenarioTimetableWidget::showFirstFailingList()
 {
     const ControllerState &state = controllerState();
-    for (auto it = workingSockets.cbegin(); it != workingSockets.cend(); ++it) {
+    for (auto it = m_working.cbegin(); it != m_working.cend(); ++it) {
         for (const bool night : {false, true}) {
             if (validateConditionList(state, night ? it->nightConditions : it->dayConditions, night, it.key(), NoteFn()))
                 continue;
-            if (it.key() != currentSocket && outputButton(it.key()))
+            if (it.key() != m_output && outputButton(it.key()))
                 powerSocketClicked(it.key());
             const int phase = night ? 2 : 1;
-            if (phase != currentPhase)
+            if (phase != m_phase)
                 timeOfDayClicked(phase);
             return true;
         }
@@ -276,6 +331,12 @@ void ScenarioTimetableWidget::showLoadingNote()
     showNote(window(), QStringLiteral("Загрузка сценария"), NoteClose::AfterTicks, 10);
 }
 
+
+void ScenarioTimetableWidget::showTooManyRows()
+{
+    showNote(window(), QStringLiteral("Задано слишком много условий"), NoteClose::Popup, 10);
+}
+
 void ScenarioTimetableWidget::loadScenario(int index)
 {
     const ControllerState &state = controllerState();
@@ -283,28 +344,45 @@ void ScenarioTimetableWidget::loadScenario(int index)
         index = int(state.scenarios.size()) - 1;
     if (index < 0)
         index = 0;
-    workingSockets = index < state.scenarios.size() ? state.scenarios.at(index).sockets : QMap<int, SocketProgram>();
-    loadedBase = workingSockets;
-    loadedScenario = index;
-    intervalTexts = scenarioIntervalTexts(state.days, index);
+    m_working = index < state.scenarios.size() ? state.scenarios.at(index).sockets : QMap<int, SocketProgram>();
+    m_loadedBase = m_working;
+    m_loadedScenario = index;
+    m_intervalTexts = scenarioIntervalTexts(state.days, index);
+    markAllStale();
 
-    if (navigationVisible) {
+    if (m_navigationVisible) {
         const auto found = state.scenarioOrder.constFind(index);
         if (found != state.scenarioOrder.constEnd()) {
-            scenarioPosition = found.value();
-            m_prev->setVisible(scenarioPosition != 0);
+            m_scenarioPosition = found.value();
+            m_prev->setVisible(m_scenarioPosition != 0);
         } else {
             m_prev->setVisible(false);
         }
-        m_next->setVisible(scenarioPosition != int(state.scenarioOrder.size()) - 1);
-        const QString joined = intervalTexts.join(QLatin1Char(','));
+        m_next->setVisible(m_scenarioPosition != int(state.scenarioOrder.size()) - 1);
+        const QString joined = m_intervalTexts.join(QLatin1Char(','));
         m_dates->setText(joined);
         m_dates->setToolTip(joined);
     } else {
         m_dates->setToolTip(QString());
     }
-    powerSocketClicked(currentSocket);
+    powerSocketClicked(m_output);
     emit workingCopyChanged();
+}
+
+void ScenarioTimetableWidget::setWorkingCopy(const QMap<int, SocketProgram> &sockets)
+{
+    m_working = sockets;
+    markAllStale();
+    render(m_phase);
+    updatePriorityVisibility();
+}
+
+void ScenarioTimetableWidget::setWorkingProgram(int output, const SocketProgram &program)
+{
+    m_working.insert(output, program);
+    markAllStale();
+    render(m_phase);
+    updatePriorityVisibility();
 }
 
 void ScenarioTimetableWidget::stepScenario(int direction)
@@ -320,7 +398,7 @@ void ScenarioTimetableWidget::stepScenario(int direction)
             return;
     }
     const QMap<int, int> &order = controllerState().scenarioOrder;
-    const int wanted = scenarioPosition + direction;
+    const int wanted = m_scenarioPosition + direction;
     int target = 0;
     for (auto it = order.cbegin(); it != order.cend(); ++it) {
         if (it.value() == wanted) {
@@ -337,13 +415,13 @@ void ScenarioTimetableWidget::setNavigationVisible(bool visible)
     m_prev->setVisible(visible);
     m_next->setVisible(visible);
     m_dates->setVisible(visible);
-    navigationVisible = visible;
+    m_navigationVisible = visible;
 }
 
 void ScenarioTimetableWidget::dayPhaseChanged(int state)
 {
     m_phaseFrame->setVisible(controllerState().editedNightHours != 0 || state != 0);
-    if (state == 0 && currentPhase != 1) {
+    if (state == 0 && m_phase != 1) {
         m_dayButton->setChecked(true);
         timeOfDayClicked(1);
     }
@@ -361,22 +439,41 @@ void ScenarioTimetableWidget::powerSocketClicked(int output)
     if (!outputButton(output))
         return;
     showLoadingNote();
-    currentSocket = output;
+    m_output = output;
     outputButton(output)->setChecked(true);
-    m_dayTable->setRowCount(0);
-    m_nightTable->setRowCount(0);
-    // The hidden phase's table is built when it is shown: an output switch then builds half the
-    // rows, which keeps it within one tick.
-    m_stale[0] = m_stale[1] = true;
-    buildIfStale(currentPhase);
-    fitColumns(m_dayTable);
-    fitColumns(m_nightTable);
+    // The shown phase's table is brought in line with the working copy; the hidden phase's when it
+    // is shown. An output shown before keeps its rows, and only those that changed are made anew.
+    render(m_phase);
+    showTables();
+    fitColumns(currentTable());
+    // a hidden table that may show another output's rows is fitted when it is shown
+    const int other = m_phase == 1 ? 2 : 1;
+    if (!tableOf(m_output, other).stale)
+        fitColumns(tableOf(m_output, other).widget);
     updatePriorityVisibility();
     fitRelayButtons();
 }
 
+void ScenarioTimetableWidget::timeOfDayClicked(int phase)
+{
+    if (phase != 1 && phase != 2)
+        return;
+    m_phase = phase;
+    renderIfStale(phase);
+    showTables();
+    (phase == 1 ? m_dayButton : m_nightButton)->setChecked(true);
+    fitColumns(currentTable());
+    updatePriorityVisibility();
+}
+
 void ScenarioTimetableWidget::putRow(QTableWidget *table, int row, nameitrm *name, ConditionItem *condition, ActionItem *action)
 {
+    // Cells replaced are deleted by the table, later; hidden now, as the table hides the cells of
+    // a row it removes.
+    for (int column = 0; column < 3; ++column) {
+        if (QWidget *old = table->cellWidget(row, column))
+            old->hide();
+    }
     // one or two lines of caption: keeps the rows as low as their fields
     if (name->textArea()->maximumHeight() > 60)
         name->textArea()->setMaximumHeight(60);
@@ -415,92 +512,157 @@ ActionItem *ScenarioTimetableWidget::makeActionCell(QTableWidget *table, Conditi
     return action;
 }
 
-void ScenarioTimetableWidget::fillTable(QTableWidget *table, const QList<Condition> &rows)
+// The cells of an existing row made from its record (cells there before are replaced). A fresh
+// row (one the user has just added) shows its threshold field as the condition cell makes it, not
+// the record's 0.
+void ScenarioTimetableWidget::buildRow(QTableWidget *table, int row, const Condition &record, bool fresh)
 {
     const QList<SensorSlot> &sensors = controllerState().sensors;
-    for (const Condition &record : rows) {
-        const int row = table->rowCount();
-        table->insertRow(row);
-        ConditionItem *condition;
-        int nameKind;
-        if (record.source == BaseStateSource) {
-            condition = makeConditionCell(table, ConditionItem::BaseStateRow, -2);
-            nameKind = 0;
-        } else if (record.source == TimerSource) {
-            condition = makeConditionCell(table, ConditionItem::TimerRow, -2, record.params);
-            nameKind = 2;
-        } else {
-            const int type = record.ref >= 0 && record.ref < sensors.size() ? sensors.at(record.ref).type : SensorOff;
-            condition = makeConditionCell(table, ConditionItem::SensorRow, type);
-            nameKind = 1;
-        }
-        nameitrm *name = makeNameCell(table, nameKind, record.ref, record.text);
-        condition->setValue(floatFromBits(record.value));
-        if (!record.params.isEmpty())
-            condition->setUpperValue(record.params.at(0));
-        condition->setPriority(record.priority);
-
-        ActionItem *action = makeActionCell(table, condition);
-        condition->setKindAndAction(record.kind, record.action);
-        connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
-        action->setAction(record.action);
-        putRow(table, row, name, condition, action);
+    ConditionItem *condition;
+    int nameKind;
+    if (record.source == BaseStateSource) {
+        condition = makeConditionCell(table, ConditionItem::BaseStateRow, -2);
+        nameKind = 0;
+    } else if (record.source == TimerSource) {
+        condition = makeConditionCell(table, ConditionItem::TimerRow, -2, record.params);
+        nameKind = 2;
+    } else {
+        const int type = record.ref >= 0 && record.ref < sensors.size() ? sensors.at(record.ref).type : SensorOff;
+        condition = makeConditionCell(table, ConditionItem::SensorRow, type);
+        nameKind = 1;
     }
+    nameitrm *name = makeNameCell(table, nameKind, record.ref, record.text);
+    if (!fresh)
+        condition->setValue(floatFromBits(record.value));
+    if (!record.params.isEmpty())
+        condition->setUpperValue(record.params.at(0));
+    condition->setPriority(record.priority);
+
+    ActionItem *action = makeActionCell(table, condition);
+    condition->setKindAndAction(record.kind, record.action);
+    connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
+    action->setAction(record.action);
+    putRow(table, row, name, condition, action);
 }
 
-void ScenarioTimetableWidget::timeOfDayClicked(int phase)
+ScenarioTimetableWidget::ShownRow ScenarioTimetableWidget::shownRow(const Condition &record) const
 {
-    if (phase != 1 && phase != 2)
+    const ControllerState &state = controllerState();
+    ShownRow shown;
+    shown.record = record;
+    if (record.source == TimerSource) {
+        shown.cycleMinutes = editedCycleMinutes(state);
+        shown.start = state.startTime.isValid() ? state.startTime.time() : QTime();
+    } else if (record.source != BaseStateSource) {
+        shown.sensorType = record.ref >= 0 && record.ref < state.sensors.size() ? state.sensors.at(record.ref).type : SensorOff;
+    }
+    return shown;
+}
+
+namespace {
+
+template<typename Shown>
+bool sameRow(const Shown &a, const Shown &b)
+{
+    return a.sensorType == b.sensorType && a.cycleMinutes == b.cycleMinutes && a.start == b.start
+        && sameDisplay(a.record, b.record);
+}
+
+} // namespace
+
+void ScenarioTimetableWidget::render(int phase, int freshFrom)
+{
+    Table &table = tableOf(m_output, phase);
+    const auto program = m_working.constFind(m_output);
+    const QList<Condition> rows = program == m_working.cend() ? QList<Condition>()
+                                  : phase == 1                 ? program->dayConditions
+                                                               : program->nightConditions;
+    QList<ShownRow> wanted;
+    wanted.reserve(rows.size());
+    for (const Condition &record : rows)
+        wanted << shownRow(record);
+
+    // The rows both lists begin and end with stay; of the rest, rows at the same place are
+    // replaced one by one when there are as many as before, and all of them otherwise.
+    const QList<ShownRow> &shown = table.shown;
+    qsizetype head = 0;
+    while (head < shown.size() && head < wanted.size() && sameRow(shown.at(head), wanted.at(head)))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shown.size() - head && tail < wanted.size() - head
+           && sameRow(shown.at(shown.size() - 1 - tail), wanted.at(wanted.size() - 1 - tail)))
+        ++tail;
+    const qsizetype oldMiddle = shown.size() - head - tail;
+    const qsizetype newMiddle = wanted.size() - head - tail;
+    QTableWidget *widget = table.widget;
+    bool changed = false;
+    // Replaced cells are deleted by the table, later, after the signal that led here has returned.
+    if (oldMiddle == newMiddle) {
+        for (qsizetype r = head; r < head + newMiddle; ++r) {
+            if (sameRow(shown.at(r), wanted.at(r)))
+                continue;
+            buildRow(widget, int(r), rows.at(r), r >= freshFrom);
+            changed = true;
+        }
+    } else if (tail == 0) {
+        // rows go from or come to the end: the row count changes once
+        widget->setRowCount(int(head));
+        widget->setRowCount(int(wanted.size()));
+        for (qsizetype r = head; r < wanted.size(); ++r)
+            buildRow(widget, int(r), rows.at(r), r >= freshFrom);
+        changed = true;
+    } else {
+        for (qsizetype i = 0; i < oldMiddle; ++i)
+            widget->removeRow(int(head));
+        for (qsizetype r = head; r < head + newMiddle; ++r) {
+            widget->insertRow(int(r));
+            buildRow(widget, int(r), rows.at(r), r >= freshFrom);
+        }
+        changed = true;
+    }
+    table.shown = wanted;
+    table.stale = false;
+    // a new name may need a wider name column
+    if (changed)
+        fitColumns(widget);
+}
+
+void ScenarioTimetableWidget::renderIfStale(int phase)
+{
+    if (tableOf(m_output, phase).stale)
+        render(phase);
+}
+
+SocketProgramEdit ScenarioTimetableWidget::currentEdit() const
+{
+    const auto found = m_working.constFind(m_output);
+    return found == m_working.cend() ? SocketProgramEdit() : SocketProgramEdit(*found);
+}
+
+void ScenarioTimetableWidget::commit(const SocketProgramEdit &edit)
+{
+    if (edit.hasProgram())
+        m_working.insert(m_output, edit.program());
+}
+
+void ScenarioTimetableWidget::keepShown(int phase, int row)
+{
+    Table &table = tableOf(m_output, phase);
+    const auto program = m_working.constFind(m_output);
+    if (program == m_working.cend())
         return;
-    currentTable = phase == 1 ? m_dayTable : m_nightTable;
-    buildIfStale(phase);
-    m_stack->setCurrentWidget(phase == 1 ? m_dayPage : m_nightPage);
-    (phase == 1 ? m_dayButton : m_nightButton)->setChecked(true);
-    currentPhase = phase;
-    fitColumns(currentTable);
-    updatePriorityVisibility();
-}
-
-void ScenarioTimetableWidget::buildIfStale(int phase)
-{
-    if (!m_stale[phase - 1])
-        return;
-    m_stale[phase - 1] = false;
-    QTableWidget *table = phase == 1 ? m_dayTable : m_nightTable;
-    table->setRowCount(0);
-    if (const QList<Condition> *rows = listOf(phase))
-        fillTable(table, *rows);
-}
-
-bool ScenarioTimetableWidget::isStale(QTableWidget *table) const
-{
-    return m_stale[table == m_dayTable ? 0 : 1];
-}
-
-QList<Condition> *ScenarioTimetableWidget::listOf(int phase)
-{
-    const auto found = workingSockets.find(currentSocket);
-    if (found == workingSockets.end())
-        return nullptr;
-    return phase == 1 ? &found->dayConditions : &found->nightConditions;
-}
-
-QList<Condition> *ScenarioTimetableWidget::currentList()
-{
-    return listOf(currentPhase);
-}
-
-QTableWidget *ScenarioTimetableWidget::otherTable() const
-{
-    return currentTable == m_dayTable ? m_nightTable : m_dayTable;
+    const QList<Condition> &rows = phase == 1 ? program->dayConditions : program->nightConditions;
+    if (row >= 0 && row < table.shown.size() && row < rows.size())
+        table.shown[row].record = rows.at(row);
 }
 
 int ScenarioTimetableWidget::rowOf(QObject *cell, int column) const
 {
-    if (!cell)
+    QTableWidget *table = currentTable();
+    if (!cell || !table)
         return -1;
-    for (int row = 0; row < currentTable->rowCount(); ++row) {
-        if (currentTable->cellWidget(row, column) == cell)
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (table->cellWidget(row, column) == cell)
             return row;
     }
     return -1;
@@ -508,28 +670,17 @@ int ScenarioTimetableWidget::rowOf(QObject *cell, int column) const
 
 void ScenarioTimetableWidget::updatePriorityVisibility()
 {
-    QList<Condition> *list = currentList();
-    if (!list)
+    if (!m_working.contains(m_output))
         return;
-    bool conflict = false;
-    // the one action all sensor rows share; none yet, or none because of an interval
-    std::optional<ConditionAction> a;
-    bool mixed = false;
-    for (const Condition &row : *list) {
-        if (row.source == BaseStateSource)
-            continue;
-        if (mixed || (a && (*a != row.action || row.kind == ConditionKind::Interval))) {
-            conflict = true;
-            break;
-        }
-        mixed = row.kind == ConditionKind::Interval;
-        a = row.action;
-    }
-    for (int row = 0; row < currentTable->rowCount(); ++row) {
-        if (ConditionItem *cell = conditionCell(currentTable, row))
+    const bool conflict = currentEdit().prioritiesMatter(m_phase);
+    QTableWidget *table = currentTable();
+    if (!table)
+        return;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (ConditionItem *cell = conditionCell(table, row))
             cell->setPriorityVisible(conflict);
     }
-    fitColumns(currentTable);
+    fitColumns(table);
 }
 
 void ScenarioTimetableWidget::conditionActionTriggered()
@@ -540,18 +691,34 @@ void ScenarioTimetableWidget::conditionActionTriggered()
         return;
     const int k = action->data().toInt();
     const ControllerState &state = controllerState();
+    // new rows go after the rows the table shows
+    renderIfStale(m_phase);
+    SocketProgramEdit edit = currentEdit();
+    const int before = int(edit.rows(m_phase).size());
     if (k == TimerMenuData) {
-        if (!state.startTime.isValid() && state.dayHours + state.nightHours == 24) {
+        const SocketProgramEdit::Refusal refusal = edit.addTimer(state);
+        if (refusal == SocketProgramEdit::Refusal::NoStartTime) {
             showNote(window(), QStringLiteral("Настройте время начала работы"), NoteClose::Popup, 10);
             return;
         }
-        addTimerRows();
-    } else if (k >= 0 && k < ControllerState::SensorCount) {
-        const int values = int(sensorTypeInfo(state.sensors.at(k).type).valueNames.size());
-        for (int c = 0; c < values; ++c) {
-            if (!addSensorRow(k, c))
-                break;
+        if (refusal == SocketProgramEdit::Refusal::TooManyRows) {
+            showTooManyRows();
+        } else {
+            commit(edit);
+            render(m_phase, before);
+            // the twin in the other phase, when that table shows this output's rows
+            const int other = m_phase == 1 ? 2 : 1;
+            if (!tableOf(m_output, other).stale)
+                render(other);
         }
+    } else if (k >= 0 && k < ControllerState::SensorCount) {
+        const SocketProgramEdit::Added added = edit.addSensorRows(m_phase, k, state.sensors.at(k));
+        if (added.rows > 0) {
+            commit(edit);
+            render(m_phase, before);
+        }
+        if (added.refusal == SocketProgramEdit::Refusal::TooManyRows)
+            showTooManyRows();
     } else {
         return;
     }
@@ -559,131 +726,21 @@ void ScenarioTimetableWidget::conditionActionTriggered()
     emit workingCopyChanged();
 }
 
-void ScenarioTimetableWidget::addTimerRows()
-{
-    QTableWidget *other = otherTable();
-    const bool twinShown = !isStale(other);
-    const int r = currentTable->rowCount();
-    const QList<Condition> *otherRows = listOf(currentPhase == 1 ? 2 : 1);
-    const int o = otherRows ? int(otherRows->size()) : 0;
-    if (r >= MaxRows || o >= MaxRows) {
-        showNote(window(), QStringLiteral("Задано слишком много условий"), NoteClose::Popup, 10);
-        return;
-    }
-    SocketProgram &program = workingSockets[currentSocket];
-    program.timers.append(TimerSlot{0, 0, 0, 0, 1, 1, -1, 0, 0});
-    const QString caption = timerRowText();
-    currentTable->insertRow(r);
-    ConditionItem *condition = makeConditionCell(currentTable, ConditionItem::TimerRow, -2);
-    connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
-    ActionItem *action = makeActionCell(currentTable, condition);
-    putRow(currentTable, r, makeNameCell(currentTable, 2, TimerRef, caption), condition, action);
-    if (twinShown) {
-        other->insertRow(o);
-        ConditionItem *twin = makeConditionCell(other, ConditionItem::TimerRow, -2);
-        connect(twin, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
-        putRow(other, o, makeNameCell(other, 2, TimerRef, caption), twin, makeActionCell(other, twin));
-        other->resizeRowsToContents();
-    }
-
-    Condition record;
-    record.ref = TimerRef;
-    record.text = caption;
-    // the kind of a timer row is not written; Above is what reading it back gives
-    record.kind = ConditionKind::Above;
-    record.priority = condition->priorityOf();
-    record.action = action->actionOf();
-    record.params = condition->params();
-    record.source = TimerSource;
-    TimerSlot &timer = program.timers.last();
-    timer.start = int(truncateToInt64(record.params.value(0)));
-    timer.duration = int(truncateToInt64(record.params.value(1)));
-    timer.period = int(truncateToInt64(record.params.value(2)));
-    timer.count = int(truncateToInt64(record.params.value(3)));
-    record.params << double(program.timers.size() - 1);
-
-    timer.dayRow = currentPhase == 1 ? r : o;
-    timer.nightRow = currentPhase == 1 ? o : r;
-    program.dayConditions << record;
-    program.nightConditions << record;
-    currentTable->resizeRowsToContents();
-}
-
-bool ScenarioTimetableWidget::addSensorRow(int input, int valueIndex)
-{
-    const int r = currentTable->rowCount();
-    if (r >= MaxRows) {
-        showNote(window(), QStringLiteral("Задано слишком много условий"), NoteClose::Popup, 10);
-        return false;
-    }
-    const SensorSlot &sensor = controllerState().sensors.at(input);
-    // a value the input offers no channel for cannot be read by the controller
-    if (valueIndex >= sensor.channels.size())
-        return false;
-    currentTable->insertRow(r);
-    const QString caption = sensor.name + QStringLiteral(": ") + sensorTypeInfo(sensor.type).valueNames.value(valueIndex);
-    ConditionItem *condition = makeConditionCell(currentTable, ConditionItem::SensorRow, sensor.type);
-    connect(condition, &ConditionItem::conditionChanged, this, &ScenarioTimetableWidget::conditionChanged);
-    ActionItem *action = makeActionCell(currentTable, condition);
-    putRow(currentTable, r, makeNameCell(currentTable, 1, input, caption), condition, action);
-    currentTable->resizeRowsToContents();
-
-    Condition record;
-    record.ref = input;
-    record.text = caption;
-    record.kind = ConditionKind(condition->kindOf());
-    record.priority = condition->priorityOf();
-    record.action = action->actionOf();
-    record.value = bitsFromFloat(float(condition->valueOf()));
-    record.source = sensor.channels.at(valueIndex);
-    if (QList<Condition> *list = currentList()) {
-        list->append(record);
-    } else {
-        SocketProgram program;
-        (currentPhase == 1 ? program.dayConditions : program.nightConditions) << record;
-        workingSockets.insert(currentSocket, program);
-    }
-    return true;
-}
-
-void ScenarioTimetableWidget::addBaseStateRow(ConditionAction action)
-{
-    const int r = currentTable->rowCount();
-    currentTable->insertRow(r);
-    ConditionItem *condition = makeConditionCell(currentTable, ConditionItem::BaseStateRow, -2);
-    ActionItem *cell = makeActionCell(currentTable, condition);
-    cell->setAction(action);
-    putRow(currentTable, r, makeNameCell(currentTable, 0, 0, baseStateText()), condition, cell);
-    currentTable->resizeRowsToContents();
-    // the same row the base scenario and the decoder carry, so equal plans compare equal
-    if (QList<Condition> *list = currentList())
-        list->append(baseStateCondition(action));
-}
-
 void ScenarioTimetableWidget::actionChanged(ConditionAction action)
 {
     const int row = rowOf(sender(), 2);
     if (row < 0)
         return;
-    if (ConditionItem *cell = conditionCell(currentTable, row))
+    if (ConditionItem *cell = conditionCell(currentTable(), row))
         cell->setAction(action);
-    QList<Condition> *list = currentList();
-    if (!list || row >= list->size())
+    SocketProgramEdit edit = currentEdit();
+    bool baseStateAdded = false;
+    if (!edit.setAction(m_phase, row, action, &baseStateAdded))
         return;
-    (*list)[row].action = action;
-    bool hasOn = false;
-    bool hasOff = false;
-    bool hasBase = false;
-    for (const Condition &c : *list) {
-        if (c.source == BaseStateSource) {
-            hasBase = true;
-            continue;
-        }
-        hasOn = hasOn || c.action == ConditionAction::On;
-        hasOff = hasOff || c.action == ConditionAction::Off;
-    }
-    if (!(hasOn && hasOff) && !hasBase)
-        addBaseStateRow(hasOn ? ConditionAction::Off : ConditionAction::On);
+    commit(edit);
+    keepShown(m_phase, row);
+    if (baseStateAdded)
+        render(m_phase);
     updatePriorityVisibility();
     applyNavigationRule();
     emit workingCopyChanged();
@@ -694,13 +751,11 @@ void ScenarioTimetableWidget::conditionChanged(ConditionKind kind, float lower, 
     Q_UNUSED(lower)
     Q_UNUSED(upper)
     const int row = rowOf(sender(), 1);
-    QList<Condition> *list = currentList();
-    if (row < 0 || !list || row >= list->size())
+    SocketProgramEdit edit = currentEdit();
+    if (!edit.setKind(m_phase, row, kind))
         return;
-    Condition &record = (*list)[row];
-    record.kind = kind;
-    if (kind == ConditionKind::Interval && record.params.isEmpty())
-        record.params = {double(floatFromBits(record.value)) + 1};
+    commit(edit);
+    keepShown(m_phase, row);
     applyNavigationRule();
     updatePriorityVisibility();
     emit workingCopyChanged();
@@ -709,14 +764,11 @@ void ScenarioTimetableWidget::conditionChanged(ConditionKind kind, float lower, 
 void ScenarioTimetableWidget::value2changed(double upper)
 {
     const int row = rowOf(sender(), 1);
-    QList<Condition> *list = currentList();
-    if (row < 0 || !list || row >= list->size())
+    SocketProgramEdit edit = currentEdit();
+    if (!edit.setUpperBound(m_phase, row, upper))
         return;
-    Condition &record = (*list)[row];
-    if (!record.params.isEmpty())
-        record.params[0] = upper;
-    else
-        record.params = {upper};
+    commit(edit);
+    keepShown(m_phase, row);
     applyNavigationRule();
     emit workingCopyChanged();
 }
@@ -724,10 +776,11 @@ void ScenarioTimetableWidget::value2changed(double upper)
 void ScenarioTimetableWidget::priorityChanged(int priority)
 {
     const int row = rowOf(sender(), 1);
-    QList<Condition> *list = currentList();
-    if (row < 0 || !list || row >= list->size())
+    SocketProgramEdit edit = currentEdit();
+    if (!edit.setPriority(m_phase, row, priority))
         return;
-    (*list)[row].priority = priority;
+    commit(edit);
+    keepShown(m_phase, row);
     applyNavigationRule();
     emit workingCopyChanged();
 }
@@ -735,39 +788,27 @@ void ScenarioTimetableWidget::priorityChanged(int priority)
 void ScenarioTimetableWidget::valueChanged(double value, const QList<double> &params)
 {
     const int row = rowOf(sender(), 1);
-    QList<Condition> *list = currentList();
-    if (row < 0 || !list || row >= list->size())
+    SocketProgramEdit edit = currentEdit();
+    const SocketProgramEdit::ValueEdit result = edit.setValue(m_phase, row, value, params);
+    if (result == SocketProgramEdit::ValueEdit::Refused)
         return;
-    Condition &record = (*list)[row];
-    if (record.source != TimerSource) {
-        record.value = bitsFromFloat(toSinglePrecision(value));
+    commit(edit);
+    keepShown(m_phase, row);
+    if (result == SocketProgramEdit::ValueEdit::Threshold) {
         applyNavigationRule();
         return;
     }
-    SocketProgram &program = workingSockets[currentSocket];
-    const int t = timerIndexOf(record);
-    if (t < 0 || t >= program.timers.size() || params.size() < 4)
-        return;
-    TimerSlot &timer = program.timers[t];
-    timer.start = int(truncateToInt64(params.at(0)));
-    timer.duration = int(truncateToInt64(params.at(1)));
-    timer.period = int(truncateToInt64(params.at(2)));
-    timer.count = int(truncateToInt64(params.at(3)));
-    QList<double> stored = params.mid(0, 4);
-    stored << double(t);
-    record.params = stored;
-    // the twin rows of the other phase: found by their timer index, so that stale row numbers
-    // never refresh a row of another kind
-    const int otherPhase = currentPhase == 1 ? 2 : 1;
-    QList<Condition> *others = listOf(otherPhase);
-    QTableWidget *other = otherTable();
-    for (int i = 0; others && i < others->size(); ++i) {
-        Condition &twin = (*others)[i];
-        if (twin.source != TimerSource || timerIndexOf(twin) != t)
-            continue;
-        twin.params = stored;
-        if (ConditionItem *cell = isStale(other) ? nullptr : conditionCell(other, i))
-            cell->setTimer(timer);
+    // the twin rows of the other phase show the timer's new fields, when that table shows this
+    // output's rows
+    const int otherPhase = m_phase == 1 ? 2 : 1;
+    Table &other = tableOf(m_output, otherPhase);
+    if (!other.stale) {
+        const TimerSlot timer = *edit.timerOf(m_phase, row);
+        for (int i : edit.timerTwins(m_phase, row)) {
+            if (ConditionItem *cell = conditionCell(other.widget, i))
+                cell->setTimer(timer);
+            keepShown(otherPhase, i);
+        }
     }
     applyNavigationRule();
     emit workingCopyChanged();
@@ -775,53 +816,21 @@ void ScenarioTimetableWidget::valueChanged(double value, const QList<double> &pa
 
 void ScenarioTimetableWidget::removePowerSocketConditionItem()
 {
-    const int b = rowOf(sender(), 0);
-    if (b < 0)
+    const int row = rowOf(sender(), 0);
+    if (row < 0)
         return;
-    // the row's widgets are deleted later, after the remove button's click has returned
-    currentTable->removeRow(b);
-
-    QList<Condition> *list = currentList();
-    if (list && b < list->size()) {
-        SocketProgram &program = workingSockets[currentSocket];
-        const Condition record = list->at(b);
-        const int t = timerIndexOf(record);
-        if (record.source == TimerSource && t >= 0 && t < program.timers.size()) {
-            for (int phase = 1; phase <= 2; ++phase) {
-                QList<Condition> &rows = phase == 1 ? program.dayConditions : program.nightConditions;
-                QTableWidget *table = phase == 1 ? m_dayTable : m_nightTable;
-                for (int i = 0; i < rows.size();) {
-                    if (rows.at(i).source == TimerSource && timerIndexOf(rows.at(i)) == t) {
-                        rows.removeAt(i);
-                        if (phase != currentPhase && !isStale(table))
-                            table->removeRow(i);
-                    } else {
-                        ++i;
-                    }
-                }
-            }
-            dropUnusedTimer(program, t);
-        } else {
-            list->removeAt(b);
-        }
+    SocketProgramEdit edit = currentEdit();
+    if (edit.removeRow(m_phase, row) == SocketProgramEdit::Refusal::None) {
+        commit(edit);
+        render(m_phase);
+        // a timer's twins go from the other phase's table, when it shows this output's rows
+        const int other = m_phase == 1 ? 2 : 1;
+        if (!tableOf(m_output, other).stale)
+            render(other);
     }
     updatePriorityVisibility();
     applyNavigationRule();
     emit workingCopyChanged();
-}
-
-void ScenarioTimetableWidget::dropUnusedTimer(SocketProgram &program, int timer)
-{
-    // A timer no row names is dropped and the later ones renumbered, so adding and removing a
-    // timer leaves the program as it was.
-    program.timers.removeAt(timer);
-    for (QList<Condition> *rows : {&program.dayConditions, &program.nightConditions}) {
-        for (Condition &row : *rows) {
-            const int t = timerIndexOf(row);
-            if (row.source == TimerSource && t > timer)
-                row.params.last() = double(t - 1);
-        }
-    }
 }
 
 void ScenarioTimetableWidget::syncRelayOutputs()
@@ -833,8 +842,8 @@ void ScenarioTimetableWidget::syncRelayOutputs()
         m_relayButtons[k]->setText(QStringLiteral("РЕЛЕ:\n%1").arg(sensor.name));
     }
     const QList<int> relays = relayOutputs(state);
-    relayCount = int(relays.size());
-    if (relayCount < 4) {
+    m_relayCount = int(relays.size());
+    if (m_relayCount < 4) {
         m_relaySpacer->changeSize(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
     } else {
         for (QPushButton *b : m_relayButtons) {
@@ -847,11 +856,11 @@ void ScenarioTimetableWidget::syncRelayOutputs()
         layout()->invalidate();
     syncRelayPrograms(state);
     // the open working copy follows the same outputs
-    syncRelayProgram(workingSockets, relays, relayChannels(state), keptOutputs(state));
-    if (!outputButton(currentSocket) || (currentSocket >= FirstRelayOutput && !relays.contains(currentSocket)))
-        currentSocket = 1;
+    m_output = syncWorkingCopyWithRelays(m_working, state, m_output);
+    tableOf(m_output, m_phase);
+    markAllStale();
     if (isVisible())
-        powerSocketClicked(currentSocket);
+        powerSocketClicked(m_output);
     emit workingCopyChanged();
 }
 
@@ -881,7 +890,7 @@ void ScenarioTimetableWidget::setSocketCaption(int socketIndex, const QString &t
 
 void ScenarioTimetableWidget::fitRelayButtons()
 {
-    if (relayCount > 3)
+    if (m_relayCount > 3)
         return;
     for (QPushButton *b : m_relayButtons)
         b->setFixedWidth(m_socketButtons[0]->width());
@@ -889,6 +898,8 @@ void ScenarioTimetableWidget::fitRelayButtons()
 
 void ScenarioTimetableWidget::fitColumns(QTableWidget *table)
 {
+    if (!table)
+        return;
     const int w = table->viewport()->width();
     int first = int(0.3 * w);
     // a name column wide enough for each name's longest word
@@ -908,12 +919,13 @@ void ScenarioTimetableWidget::fitColumns(QTableWidget *table)
 
 bool ScenarioTimetableWidget::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Wheel && currentTable && watched == currentTable->viewport()) {
+    QTableWidget *table = event->type() == QEvent::Wheel ? currentTable() : nullptr;
+    if (table && watched == table->viewport()) {
         // At the bottom a further turn down stays with the table rather than moving the page;
         // a turn up scrolls the table as anywhere else.
         const auto *wheel = static_cast<QWheelEvent *>(event);
         const int delta = wheel->inverted() ? -wheel->angleDelta().y() : wheel->angleDelta().y();
-        QScrollBar *bar = currentTable->verticalScrollBar();
+        QScrollBar *bar = table->verticalScrollBar();
         if (delta < 0 && bar->isVisible() && bar->value() == bar->maximum())
             return true;
     }
@@ -923,14 +935,14 @@ bool ScenarioTimetableWidget::eventFilter(QObject *watched, QEvent *event)
 void ScenarioTimetableWidget::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    fitColumns(m_dayTable);
-    fitColumns(m_nightTable);
+    fitColumns(dayTable());
+    fitColumns(nightTable());
     fitRelayButtons();
 }
 
 void ScenarioTimetableWidget::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    fitColumns(m_dayTable);
-    fitColumns(m_nightTable);
+    fitColumns(dayTable());
+    fitColumns(nightTable());
 }

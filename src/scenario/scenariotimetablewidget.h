@@ -1,11 +1,15 @@
 #pragma once
 
 #include "model/controllerstate.h"
+#include "model/plan/socketprogramedit.h"
 
 #include <QList>
 #include <QMap>
 #include <QStringList>
+#include <QTime>
 #include <QWidget>
+
+#include <map>
 
 class ActionItem;
 class ConditionItem;
@@ -20,29 +24,42 @@ class nameitrm;
 
 // The editor of one scenario: for each output (sockets 1..4, relay outputs 5..10) a day table and a
 // night table of condition rows. It edits a working copy of the scenario's socket programs; the
-// live list is changed only when the scenario page saves.
+// live list is changed only when the scenario page saves. The editing rules are
+// SocketProgramEdit's: the tables show the working copy and hand the user's actions to it.
+//
+// Every output has its own pair of tables, built when first shown. A table remembers the rows it
+// shows; showing it again rebuilds only the rows that differ from the working copy.
 class ScenarioTimetableWidget : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int MaxRows = 10;
+    static constexpr int MaxRows = SocketProgramEdit::MaxRows;
     static constexpr int PriorityLevels = 10;
 
     explicit ScenarioTimetableWidget(QWidget *parent = nullptr);
 
-    QMap<int, SocketProgram> workingSockets;
-    int loadedScenario = 0;
-    // The live programs of loadedScenario when it was loaded: what the working copy started from.
-    QMap<int, SocketProgram> loadedBase;
-    int currentSocket = 1;
-    int currentPhase = 1;
-    QTableWidget *currentTable = nullptr;
+    // The working copy: output number -> program.
+    const QMap<int, SocketProgram> &workingCopy() const { return m_working; }
+    // Replaces the working copy (edits kept from an earlier visit) and shows it.
+    void setWorkingCopy(const QMap<int, SocketProgram> &sockets);
+    // Replaces one output's program in the working copy and shows it.
+    void setWorkingProgram(int output, const SocketProgram &program);
+    // The scenario the working copy was loaded from, and its live programs at that time.
+    int loadedScenarioIndex() const { return m_loadedScenario; }
+    const QMap<int, SocketProgram> &loadedBase() const { return m_loadedBase; }
 
-    // editor state the page and the routing read
-    bool navigationVisible = false;
-    int scenarioPosition = 0;
-    int relayCount = 0;
-    QStringList intervalTexts;
+    // Read-only names of workingCopy() and loadedScenarioIndex() for code that still reads them as
+    // fields (the end-to-end scenario test).
+    const QMap<int, SocketProgram> &workingSockets;
+    const int &loadedScenario;
+
+    int currentOutput() const { return m_output; }
+    int currentPhase() const { return m_phase; }
+    QTableWidget *currentTable() const;
+    bool navigationVisible() const { return m_navigationVisible; }
+    int scenarioPosition() const { return m_scenarioPosition; }
+    int relayCount() const { return m_relayCount; }
+    QStringList intervalTexts() const { return m_intervalTexts; }
 
     void loadScenario(int index);
     void setNavigationVisible(bool visible);
@@ -56,8 +73,9 @@ public:
     // rows a save refused are on screen. False when every list passes.
     bool showFirstFailingList();
 
-    QTableWidget *dayTable() const { return m_dayTable; }
-    QTableWidget *nightTable() const { return m_nightTable; }
+    // The tables of the shown output.
+    QTableWidget *dayTable() const;
+    QTableWidget *nightTable() const;
     QMenu *conditionMenu() const { return m_menu; }
     QPushButton *outputButton(int output) const;
     ConditionItem *conditionCell(QTableWidget *table, int row) const;
@@ -88,28 +106,63 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // A row as its cells show it: the record, and what else the cells were made from.
+    struct ShownRow
+    {
+        Condition record;
+        int sensorType = -1;    // sensor rows: the input's type (the condition choices)
+        int cycleMinutes = -1;  // timer rows: clock or cycle fields, the longest period
+        QTime start;            // timer rows: the clock times' origin
+    };
+    struct Table
+    {
+        QTableWidget *widget = nullptr;
+        QList<ShownRow> shown;
+        bool stale = true;  // the working copy may have changed since the rows were made
+    };
+    struct OutputTables
+    {
+        Table phase[2];  // day, night
+    };
+
     void buildForm();
     void setUpTable(QTableWidget *table);
-    void fillTable(QTableWidget *table, const QList<Condition> &rows);
-    void buildIfStale(int phase);
-    bool isStale(QTableWidget *table) const;
-    void addTimerRows();
-    bool addSensorRow(int input, int valueIndex);
-    void addBaseStateRow(ConditionAction action);
+    Table &tableOf(int output, int phase);
+    Table &current() { return tableOf(m_output, m_phase); }
+    Table *builtTable(int output, int phase) const;
+    void showTables();
+    void markAllStale();
+    ShownRow shownRow(const Condition &record) const;
+    // Brings the shown output's table of the phase in line with the working copy, rebuilding only
+    // the rows that differ; rows from freshFrom on were just added and are shown as new rows.
+    void render(int phase, int freshFrom = MaxRows + 1);
+    void renderIfStale(int phase);
+    void buildRow(QTableWidget *table, int row, const Condition &record, bool fresh);
+    SocketProgramEdit currentEdit() const;
+    void commit(const SocketProgramEdit &edit);
+    // Refreshes the shown record of a row the user edited in place.
+    void keepShown(int phase, int row);
     nameitrm *makeNameCell(QTableWidget *table, int kind, int ref, const QString &caption);
     ConditionItem *makeConditionCell(QTableWidget *table, int mode, int sensorType,
                                      const QList<double> &params = QList<double>());
     ActionItem *makeActionCell(QTableWidget *table, ConditionItem *condition);
     void putRow(QTableWidget *table, int row, nameitrm *name, ConditionItem *condition, ActionItem *action);
-    QList<Condition> *currentList();
-    QList<Condition> *listOf(int phase);
-    QTableWidget *otherTable() const;
     int rowOf(QObject *cell, int column) const;
     void applyNavigationRule();
     void updatePriorityVisibility();
     void fitColumns(QTableWidget *table);
-    void dropUnusedTimer(SocketProgram &program, int timer);
     void showLoadingNote();
+    void showTooManyRows();
+
+    QMap<int, SocketProgram> m_working;
+    int m_loadedScenario = 0;
+    QMap<int, SocketProgram> m_loadedBase;
+    int m_output = 1;
+    int m_phase = 1;
+    bool m_navigationVisible = false;
+    int m_scenarioPosition = 0;
+    int m_relayCount = 0;
+    QStringList m_intervalTexts;
 
     QPushButton *m_socketButtons[4] = {};
     QPushButton *m_relayButtons[6] = {};
@@ -121,11 +174,7 @@ private:
     QPushButton *m_dayButton = nullptr;
     QPushButton *m_nightButton = nullptr;
     QStackedWidget *m_stack = nullptr;
-    QWidget *m_dayPage = nullptr;
-    QWidget *m_nightPage = nullptr;
-    QTableWidget *m_dayTable = nullptr;
-    QTableWidget *m_nightTable = nullptr;
+    std::map<int, OutputTables> m_tables;  // by output; std::map keeps references stable
     QPushButton *m_addButton = nullptr;
     QMenu *m_menu = nullptr;
-    bool m_stale[2] = {false, false};  // day, night: the table must be built from the model
 };

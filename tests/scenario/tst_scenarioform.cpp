@@ -72,12 +72,14 @@ private slots:
     {
         QFETCH(int, answer);
         form().openFromMenu();
-        QCOMPARE(editor().loadedScenario, 1);
+        QCOMPARE(editor().loadedScenarioIndex(), 1);
         QListWidget *findings = form().findingsList();
         // an upper bound below the lower one
         Condition inverted = probeRow(ConditionAction::On, 2, 60, ConditionKind::Interval);
         inverted.params = {50};
-        editor().workingSockets[1].dayConditions << inverted;
+        SocketProgram lamp = editor().workingCopy().value(1);
+        lamp.dayConditions << inverted;
+        editor().setWorkingProgram(1, lamp);
         emit editor().workingCopyChanged();
         QVERIFY(!findings->isHidden());
         QListWidgetItem *error = nullptr;
@@ -91,9 +93,9 @@ private slots:
         editor().powerSocketClicked(2);
         editor().timeOfDayClicked(2);
         emit findings->itemClicked(error);
-        QCOMPARE(editor().currentSocket, 1);
-        QCOMPARE(editor().currentPhase, 1);
-        QCOMPARE(editor().currentTable->currentRow(), int(editor().workingSockets.value(1).dayConditions.size()) - 1);
+        QCOMPARE(editor().currentOutput(), 1);
+        QCOMPARE(editor().currentPhase(), 1);
+        QCOMPARE(editor().currentTable()->currentRow(), int(editor().workingCopy().value(1).dayConditions.size()) - 1);
 
         QStringList asked;
         Dialogs::scriptExecResult(answer, [&asked](QDialog *d) {
@@ -113,12 +115,12 @@ private slots:
         controllerState().scenarioOrder = {{2, 0}, {1, 1}};
         form().openFromMenu();
         QCOMPARE(form().editMode, ScenarioEditMode::FromMenu);
-        QCOMPARE(editor().loadedScenario, 2);
-        QVERIFY(editor().navigationVisible);
+        QCOMPARE(editor().loadedScenarioIndex(), 2);
+        QVERIFY(editor().navigationVisible());
         QVERIFY(viewState().openedFromMenu);
         // edits keep the arrows when the page came from the menu
         addRow();
-        QVERIFY(editor().navigationVisible);
+        QVERIFY(editor().navigationVisible());
     }
 
     void openedForSelectedDays()
@@ -126,8 +128,8 @@ private slots:
         controllerState().selectedDayScenarios = {{1, 1}, {2, 0}};
         form().openForSelectedDays();
         QCOMPARE(form().editMode, ScenarioEditMode::ForSelectedDays);
-        QCOMPARE(editor().loadedScenario, 2);
-        QVERIFY(!editor().navigationVisible);
+        QCOMPARE(editor().loadedScenarioIndex(), 2);
+        QVERIFY(!editor().navigationVisible());
         QVERIFY(editor().findChild<QLabel *>(QStringLiteral("scintervlals"))->isHidden());
     }
 
@@ -167,13 +169,13 @@ private slots:
         addRow();
         // an Off row next to an On row of the same priority
         chooseAction(editor().actionCell(editor().dayTable(), 2), ConditionAction::Off);
-        const QMap<int, SocketProgram> working = editor().workingSockets;
+        const QMap<int, SocketProgram> working = editor().workingCopy();
         closeNote();
         QTest::mouseClick(button("saveButton"), Qt::LeftButton);
         QCOMPARE(exchange().pageRequest, PageRequest::None);
         QCOMPARE(currentNote() ? currentNote()->text() : QString(),
                  QStringLiteral("Одинаковый приоритет дневных условий ВКЛ и ВЫКЛ устройства: <p> Лампа"));
-        QVERIFY(socketMapsEqual(editor().workingSockets, working));
+        QVERIFY(socketMapsEqual(editor().workingCopy(), working));
         QCOMPARE(editor().dayTable()->rowCount(), 3);
     }
 
@@ -212,7 +214,7 @@ private slots:
             state.selectedDayScenarios = {{1, 0}, {2, 1}};
         closeNote();
         form().openForSelectedDays();
-        QCOMPARE(editor().workingSockets.value(1).dayConditions.size(), restored ? 3 : 2);
+        QCOMPARE(editor().workingCopy().value(1).dayConditions.size(), restored ? 3 : 2);
         QCOMPARE(editor().dayTable()->rowCount(), restored ? 3 : 2);
         QCOMPARE(currentNote() && currentNote()->text() == QStringLiteral("Несохранённые изменения сценария восстановлены"), restored);
     }
@@ -235,16 +237,17 @@ private slots:
         form().openFromMenu();
         editor().powerSocketClicked(1);
         editor().timeOfDayClicked(1);
-        SocketProgram &program = editor().workingSockets[output];
+        SocketProgram program = editor().workingCopy().value(output);
         QList<Condition> &rows = night ? program.nightConditions : program.dayConditions;
         rows << probeRow(ConditionAction::On, 3, 40) << probeRow(ConditionAction::Off, 3, 60);
+        editor().setWorkingProgram(output, program);
         closeNote();
         QTest::mouseClick(button("saveButton"), Qt::LeftButton);
         QCOMPARE(exchange().pageRequest, PageRequest::None);
-        QCOMPARE(editor().currentSocket, output);
-        QCOMPARE(editor().currentPhase, night ? 2 : 1);
+        QCOMPARE(editor().currentOutput(), output);
+        QCOMPARE(editor().currentPhase(), night ? 2 : 1);
         QTableWidget *table = night ? editor().nightTable() : editor().dayTable();
-        QCOMPARE(editor().currentTable, table);
+        QCOMPARE(editor().currentTable(), table);
         QCOMPARE(table->rowCount(), rows.size());
         QVERIFY(currentNote());
         QCOMPARE(currentNote()->text(), message);
@@ -263,23 +266,23 @@ private slots:
         QFETCH(bool, changedMeanwhile);
         ControllerState &state = controllerState();
         form().openFromMenu();
-        QCOMPARE(editor().loadedScenario, 1);
+        QCOMPARE(editor().loadedScenarioIndex(), 1);
         QTest::mouseClick(editor().findChild<QPushButton *>(QStringLiteral("nextsc")), Qt::LeftButton);
-        QCOMPARE(editor().loadedScenario, 2);
+        QCOMPARE(editor().loadedScenarioIndex(), 2);
         addRow();
-        const QMap<int, SocketProgram> edited = editor().workingSockets;
+        const QMap<int, SocketProgram> edited = editor().workingCopy();
         if (changedMeanwhile)
             state.scenarios[2].sockets[1].dayConditions[1].value = bitsFromFloat(45.0f);
         closeNote();
         const QMap<int, SocketProgram> first = state.scenarios.at(1).sockets;
 
         form().openFromMenu();
-        QCOMPARE(editor().loadedScenario, changedMeanwhile ? 1 : 2);
+        QCOMPARE(editor().loadedScenarioIndex(), changedMeanwhile ? 1 : 2);
         if (changedMeanwhile)
-            QVERIFY(socketMapsEqual(editor().workingSockets, first));
+            QVERIFY(socketMapsEqual(editor().workingCopy(), first));
         else
-            QVERIFY(socketMapsEqual(editor().workingSockets, edited));
-        QCOMPARE(editor().scenarioPosition, changedMeanwhile ? 0 : 1);
+            QVERIFY(socketMapsEqual(editor().workingCopy(), edited));
+        QCOMPARE(editor().scenarioPosition(), changedMeanwhile ? 0 : 1);
         // a save then writes them where they came from
         QVERIFY(socketMapsEqual(state.scenarios.at(1).sockets, first));
     }

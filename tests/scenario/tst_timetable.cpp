@@ -53,8 +53,8 @@ class TestTimetable : public QObject
     }
 
     ScenarioTimetableWidget &editor() { return *m_editor; }
-    QList<Condition> dayList(int output = 1) { return editor().workingSockets.value(output).dayConditions; }
-    QList<Condition> nightList(int output = 1) { return editor().workingSockets.value(output).nightConditions; }
+    QList<Condition> dayList(int output = 1) { return editor().workingCopy().value(output).dayConditions; }
+    QList<Condition> nightList(int output = 1) { return editor().workingCopy().value(output).nightConditions; }
 
 private slots:
     void init()
@@ -113,7 +113,9 @@ private slots:
 
     void outputWithoutProgram()
     {
-        editor().workingSockets.remove(2);
+        QMap<int, SocketProgram> working = editor().workingCopy();
+        working.remove(2);
+        editor().setWorkingCopy(working);
         editor().powerSocketClicked(2);
         QCOMPARE(editor().dayTable()->rowCount(), 0);
         QCOMPARE(editor().nightTable()->rowCount(), 0);
@@ -129,9 +131,11 @@ private slots:
 
     void tenRowsAtMost()
     {
-        QList<Condition> &rows = editor().workingSockets[1].dayConditions;
+        SocketProgram program = editor().workingCopy().value(1);
+        QList<Condition> &rows = program.dayConditions;
         while (rows.size() < 9)
             rows << probeRow(ConditionAction::On, 1, float(rows.size()));
+        editor().setWorkingProgram(1, program);
         editor().powerSocketClicked(1);
         closeNote();
         menuAction(editor(), 0)->trigger();  // humidity and temperature: room for one
@@ -162,9 +166,11 @@ private slots:
         QFETCH(int, from);
         QFETCH(int, turn);
         QFETCH(int, moved);
-        QList<Condition> &rows = editor().workingSockets[1].dayConditions;
+        SocketProgram program = editor().workingCopy().value(1);
+        QList<Condition> &rows = program.dayConditions;
         while (rows.size() < 10)
             rows << probeRow(ConditionAction::On, 1, float(rows.size()));
+        editor().setWorkingProgram(1, program);
         editor().powerSocketClicked(1);
         closeNote();
         QTableWidget *table = editor().dayTable();
@@ -192,12 +198,12 @@ private slots:
             editor().timeOfDayClicked(2);
             editor().timeOfDayClicked(1);
         }
-        const int timersBefore = int(editor().workingSockets[1].timers.size());
+        const int timersBefore = int(editor().workingCopy().value(1).timers.size());
         menuAction(editor(), TimerData)->trigger();
         QCOMPARE(editor().dayTable()->rowCount(), 3);
         if (nightShownBefore)
             QCOMPARE(editor().nightTable()->rowCount(), 2);
-        QCOMPARE(editor().workingSockets[1].timers.size(), timersBefore + 1);
+        QCOMPARE(editor().workingCopy().value(1).timers.size(), timersBefore + 1);
         QCOMPARE(dayList().last().params.last(), double(timersBefore));
         QCOMPARE(nightList().last().params, dayList().last().params);
 
@@ -208,7 +214,7 @@ private slots:
         QVERIFY(night->clockMode());
         enterField(night, "startone", QStringLiteral("22:00"));
         enterField(night, "valueEdit", QStringLiteral("06:00"));
-        const TimerSlot timer = editor().workingSockets[1].timers.last();
+        const TimerSlot timer = editor().workingCopy().value(1).timers.last();
         QCOMPARE(timer.start, 16 * 60);  // after the 06:00 start
         QCOMPARE(timer.duration, 480);
         QCOMPARE(dayList().last().params, (QList<double>{960, 480, 1440, 1, double(timersBefore)}));
@@ -223,7 +229,7 @@ private slots:
         QCOMPARE(editor().dayTable()->rowCount(), 2);
         editor().timeOfDayClicked(2);
         QCOMPARE(editor().nightTable()->rowCount(), 1);
-        QVERIFY(socketMapsEqual(editor().workingSockets, controllerState().scenarios.at(1).sockets));
+        QVERIFY(socketMapsEqual(editor().workingCopy(), controllerState().scenarios.at(1).sockets));
         QVERIFY(!editor().hasUnsavedEdits());
     }
 
@@ -233,7 +239,7 @@ private slots:
         menuAction(editor(), TimerData)->trigger();
         editor().timeOfDayClicked(2);
         editor().nameCell(editor().nightTable(), 1)->removeButton()->click();  // the first timer
-        QCOMPARE(editor().workingSockets[1].timers.size(), 1);
+        QCOMPARE(editor().workingCopy().value(1).timers.size(), 1);
         QCOMPARE(dayList().size(), 3);
         QCOMPARE(dayList().last().params.last(), 0.0);
         QCOMPARE(nightList().last().params.last(), 0.0);
@@ -249,7 +255,7 @@ private slots:
         state.nightHours = 0;
         menuAction(editor(), TimerData)->trigger();
         QCOMPARE(currentNote() ? currentNote()->text() : QString(), QStringLiteral("Настройте время начала работы"));
-        QVERIFY(editor().workingSockets[1].timers.isEmpty());
+        QVERIFY(editor().workingCopy().value(1).timers.isEmpty());
         QCOMPARE(dayList().size(), 2);
         closeNote();
         // a cycle of another length counts from its own start
@@ -284,7 +290,9 @@ private slots:
 
     void baseStateRowAddedWhenAllSwitchOneWay()
     {
-        editor().workingSockets[1].dayConditions = {probeRow(ConditionAction::On, 1, 40), probeRow(ConditionAction::On, 2, 60)};
+        SocketProgram program = editor().workingCopy().value(1);
+        program.dayConditions = {probeRow(ConditionAction::On, 1, 40), probeRow(ConditionAction::On, 2, 60)};
+        editor().setWorkingProgram(1, program);
         editor().powerSocketClicked(1);
         chooseAction(editor().actionCell(editor().dayTable(), 0), ConditionAction::On);
         QCOMPARE(dayList().size(), 3);
@@ -317,14 +325,14 @@ private slots:
         QVERIFY(prev->isHidden());
         QVERIFY(!next->isHidden());
         QTest::mouseClick(next, Qt::LeftButton);
-        QCOMPARE(editor().loadedScenario, 2);
+        QCOMPARE(editor().loadedScenarioIndex(), 2);
         QVERIFY(!prev->isHidden());
         QVERIFY(next->isHidden());
         editor().stepScenario(1);  // no neighbour: the base scenario
-        QCOMPARE(editor().loadedScenario, 0);
+        QCOMPARE(editor().loadedScenarioIndex(), 0);
         QVERIFY(prev->isHidden());
         editor().loadScenario(99);
-        QCOMPARE(editor().loadedScenario, 2);
+        QCOMPARE(editor().loadedScenarioIndex(), 2);
 
         // an edit hides the navigation unless the page came from the menu
         menuAction(editor(), 3)->trigger();
@@ -338,14 +346,14 @@ private slots:
         controllerState().scenarioOrder = {{1, 0}};
         editor().loadScenario(1);
         menuAction(editor(), 3)->trigger();
-        QVERIFY(editor().navigationVisible);
+        QVERIFY(editor().navigationVisible());
         Dialogs::scriptExecResult(QMessageBox::No);
         editor().stepScenario(1);
-        QCOMPARE(editor().loadedScenario, 1);
+        QCOMPARE(editor().loadedScenarioIndex(), 1);
         QCOMPARE(dayList().size(), 3);
         Dialogs::scriptExecResult(QMessageBox::Yes);
         editor().stepScenario(1);
-        QCOMPARE(editor().loadedScenario, 0);
+        QCOMPARE(editor().loadedScenarioIndex(), 0);
     }
 
     void relayOutputs()
@@ -354,8 +362,8 @@ private slots:
         QVERIFY(!relay3->isHidden());
         QCOMPARE(relay3->text(), QStringLiteral("РЕЛЕ:\nНасос"));
         QVERIFY(editor().findChild<QPushButton *>(QStringLiteral("relay1"))->isHidden());
-        QCOMPARE(editor().relayCount, 1);
-        QVERIFY(editor().workingSockets.contains(7));
+        QCOMPARE(editor().relayCount(), 1);
+        QVERIFY(editor().workingCopy().contains(7));
         editor().powerSocketClicked(7);
         QCOMPARE(editor().dayTable()->rowCount(), 1);
         editor().timeOfDayClicked(2);
@@ -366,8 +374,8 @@ private slots:
         state.sensors[2].type = 1;
         editor().syncRelayOutputs();
         QVERIFY(relay3->isHidden());
-        QCOMPARE(editor().currentSocket, 1);
-        QVERIFY(!editor().workingSockets.contains(7));
+        QCOMPARE(editor().currentOutput(), 1);
+        QVERIFY(!editor().workingCopy().contains(7));
         for (const Scenario &s : state.scenarios)
             QVERIFY(!s.sockets.contains(7));
     }
@@ -381,8 +389,8 @@ private slots:
         controllerState().editedNightHours = 0;
         editor().dayPhaseChanged(0);
         QVERIFY(phases->isHidden());
-        QCOMPARE(editor().currentPhase, 1);
-        QCOMPARE(editor().currentTable, editor().dayTable());
+        QCOMPARE(editor().currentPhase(), 1);
+        QCOMPARE(editor().currentTable(), editor().dayTable());
     }
 };
 
