@@ -21,7 +21,7 @@
 
 namespace {
 
-Condition sensorRow(int sensor, int channel, int kind, int action, int priority, float value)
+Condition sensorRow(int sensor, int channel, ConditionKind kind, ConditionAction action, int priority, float value)
 {
     Condition c;
     c.ref = sensor;
@@ -50,11 +50,13 @@ Condition timerRow(int index, int priority)
 }
 
 // Base state, two timers and seven sensor rows of every kind: priorities shown.
-QList<Condition> fullList(int baseAction)
+QList<Condition> fullList(ConditionAction baseAction)
 {
     QList<Condition> rows = {baseStateCondition(baseAction), timerRow(0, 1), timerRow(1, 2)};
+    const ConditionKind kinds[] = {ConditionKind::Below, ConditionKind::Above, ConditionKind::Interval};
+    const ConditionAction actions[] = {ConditionAction::On, ConditionAction::Off};
     for (int r = 0; r < 7; ++r)
-        rows << sensorRow(r % 4, 4 + r % 4, 1 + r % 3, 1 + r % 2, 3 + r, 20.0f + r);
+        rows << sensorRow(r % 4, 4 + r % 4, kinds[r % 3], actions[r % 2], 3 + r, 20.0f + r);
     return rows;
 }
 
