@@ -29,7 +29,7 @@ private slots:
     void init()
     {
         m_dir.reset(new TempWorkDir);
-        resetProgramState();
+        resetTestProgramState();
     }
     void cleanup()
     {

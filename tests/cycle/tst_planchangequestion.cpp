@@ -56,7 +56,7 @@ private slots:
 
     void init()
     {
-        resetProgramState();
+        resetTestProgramState();
         MockClock::set(QDateTime(QDate(2026, 3, 10), QTime(12, 0)));
     }
     void cleanup()

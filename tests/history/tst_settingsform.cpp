@@ -76,7 +76,7 @@ class TestSettingsForm : public QObject
 private slots:
     void init()
     {
-        resetProgramState();
+        resetTestProgramState();
         historyPeriod().reset();
         MockClock::set(Now);
     }

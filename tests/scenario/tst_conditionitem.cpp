@@ -58,7 +58,7 @@ class TestConditionItem : public QObject
 private slots:
     void init()
     {
-        resetProgramState();
+        resetTestProgramState();
     }
     void cleanup() { closeNote(); }
 

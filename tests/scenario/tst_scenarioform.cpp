@@ -38,7 +38,7 @@ class TestScenarioForm : public QObject
 private slots:
     void init()
     {
-        resetProgramState();
+        resetTestProgramState();
         setUpScenarioState();
         ControllerState &state = controllerState();
         Scenario third = state.scenarios.at(1);

@@ -59,7 +59,7 @@ class TestTimetable : public QObject
 private slots:
     void init()
     {
-        resetProgramState();
+        resetTestProgramState();
         setUpScenarioState();
         m_editor.reset(new ScenarioTimetableWidget);
         m_editor->resize(900, 600);

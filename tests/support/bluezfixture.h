@@ -37,7 +37,7 @@ struct BluezFixture
 
     BluezFixture()
     {
-        resetProgramState();
+        resetTestProgramState();
         MockClock::set(QDateTime(QDate(2026, 3, 10), QTime(12, 0)));
         daemon.succeeded(QStringLiteral("Reset"));
     }

@@ -33,7 +33,7 @@ struct CycleFixture
 
     CycleFixture()
     {
-        resetProgramState();
+        resetTestProgramState();
         MockClock::set(Now);
         workFolders().prepare();
         workFolders().selectController(Address);

@@ -27,7 +27,7 @@ inline const QDateTime Now(QDate(2024, 3, 10), QTime(12, 0));
 // The program's start state, at a fixed "now".
 inline void resetAtFixedTime()
 {
-    resetProgramState();
+    resetTestProgramState();
     MockClock::set(Now);
 }
 

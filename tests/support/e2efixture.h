@@ -31,7 +31,7 @@ struct E2EFixture
 
     explicit E2EFixture(const QDateTime &now = QDateTime(QDate(2026, 3, 10), QTime(12, 0)))
     {
-        resetProgramState();
+        resetTestProgramState();
         MockClock::set(now);
         transport.reset(new SimTransport);
         window.reset(new MainWindow(transport.get()));

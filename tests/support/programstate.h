@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/programstate.h"
 #include "link/exchangestate.h"
 #include "model/controllerstate.h"
 #include "model/plan/pendingplan.h"
@@ -7,13 +8,10 @@
 #include "widgets/infonote.h"
 #include "widgets/viewstate.h"
 
-// Puts the program-wide state back to how the program starts (GUI test programs only).
-inline void resetProgramState()
+// The program's own reset, plus what a test leaves behind: an open note and scripted answers.
+inline void resetTestProgramState()
 {
     closeNote();
-    exchange().reset();
-    viewState().reset();
-    controllerState().reset();
-    pendingPlan().reset();
+    resetProgramState();
     Dialogs::clearScript();
 }

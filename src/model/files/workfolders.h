@@ -26,6 +26,8 @@ struct WorkFolders
     // makes them when missing. False when they cannot be made; no controller is chosen then.
     bool selectController(quint64 address);
     bool hasController() const { return controller != 0; }
+    // Forgets the handles and the controller; the root stays.
+    void reset() { *this = WorkFolders(); }
 
     static QString loginsPath();
     static QString snapshotsPath();
