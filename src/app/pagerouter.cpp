@@ -33,7 +33,7 @@ void PageRouter::planWritten(const QByteArray &body)
     QString name;
     if (!pendingPlan().confirmed(exchange().linkAddress, body, &notes, &name))
         return;
-    // the notes of the controller signed in to are the chosen ones (MainWindow::showWorkView)
+    // the notes of the controller signed in to are the chosen ones (MainWindow::takeNotesOf, at sign-in)
     QString failed = workFolders().controller == exchange().linkAddress ? QString() : WorkFolders::commentsPath();
     if (failed.isEmpty())
         failed = dayComments().replaceAll(notes.index, notes.files, notes.description);

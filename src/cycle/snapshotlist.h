@@ -23,7 +23,6 @@ public:
     static void open(SnapshotKeeper *keeper, quint64 address, QWidget *parent);
 
     QTableWidget *table() const { return m_table; }
-    QPushButton *restoreButton() const { return m_restore; }
     const QList<SnapshotEntry> &entries() const { return m_entries; }
 
     void reload();

@@ -360,13 +360,6 @@ void WorkCycleSettingsForm::startLeft()
         rebuildCalendar();
 }
 
-void WorkCycleSettingsForm::setStartText(const QString &text)
-{
-    m_start->setText(text);
-    controllerState().editedStartTime = QDateTime::fromString(text, startTimeFormat());
-    rebuildCalendar();
-}
-
 void WorkCycleSettingsForm::showNightFields(bool on)
 {
     m_nightHours->setVisible(on);

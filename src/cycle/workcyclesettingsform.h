@@ -34,8 +34,6 @@ public:
     void applyScenarioSave(PageRequest request);
     void refreshCommentMark();
     void refreshDescriptionButton();
-    // Writes the start text and rebuilds.
-    void setStartText(const QString &text);
 
     // for the page's own tests and the benchmark
     QList<DayCard *> cards() const { return m_cards; }

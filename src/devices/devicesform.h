@@ -32,7 +32,7 @@ public:
     PowerSocketElement *socketTile(int port) const;
     SensorElement *sensorTile(int number) const;
 
-    // --- called by the exchange sequencer ---
+    // --- filled from what the exchange sequencer announces (takeConfiguration, takeStatusRecord) ---
     // A status record: live values, socket states and the countdown.
     void takeStatus(const QByteArray &status);
     void takeStatus(const StatusRecord &record);

@@ -26,7 +26,6 @@ public:
     static constexpr int RefreshMs = 300;
 
     void setEditedSensor(int index) { m_editedSensor = index; }
-    int editedSensor() const { return m_editedSensor; }
     void setSensorName(const QString &name);
     QString sensorName() const;
     void setTypeList(const QList<SensorTypeInfo> &types);
@@ -35,7 +34,6 @@ public:
     void showTypeRow(const SensorTypeInfo &row);
     SensorTypeInfo shownType() const { return m_shownType; }
     void setOpenedTypeName(const QString &name) { m_openedTypeName = name; }
-    QString openedTypeName() const { return m_openedTypeName; }
 
     QLineEdit *nameEdit;
     QComboBox *sensorTypeComboBox;

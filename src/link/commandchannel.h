@@ -18,7 +18,7 @@ class BleService;
 // (QT_LOGGING_RULES="vireosant.link.debug=true" switches it on).
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 
-// Where account replies and transfer notes go; the main window implements it.
+// Where account replies and transfer notes go; the link controller implements it.
 class ReplyListener
 {
 public:

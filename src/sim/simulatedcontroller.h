@@ -50,7 +50,6 @@ public:
 
     // Physical switches and test faults.
     void setInputsJumpered(bool joined) { m_jumpered = joined; }
-    bool inputsJumpered() const { return m_jumpered; }
     void setExtraService(bool present) { m_extraService = present; }
     bool hasExtraService() const { return m_extraService; }
     void setClockFailed(bool failed) { m_clockFailed = failed; }

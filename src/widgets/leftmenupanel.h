@@ -28,7 +28,6 @@ public:
     // "РАБОТА В ДНЯХ • ОСТАЛОСЬ <n> <ДЕНЬ|ДНЯ|ДНЕЙ>" with n clamped to 0..99.
     static QString remainingDaysText(int days);
 
-    bool scenariosButtonWanted() const { return scenariosVisible != 0; }
 
 public slots:
     void checkWorkCycleButton();

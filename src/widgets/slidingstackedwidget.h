@@ -31,7 +31,6 @@ public:
     bool isWrapping() const { return wrap; }
     bool isRunning() const { return running; }
     // The widget the slider was made for: its parent, or itself when it has none.
-    QWidget *referenceWidget() const { return m_reference; }
 
 public slots:
     void setSpeed(int speed);
