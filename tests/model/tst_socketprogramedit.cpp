@@ -9,6 +9,7 @@
 #include "model/plan/basescenario.h"
 #include "model/plan/socketmapequality.h"
 #include "model/plan/socketprogramedit.h"
+#include "proberow.h"
 
 namespace {
 
@@ -25,19 +26,6 @@ SensorSlot probe(QList<int> channels = {4, 5})
     sensor.name = QStringLiteral("Климат");
     sensor.channels = channels;
     return sensor;
-}
-
-Condition sensorRow(ConditionAction action, int priority = 1, float value = 40, ConditionKind kind = ConditionKind::Below)
-{
-    Condition row;
-    row.ref = 0;
-    row.source = 4;
-    row.text = QStringLiteral("Климат: Влажность");
-    row.kind = kind;
-    row.action = action;
-    row.priority = priority;
-    row.value = bitsFromFloat(value);
-    return row;
 }
 
 // A 16 + 8 hour cycle (clock times) that starts at 06:00.
@@ -156,7 +144,7 @@ private slots:
         QFETCH(int, refusal);
         SocketProgram program = baseProgram();
         while (program.dayConditions.size() < rowsBefore)
-            program.dayConditions << sensorRow(ConditionAction::On);
+            program.dayConditions << probeRow(ConditionAction::On);
         SocketProgramEdit edit(program);
         const SocketProgramEdit::Added result = edit.addSensorRows(Day, 0, probe(channels));
         QCOMPARE(result.rows, added);
@@ -175,7 +163,7 @@ private slots:
     void timerRowsInBothPhases()
     {
         SocketProgram program = baseProgram();
-        program.dayConditions << sensorRow(ConditionAction::On);
+        program.dayConditions << probeRow(ConditionAction::On);
         SocketProgramEdit edit(program);
         QCOMPARE(edit.addTimer(cycleState()), Refusal::None);
         QCOMPARE(edit.program().timers.size(), 1);
@@ -256,7 +244,7 @@ private slots:
         SocketProgram program = baseProgram();
         QList<Condition> &rows = phaseFull == Day ? program.dayConditions : program.nightConditions;
         while (rows.size() < SocketProgramEdit::MaxRows)
-            rows << sensorRow(ConditionAction::On);
+            rows << probeRow(ConditionAction::On);
         SocketProgramEdit edit(program);
         QCOMPARE(edit.addTimer(cycleState()), Refusal::TooManyRows);
         QVERIFY(socketMapsEqual(single(edit.program()), single(program)));
@@ -318,7 +306,7 @@ private slots:
         QFETCH(double, typed);
         QFETCH(float, stored);
         SocketProgram program = baseProgram();
-        program.dayConditions << sensorRow(ConditionAction::On);
+        program.dayConditions << probeRow(ConditionAction::On);
         SocketProgramEdit edit(program);
         QCOMPARE(edit.setValue(Day, 1, typed, {1, 2, 3, 4}), ValueEdit::Threshold);
         QCOMPARE(edit.rows(Day).at(1).value, bitsFromFloat(stored));
@@ -329,7 +317,7 @@ private slots:
     void removingARow()
     {
         SocketProgram program = baseProgram();
-        program.dayConditions << sensorRow(ConditionAction::On, 1, 40) << sensorRow(ConditionAction::Off, 2, 60);
+        program.dayConditions << probeRow(ConditionAction::On, 1, 40) << probeRow(ConditionAction::Off, 2, 60);
         SocketProgramEdit edit(program);
         QCOMPARE(edit.removeRow(Day, 1), Refusal::None);
         QCOMPARE(edit.rows(Day).size(), 2);
@@ -354,7 +342,7 @@ private slots:
     {
         QFETCH(int, phase);
         SocketProgram program = baseProgram();
-        program.dayConditions << sensorRow(ConditionAction::On);
+        program.dayConditions << probeRow(ConditionAction::On);
         SocketProgramEdit edit(program);
         edit.addTimer(cycleState());
         const int row = int(edit.rows(phase).size()) - 1;
@@ -416,7 +404,7 @@ private slots:
         if (withBase)
             program.dayConditions << baseStateCondition(ConditionAction::On);
         for (ConditionAction action : actions)
-            program.dayConditions << sensorRow(action);
+            program.dayConditions << probeRow(action);
         SocketProgramEdit edit(program);
         const int row = withBase ? 1 : 0;
         bool baseStateAdded = true;
@@ -444,7 +432,7 @@ private slots:
     void kindsAndBounds()
     {
         SocketProgram program = baseProgram();
-        program.dayConditions << sensorRow(ConditionAction::On, 1, 40) << sensorRow(ConditionAction::On, 1, 40);
+        program.dayConditions << probeRow(ConditionAction::On, 1, 40) << probeRow(ConditionAction::On, 1, 40);
         program.dayConditions[2].params = {55};
         SocketProgramEdit edit(program);
         // an interval needs an upper bound: threshold + 1 unless it has one
@@ -468,9 +456,9 @@ private slots:
     {
         QTest::addColumn<QList<Condition>>("rows");
         QTest::addColumn<bool>("matter");
-        const Condition on = sensorRow(ConditionAction::On);
-        const Condition off = sensorRow(ConditionAction::Off);
-        const Condition band = sensorRow(ConditionAction::On, 1, 40, ConditionKind::Interval);
+        const Condition on = probeRow(ConditionAction::On);
+        const Condition off = probeRow(ConditionAction::Off);
+        const Condition band = probeRow(ConditionAction::On, 1, 40, ConditionKind::Interval);
         const Condition baseOff = baseStateCondition(ConditionAction::Off);
         QTest::newRow("none") << QList<Condition>{} << false;
         QTest::newRow("base state alone") << QList<Condition>{baseOff} << false;
@@ -525,8 +513,8 @@ private slots:
         state.sensors[2].type = SensorRelayOutput;
         state.sensors[2].channels = {7};
         SocketProgram socket = baseProgram();
-        socket.dayConditions << sensorRow(ConditionAction::On);
-        Condition readsRelay = sensorRow(ConditionAction::Off);
+        socket.dayConditions << probeRow(ConditionAction::On);
+        Condition readsRelay = probeRow(ConditionAction::Off);
         readsRelay.ref = 2;
         readsRelay.source = 7;
         socket.nightConditions << readsRelay;

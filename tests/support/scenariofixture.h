@@ -8,27 +8,13 @@
 #include "model/plan/basescenario.h"
 #include "model/controllerstate.h"
 #include "model/numericutil.h"
+#include "proberow.h"
 #include "scenario/actionitem.h"
 #include "scenario/conditionitem.h"
 #include "scenario/scenariotimetablewidget.h"
 
 // A controller with a climate probe (two values), a level switch, a relay and a thermometer, a
 // 16 + 8 cycle and the base scenario plus one more.
-inline Condition probeRow(ConditionAction action, int priority, float value, ConditionKind kind = ConditionKind::Below)
-{
-    Condition row;
-    row.ref = 0;
-    row.source = 4;
-    row.text = QStringLiteral("Климат: Влажность");
-    row.kind = kind;
-    row.action = action;
-    row.priority = priority;
-    row.value = bitsFromFloat(value);
-    if (kind == ConditionKind::Interval)
-        row.params = {double(value) + 10};
-    return row;
-}
-
 inline void setUpScenarioState()
 {
     ControllerState &state = controllerState();
